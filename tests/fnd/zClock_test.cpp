@@ -1,0 +1,29 @@
+#include "zClock.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <filesystem>
+#include <unistd.h>
+
+TEST(ZClock, SettingGoesToPcclockFileAndRejectsImpossibleTimes) {
+    auto path = std::filesystem::temp_directory_path() / ("pcclock_" + std::to_string(getpid()));
+    std::filesystem::remove(path);
+    setenv("PCCLOCK_FILE", path.c_str(), 1);
+
+    fnd::LocalTime t{2026, 3, 29, 2, 5, 7, 42};
+    EXPECT_EQ(fnd::setLocalClock(t), 0);
+    t.millisecond = 999;
+    EXPECT_EQ(fnd::setLocalClock(t), 0);
+    fnd::LocalTime bad{2026, 13, 1, 0, 0, 0, 0};
+    EXPECT_NE(fnd::setLocalClock(bad), 0);
+
+    std::ifstream in(path);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    EXPECT_EQ(ss.str(), "2026-03-29 02:05:07.042\n2026-03-29 02:05:07.999\n");
+    unsetenv("PCCLOCK_FILE");
+    std::filesystem::remove(path);
+}
