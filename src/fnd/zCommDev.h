@@ -1,0 +1,88 @@
+#pragma once
+// The abstract byte link: serial port, TCP link, bridge link, concentrator
+// binding and plain files all offer these operations, so the terminal layer
+// talks to any of them the same way. Failures return false and leave an
+// error code of the tool's one error space (winError.h) in lastError().
+#include "zMutex.h"
+#include "zString.h"
+
+#include <cstddef>
+
+class zCommDev;
+class zModem;
+
+// Receives what a window would have been posted: a link opened or closed,
+// a modem connected or hung up.
+class zLinkListener {
+public:
+    enum Event { Opened = 1125, Closed = 1126, Connected = 1127, HungUp = 1128 };
+    virtual ~zLinkListener() = default;
+    virtual void linkEvent(Event event, const void* source) = 0;
+};
+
+class zCommDev {
+public:
+    static constexpr char kLF = 0x0A;
+    static constexpr char kEOT = 0x04;
+
+    zCommDev() = default;
+    explicit zCommDev(zString name) : name_(std::move(name)) {}
+    virtual ~zCommDev() = default;
+    zCommDev(const zCommDev&) = delete;
+    zCommDev& operator=(const zCommDev&) = delete;
+
+    virtual bool open(const char* name) = 0;
+    virtual bool close() = 0;
+    virtual bool isOpen() const = 0;
+    virtual bool writeByte(char c);
+    virtual bool writeString(const char* text);
+    virtual bool writeZString(const zString& text);
+    virtual bool write(const void* buffer, std::size_t length, std::size_t& written) = 0;
+    virtual bool readByte(char& c);
+    // Reads until the terminator was stored, a NUL arrives, a read fails or
+    // size - 1 bytes are stored; always NUL-terminates.
+    virtual bool readLine(char* buffer, std::size_t size);
+    virtual bool readLineString(zString& line);
+    virtual bool read(void* buffer, std::size_t size, std::size_t& count) = 0;
+    virtual bool hasInput() = 0;
+    virtual void setLineDriverControl(int mode) { lineDriverControl_ = mode; }
+    virtual void setReadTimeout(int ms) { readTimeout_ = ms; }
+    virtual void setWriteTimeout(int ms) { writeTimeout_ = ms; }
+    virtual void setSpeed(long /*baud*/) {}
+    virtual void purge(int /*which*/) {}
+    virtual void setTerminator(char c) { terminator_ = c; }
+    virtual int kind() const = 0;
+    virtual const char* kindName() const = 0;
+    // Text for code, or for the last error when code is 0; empty without error.
+    virtual zString errorText(int code = 0) const;
+
+    const zString& name() const { return name_; }
+    const zString& secondName() const { return secondName_; }
+    void setSecondName(zString n) { secondName_ = std::move(n); }
+    int lineDriverControl() const { return lineDriverControl_; }
+    int readTimeout() const { return readTimeout_; }
+    int writeTimeout() const { return writeTimeout_; }
+    char terminator() const { return terminator_; }
+    int lastError() const { return lastError_; }
+    void setLastError(int code) { lastError_ = code; }
+    void setListener(zLinkListener* l) { listener_ = l; }
+    zLinkListener* listener() const { return listener_; }
+    zModem* attachedModem() const { return modem_; }
+    void attachModem(zModem* m) { modem_ = m; }
+
+protected:
+    void notify(zLinkListener::Event e) {
+        if (listener_) listener_->linkEvent(e, this);
+    }
+
+    zString name_;
+    zString secondName_;
+    int lineDriverControl_ = 0;
+    int readTimeout_ = 1000;
+    int writeTimeout_ = 1000;
+    char terminator_ = kLF;
+    int lastError_ = 0;
+    zMutex lock_;
+    zLinkListener* listener_ = nullptr;
+    zModem* modem_ = nullptr;
+};

@@ -1,0 +1,79 @@
+#include "zLogger.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+zLogger::zLogger(const zString& path) : file_(path) {
+    lastDate_ = clock_();
+    lastDate_.day = 0;  // the first line of a run always writes a day header
+    line_[0] = '\0';
+}
+
+zLogger::~zLogger() { file_.close(); }
+
+void zLogger::log(const char* fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    vlog(Info, fmt, args);
+    va_end(args);
+}
+
+void zLogger::log(Kind kind, const char* fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    vlog(kind, fmt, args);
+    va_end(args);
+}
+
+void zLogger::vlog(Kind kind, const char* fmt, va_list args) {
+    if (!enabled_) return;
+
+    fnd::LocalTime now = clock_();
+    if (now.day != lastDate_.day) {
+        lastDate_ = now;
+        std::tm tm{};
+        tm.tm_year = now.year - 1900;
+        tm.tm_mon = now.month - 1;
+        tm.tm_mday = now.day;
+        tm.tm_wday = now.weekday;
+        char header[50];
+        std::size_t n = std::strftime(header, sizeof header, "#--- %A, %d-%b-%Y ---", &tm);
+        writeToFile(header, static_cast<int>(n));
+    }
+
+    int used = 0;
+    if (kind == Header) line_[used++] = '#';
+    used += std::snprintf(line_ + used, kLineSize - used, "%2.2d:%2.2d:%2.2d:%3.3d ", now.hour, now.minute,
+                          now.second, now.millisecond);
+    int wanted = std::vsnprintf(line_ + used, kLineSize - used, fmt, args);
+    int length = used + (wanted < 0 ? 0 : wanted);
+    if (length > kLineSize - 1) length = kLineSize - 1;
+
+    if (level_ == 0 && (kind == Info || kind == Header)) return;
+
+    writeToFile(line_, length);
+
+    if (sink_) {
+        char shown[kListWidth + 1];
+        std::snprintf(shown, sizeof shown, "%.*s", kListWidth, line_);
+        sink_->addLogLine(shown);
+    }
+}
+
+void zLogger::writeToFile(const char* text, int length) {
+    if (!writeToFile_) return;
+    if (!file_.isOpen() && !file_.open() && !file_.create()) {
+        writeToFile_ = false;
+        return;
+    }
+    std::size_t written = 0;
+    bool ok = file_.seekEnd() && file_.write(text, static_cast<std::size_t>(length), written) &&
+              file_.write("\n", 1, written);
+    // Flushed per line so that a crash or a kill keeps everything logged so far.
+    if (ok) ok = file_.flush();
+    if (!ok) {
+        file_.close();
+        writeToFile_ = false;
+    }
+}

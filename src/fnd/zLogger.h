@@ -1,0 +1,56 @@
+#pragma once
+// The run's log: one text file appended to by every run, each line stamped
+// with the time of day to the millisecond. A day header ("#--- Monday,
+// 07-Dec-2026 ---") precedes the first line of every run and each change of
+// day. LOG_LEVEL 0 keeps only warning and error lines. A file that cannot be
+// opened or written switches file output off silently; the list sink (the
+// window's "Error Log") still gets every line, cut to 125 characters.
+#include "zClock.h"
+#include "zFile.h"
+
+#include <cstdarg>
+#include <functional>
+
+class zLogSink {
+public:
+    virtual ~zLogSink() = default;
+    virtual void addLogLine(const char* line) = 0;
+};
+
+class zLogger {
+public:
+    enum Kind : char { Info = 'I', Header = '#', Warning = 'W', Error = 'E' };
+    static constexpr int kLineSize = 1024;
+    static constexpr int kListWidth = 125;
+
+    explicit zLogger(const zString& path);
+    ~zLogger();
+    zLogger(const zLogger&) = delete;
+    zLogger& operator=(const zLogger&) = delete;
+
+    void log(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+    void log(Kind kind, const char* fmt, ...) __attribute__((format(printf, 3, 4)));
+    void vlog(Kind kind, const char* fmt, va_list args);
+
+    void setListSink(zLogSink* sink) { sink_ = sink; }
+    void setLogLevel(int level) { level_ = level; }
+    int logLevel() const { return level_; }
+    void setEnabled(bool on) { enabled_ = on; }
+    bool writesToFile() const { return writeToFile_; }
+    const zString& path() const { return file_.path(); }
+
+    // Tests replace the clock to cross midnight without waiting for it.
+    void setClock(std::function<fnd::LocalTime()> clock) { clock_ = std::move(clock); }
+
+private:
+    void writeToFile(const char* text, int length);
+
+    zFile file_;
+    bool enabled_ = true;
+    bool writeToFile_ = true;
+    zLogSink* sink_ = nullptr;
+    int level_ = 1;
+    fnd::LocalTime lastDate_;
+    char line_[kLineSize];
+    std::function<fnd::LocalTime()> clock_ = fnd::localNow;
+};

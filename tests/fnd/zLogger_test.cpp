@@ -1,0 +1,141 @@
+#include "zLogger.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+std::string readAll(const std::filesystem::path& p) {
+    std::ifstream in(p);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+struct ListSink : zLogSink {
+    std::vector<std::string> lines;
+    void addLogLine(const char* line) override { lines.emplace_back(line); }
+};
+
+class LoggerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() / ("zlogger_" + std::to_string(getpid()) + "_" +
+                                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        path = dir / "cmdvorn.log";
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    static fnd::LocalTime at(int day, int hour, int minute, int ms) {
+        // 7 December 2026 is a Monday.
+        return fnd::LocalTime{2026, 12, day, hour, minute, 5, ms, (1 + day - 7 + 7) % 7};
+    }
+
+    std::filesystem::path dir, path;
+};
+
+}  // namespace
+
+TEST_F(LoggerTest, EveryRunStartsWithADayHeaderAndLinesCarryTheTime) {
+    for (int run = 0; run < 2; ++run) {
+        zLogger log(path.c_str());
+        log.setClock([] { return at(7, 9, 3, 42); });
+        log.log("[Term %3.3d] Invio Cmd. %s", 5, "RE,NR");
+        log.log(zLogger::Header, "Inizio sessione: \"%s\"", "-n5 -yr");
+    }
+    EXPECT_EQ(readAll(path),
+              "#--- Monday, 07-Dec-2026 ---\n"
+              "09:03:05:042 [Term 005] Invio Cmd. RE,NR\n"
+              "#09:03:05:042 Inizio sessione: \"-n5 -yr\"\n"
+              "#--- Monday, 07-Dec-2026 ---\n"
+              "09:03:05:042 [Term 005] Invio Cmd. RE,NR\n"
+              "#09:03:05:042 Inizio sessione: \"-n5 -yr\"\n");
+}
+
+TEST_F(LoggerTest, PassingMidnightWritesANewDayHeader) {
+    zLogger log(path.c_str());
+    fnd::LocalTime now = at(7, 23, 59, 999);
+    log.setClock([&] { return now; });
+    log.log("before");
+    now = at(8, 0, 0, 1);
+    log.log("after");
+    log.log("same day");
+    EXPECT_EQ(readAll(path),
+              "#--- Monday, 07-Dec-2026 ---\n"
+              "23:59:05:999 before\n"
+              "#--- Tuesday, 08-Dec-2026 ---\n"
+              "00:00:05:001 after\n"
+              "00:00:05:001 same day\n");
+}
+
+TEST_F(LoggerTest, LevelZeroKeepsOnlyWarningsAndErrorsButStillTheHeader) {
+    zLogger log(path.c_str());
+    ListSink sink;
+    log.setListSink(&sink);
+    log.setClock([] { return at(7, 10, 0, 0); });
+    log.setLogLevel(0);
+    log.log("info dropped");
+    log.log(zLogger::Header, "header dropped");
+    log.log(zLogger::Warning, "warning kept");
+    log.log(zLogger::Error, "error kept");
+    EXPECT_EQ(readAll(path),
+              "#--- Monday, 07-Dec-2026 ---\n"
+              "10:00:05:000 warning kept\n"
+              "10:00:05:000 error kept\n");
+    EXPECT_EQ(sink.lines, (std::vector<std::string>{"10:00:05:000 warning kept", "10:00:05:000 error kept"}));
+}
+
+TEST_F(LoggerTest, ListShowsLinesCutTo125CharactersFileKeepsThemWhole) {
+    zLogger log(path.c_str());
+    ListSink sink;
+    log.setListSink(&sink);
+    std::string longText(300, 'x');
+    log.log("%s", longText.c_str());
+    ASSERT_EQ(sink.lines.size(), 1u);
+    EXPECT_EQ(sink.lines[0].size(), 125u);
+    EXPECT_NE(readAll(path).find(longText), std::string::npos);
+
+    std::string huge(5000, 'y');
+    log.log("%s", huge.c_str());  // bounded by the line buffer, never overrun
+    auto content = readAll(path);
+    EXPECT_LT(content.size(), 300 + 5000u);
+}
+
+TEST_F(LoggerTest, UnwritableFileSwitchesFileOutputOffSilently) {
+    {
+        std::ofstream(path) << "old\n";
+    }
+    chmod(path.c_str(), 0444);
+    chmod(dir.c_str(), 0555);
+    zLogger log(path.c_str());
+    ListSink sink;
+    log.setListSink(&sink);
+    log.log("first");
+    log.log("second");
+    chmod(dir.c_str(), 0755);
+    EXPECT_EQ(sink.lines.size(), 2u);
+    if (geteuid() != 0) {  // root ignores file permissions
+        EXPECT_FALSE(log.writesToFile());
+        EXPECT_EQ(readAll(path), "old\n");
+    }
+}
+
+TEST_F(LoggerTest, FailedWriteSwitchesFileOutputOff) {
+    // /dev/full accepts the open but fails every write: the root-proof case.
+    zLogger log("/dev/full");
+    ListSink sink;
+    log.setListSink(&sink);
+    log.log("lost");
+    EXPECT_FALSE(log.writesToFile());
+    log.log("still listed");
+    EXPECT_EQ(sink.lines.size(), 2u);
+}
