@@ -1,0 +1,21 @@
+#pragma once
+// The run-wide file settings: read from the file sections of the parameter
+// file, and replaced for one run by file names glued to command-line options.
+#include "zString.h"
+
+struct FileSetting {
+    zString fileName;      // empty: not configured
+    bool startAfresh = false;  // FILE_MODE starting with N/n: truncated once per run
+    zString backup;        // BACKUP (punches only)
+};
+
+struct RunSettings {
+    FileSetting employees;     // [Anagrafiche]
+    FileSetting punches;       // [Timbrature]
+    FileSetting access;        // [Accessi]
+    FileSetting canteen;       // [Mensa]
+    FileSetting jobs;          // [Commesse]
+    FileSetting causes;        // [Giustificativi]
+    FileSetting alarms;        // [Allarmi] (or [Alarmi])
+    FileSetting fingerprints;  // [Fingerprint]
+};
