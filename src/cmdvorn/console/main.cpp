@@ -1,0 +1,51 @@
+// Cmdv32: the console build of the command tool. It runs its command line
+// on the configured terminals and exits.
+#include "ConsoleBreakDialog.h"
+#include "HelpText.h"
+#include "Platform.h"
+#include "Session.h"
+
+#include <cstdio>
+
+namespace {
+
+class ConsoleFrontEnd : public FrontEnd {
+public:
+    void showHelp(const RunState& state) override {
+        std::printf("%s\n%s\n%s\n", state.programName.c_str(), state.version.c_str(), state.platform.c_str());
+        for (const char* line : helpLines()) std::printf("%s\n", line);
+        std::fflush(stdout);
+    }
+    BREAKDLG_C& breakDialog() override { return dialog_; }
+    void showMessage(const char* caption, const char* text) override {
+        std::fprintf(stderr, "%s: %s\n", caption, text);
+    }
+
+private:
+    ConsoleBreakDialog dialog_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ConsoleFrontEnd frontEnd;
+    Session session("Cmdv32", frontEnd);
+
+    if (argc < 2) {
+        RunState& state = session.state();
+        state.version = programVersion();
+        state.platform = platformDescription();
+        frontEnd.showHelp(state);
+        return 0;
+    }
+
+    zString commandLine;
+    for (int i = 1; i < argc; ++i) {
+        commandLine += argv[i];
+        commandLine += " ";
+    }
+
+    ConsoleBreakDialog::installInterruptHandler();
+    if (!session.initialise()) return 1;
+    return session.runInConsole(commandLine);
+}

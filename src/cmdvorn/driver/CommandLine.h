@@ -1,0 +1,35 @@
+#pragma once
+// The command line: an optional list of terminal numbers (-nN) and a list of
+// options, each naming one command. File names glued to some options replace
+// the configured files for the run.
+#include "RunContext.h"
+#include "RunSettings.h"
+#include "zList.h"
+
+struct ParsedCommandLine {
+    zList<zString> terminals;  // the texts after -n, in command-line order
+    zList<int> commands;       // command ids, in command-line order, duplicates kept
+};
+
+class CommandLineParser {
+public:
+    CommandLineParser(zLogger& log, RunState& state, RunSettings& settings)
+        : log_(log), state_(state), settings_(settings) {}
+
+    // Fills `out`; true when at least one command was recognised. Unknown
+    // options are logged, skipped, and leave error 87 as the run's code.
+    bool parse(const zString& commandLine, ParsedCommandLine& out);
+
+    // The command id of one option token, or -1 (after logging and recording
+    // 87 when the token does not start with '-' or '/').
+    int parseOption(const zString& token);
+
+private:
+    int oneLetterOption(const zString& token, char letter);
+    int twoLetterOption(const zString& token);
+    void overrideFile(FileSetting& setting, const zString& token, int nameStart);
+
+    zLogger& log_;
+    RunState& state_;
+    RunSettings& settings_;
+};

@@ -1,0 +1,99 @@
+#include "CommandTable.h"
+
+#include "Vorn.h"
+
+namespace {
+
+// Handlers arrive with the operations that implement them.
+constexpr DISPATCHER_C kTable[] = {
+    {3, "VE", nullptr},
+    {5, "EM,SE", nullptr},
+    {6, "EM,SE", nullptr},
+    {7, "EM,SD", nullptr},
+    {8, "EM,DE,*,*", nullptr},
+    {4, "EM,GE,", nullptr},
+    {9, "EI,GE,", nullptr},
+    {10, "EM,GL", nullptr},
+    {39, "EM,CO", nullptr},
+    {11, "RE,NR", nullptr},
+    {12, "RE,GE", nullptr},
+    {13, "RE,GE", nullptr},
+    {28, "JR,GE", nullptr},
+    {35, "RECOVER_REGS", nullptr},
+    {14, "CA,GE,", nullptr},
+    {15, "CA,SE,", nullptr},
+    {16, "CA,DE", nullptr},
+    {27, "@@", nullptr},
+    {17, "FO,GE", nullptr},
+    {18, "FO,SE", nullptr},
+    {19, "FO,LR", nullptr},
+    {20, "PA,GE", nullptr},
+    {21, "PA,SE", nullptr},
+    {22, "TI,GE", nullptr},
+    {23, "TI,SE", nullptr},
+    {24, "AL,GE,", nullptr},
+    {25, "AL,SE,", nullptr},
+    {26, "AL,DE,*", nullptr},
+    {29, "EE,GE", nullptr},
+    {30, "EE,SE", nullptr},
+    {31, "TL,GE", nullptr},
+    {32, "TL,SE", nullptr},
+    {33, "GL,BT", nullptr},
+    {34, "GL,OF", nullptr},
+    {36, "@B", nullptr},
+    {38, "RA,DE", nullptr},
+    {37, "RA,NR", nullptr},
+    {40, "GL,UP", nullptr},
+    {41, "Sync CTD IEN", nullptr},
+    {42, "Sync From Vorn", nullptr},
+    {44, "FP,NR", nullptr},
+    {45, "FP,ST", nullptr},
+    {46, "FP,GI", nullptr},
+    {47, "FP,DE,*,*", nullptr},
+};
+static_assert(std::size(kTable) == 44);
+
+}  // namespace
+
+std::span<const DISPATCHER_C> commandTable() { return kTable; }
+
+const DISPATCHER_C* findCommand(int id) {
+    for (const auto& entry : kTable)
+        if (entry.id == id) return &entry;
+    return nullptr;
+}
+
+const char* commandName(int id, zLogger& log) {
+    if (const DISPATCHER_C* entry = findCommand(id)) return entry->name;
+    log.log("Fatal Error! Func. %d not defined", id);
+    return nullptr;
+}
+
+bool dispatch(RunContext& run, Vorn* terminal, int id) {
+    RunState& state = run.state();
+    if (!terminal) {
+        run.reportError(102, nullptr);
+        return false;
+    }
+
+    CMDARG_C arg;
+    arg.terminal = terminal;
+    arg.id = id;
+    arg.run = &run;
+
+    const DISPATCHER_C* entry = findCommand(id);
+    const char* name = entry ? entry->name : "";
+    run.log().log("%s Invio Cmd. %s", terminal->label().c_str(), name);
+
+    if (entry && entry->handler)
+        entry->handler(arg);
+    else
+        run.log().log("Fatal Error! Func. %d not defined", id);
+
+    state.errorCode = arg.result != 0 ? arg.result : terminal->statusCode();
+    state.count += arg.count;
+
+    if (state.errorCode != 0) return false;
+    run.log().log("%s Comando %s eseguito.", terminal->label().c_str(), name);
+    return true;
+}

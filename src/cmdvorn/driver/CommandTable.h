@@ -1,0 +1,31 @@
+#pragma once
+// The command table: each command id bound to its name (written in the log
+// and, for many commands, the telegram text) and to the handler that runs it.
+#include "RunContext.h"
+
+#include <span>
+
+using CommandHandler = bool (*)(CMDARG_C&);
+
+struct DISPATCHER_C {
+    int id;
+    const char* name;
+    CommandHandler handler;  // nullptr: not available in this build
+};
+
+constexpr int kHelpCommand = 43;
+constexpr int kTimeServiceSyncCommand = 41;
+constexpr int kVersionCommand = 3;
+
+// The 44 entries in their fixed order; search is linear, first match wins.
+std::span<const DISPATCHER_C> commandTable();
+
+// The first entry with the id, or nullptr.
+const DISPATCHER_C* findCommand(int id);
+
+// The command's name; logs "Fatal Error! Func. %d not defined" and returns
+// nullptr when there is none.
+const char* commandName(int id, zLogger& log);
+
+// Runs one command on one terminal and folds its outcome into the run state.
+bool dispatch(RunContext& run, Vorn* terminal, int id);

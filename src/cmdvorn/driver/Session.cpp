@@ -1,0 +1,155 @@
+#include "Session.h"
+
+#include "CommandTable.h"
+#include "Platform.h"
+#include "ResultFile.h"
+#include "RunErrors.h"
+#include "VornMgr.h"
+
+#include <cstdlib>
+
+namespace {
+constexpr int kRunJobMessage = 1;
+}
+
+Session::Session(zString programName, FrontEnd& frontEnd) : frontEnd_(frontEnd) {
+    state_.programName = std::move(programName);
+}
+
+Session::~Session() { release(); }
+
+void Session::release() {
+    context_.reset();
+    manager_.reset();
+    log_.reset();
+    parameterFile_.reset();
+}
+
+bool Session::initialise() {
+    if (manager_ && log_) release();
+    ++initialisations_;
+
+    state_.dataDirectory = currentDirectory();
+    if (!log_)
+        log_ = std::make_unique<zLogger>(zString::format("%s/%s", state_.dataDirectory.c_str(), kLogFileName));
+    manager_ = std::make_unique<VornMgr>(*log_);
+    state_.version = programVersion();
+    state_.platform = platformDescription();
+
+    state_.parameterDirectory = executableDirectory();
+    if (state_.parameterDirectory.isEmpty()) {
+        const zString& data = state_.dataDirectory;
+        int slash = data.findLast('/');
+        state_.parameterDirectory = slash > 0 ? data.left(slash) : data;
+    }
+
+    zString parameterPath = zString::format("%s/%s", state_.parameterDirectory.c_str(), kParameterFileName);
+    if (std::FILE* probe = std::fopen(parameterPath.c_str(), "r")) {
+        std::fclose(probe);
+    } else {
+        log_->log("%s not found !!", kParameterFileName);
+        frontEnd_.showMessage(state_.programName.c_str(), zString::format("%s not found !!", kParameterFileName).c_str());
+        return false;
+    }
+
+    parameterFile_ = std::make_unique<zFile>(parameterPath);
+    if (!manager_->load(*parameterFile_)) {
+        log_->log("Errore lettura parametri %s", state_.parameterDirectory.c_str());
+        frontEnd_.showMessage(state_.programName.c_str(),
+                              zString::format("Errore lettura parametri %s", state_.parameterDirectory.c_str()).c_str());
+        parameterFile_->close();
+        return false;
+    }
+
+    context_ = std::make_unique<RunContext>(*log_, *manager_, frontEnd_.breakDialog(), state_);
+    log_->log(zLogger::Header, "%s, ver. %s. Running on: %s", state_.programName.c_str(), state_.version.c_str(),
+              state_.platform.c_str());
+    log_->log(zLogger::Header, "Direttorio parametri: %s", state_.parameterDirectory.c_str());
+    log_->log(zLogger::Header, "Direttorio dati: %s", state_.dataDirectory.c_str());
+    if (initialisations_ > 1) log_->log("Configurazione reinizializzata!");
+    return true;
+}
+
+CommandPlan Session::plan(const zString& commandLine) {
+    CommandPlan plan;
+    ParsedCommandLine parsed;
+    CommandLineParser parser(*log_, state_, manager_->runSettings());
+    plan.anyCommand = parser.parse(commandLine, parsed);
+    if (!plan.anyCommand) return plan;
+
+    zList<int> commands;
+    for (int i = 0; i < parsed.commands.count(); ++i) {
+        int id = parsed.commands[i];
+        if (id == kHelpCommand)
+            plan.help = true;
+        else if (id == kTimeServiceSyncCommand)
+            plan.timeServiceSync = true;
+        else
+            commands.append(id);
+    }
+    if (commands.count() == 0) return plan;
+    plan.firstCommandId = commands[0];
+
+    auto addJobsFor = [&](Vorn* terminal) {
+        for (int c = 0; c < commands.count(); ++c) plan.jobs.push_back({kRunJobMessage, commands[c], terminal});
+    };
+    if (parsed.terminals.count() > 0) {
+        for (int t = 0; t < parsed.terminals.count(); ++t)
+            addJobsFor(manager_->findTerminal(std::atoi(parsed.terminals[t].c_str())));
+    } else {
+        for (int t = 0; t < manager_->terminalCount(); ++t) addJobsFor(manager_->terminalAt(t));
+    }
+    return plan;
+}
+
+bool Session::runJob(const BatchJob& job) {
+    state_.lastCommandId = job.commandId;
+    return dispatch(*context_, job.terminal, job.commandId);
+}
+
+bool Session::runTimeServiceSync() {
+    // The time-service terminal is built from [Time_Sync] by the clock
+    // operations; until one exists the command has no terminal to run on.
+    return dispatch(*context_, nullptr, kTimeServiceSyncCommand);
+}
+
+void Session::logSessionStart(const zString& commandLine) {
+    log_->log(zLogger::Header, "Inizio sessione: \"%s\"", commandLine.c_str());
+}
+
+void Session::logSessionEnd(const zString& commandLine) {
+    log_->log(zLogger::Header, "Fine sessione: \"%s\"", commandLine.c_str());
+}
+
+void Session::writeResultFile(int lastCommandId) {
+    if (!state_.commandLineMode) return;
+    if (state_.errorCode == 0 && lastCommandId == kVersionCommand) return;
+    if (!::writeResultFile(state_.dataDirectory, resultLine(state_.errorCode, state_.count)))
+        frontEnd_.showMessage(state_.programName.c_str(),
+                              zString::format("%s: %s/%s", runErrorMessage(111), state_.dataDirectory.c_str(),
+                                              kResultFileName).c_str());
+}
+
+void Session::logFatal(int code) {
+    if (code == 87 || code == 102) log_->log("Errore fatale - Impossibile continuare!");
+}
+
+int Session::runInConsole(const zString& commandLine) {
+    CommandPlan plan = this->plan(commandLine);
+    if (!plan.anyCommand) {
+        logFatal(87);
+        writeResultFile(0);
+        release();
+        return 87;
+    }
+    if (plan.help) frontEnd_.showHelp(state_);
+    if (plan.timeServiceSync) runTimeServiceSync();
+    if (!plan.jobs.empty()) {
+        logSessionStart(commandLine);
+        for (const BatchJob& job : plan.jobs) runJob(job);
+        writeResultFile(plan.firstCommandId);
+        logSessionEnd(commandLine);
+    }
+    release();
+    return 0;
+}

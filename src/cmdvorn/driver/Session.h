@@ -1,0 +1,85 @@
+#pragma once
+// One run of the command tool: log, terminal manager and parameter file,
+// the command line taken apart into jobs, each job dispatched, and the
+// result file for the calling application. The console runs the jobs in a
+// loop; the window queues them and runs one per message, through the same
+// calls.
+#include "CommandLine.h"
+#include "RunContext.h"
+
+#include <memory>
+#include <vector>
+
+class VornMgr;
+
+// What differs between the console and the window.
+class FrontEnd {
+public:
+    virtual ~FrontEnd() = default;
+    virtual void showHelp(const RunState& state) = 0;
+    virtual BREAKDLG_C& breakDialog() = 0;
+    // A message box in the window; the log and standard error on the console.
+    virtual void showMessage(const char* caption, const char* text) = 0;
+};
+
+struct BatchJob {
+    int message = 0;    // the window message that carries the job
+    int commandId = 0;
+    Vorn* terminal = nullptr;  // not owned; nullptr when the number is unknown
+};
+
+// The command line after the parser: the special commands taken out and
+// the terminal jobs in run order.
+struct CommandPlan {
+    bool anyCommand = false;  // false: nothing recognised, a fatal stop follows
+    bool help = false;
+    bool timeServiceSync = false;
+    std::vector<BatchJob> jobs;
+    int firstCommandId = 0;   // of the terminal commands, 0 when none
+};
+
+class Session {
+public:
+    static constexpr const char* kParameterFileName = "cmdvorn.prm";
+    static constexpr const char* kLogFileName = "cmdvorn.log";
+
+    Session(zString programName, FrontEnd& frontEnd);
+    ~Session();
+
+    // Prepares the run: log, terminal manager, parameter file. Again from
+    // the window's "Reset Configurazione".
+    bool initialise();
+    void release();
+
+    CommandPlan plan(const zString& commandLine);
+    bool runJob(const BatchJob& job);
+    // The time-service synchronisation runs once, not per terminal.
+    bool runTimeServiceSync();
+
+    void logSessionStart(const zString& commandLine);
+    void logSessionEnd(const zString& commandLine);
+    // The end-of-run form of the result file (count or error); nothing is
+    // added after a successful version command, which wrote its own line.
+    void writeResultFile(int lastCommandId);
+    // "Errore fatale - Impossibile continuare!" for codes 87 and 102.
+    void logFatal(int code);
+
+    // The console's run of a whole command line, release included; returns
+    // the process exit code (0, or the code of a fatal stop).
+    int runInConsole(const zString& commandLine);
+
+    RunState& state() { return state_; }
+    zLogger* log() { return log_.get(); }
+    VornMgr* manager() { return manager_.get(); }
+    RunContext* context() { return context_.get(); }
+
+private:
+    FrontEnd& frontEnd_;
+    RunState state_;
+    std::unique_ptr<zLogger> log_;
+    std::unique_ptr<VornMgr> manager_;
+    std::unique_ptr<zFile> parameterFile_;
+    std::unique_ptr<RunContext> context_;
+    int initialisations_ = 0;
+};
+

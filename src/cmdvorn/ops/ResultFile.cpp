@@ -1,0 +1,20 @@
+#include "ResultFile.h"
+
+#include "RunErrors.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+zString resultLine(int errorCode, int count) {
+    if (errorCode == 0) return zString::format("%5.5d\n", count);
+    int value = resultFileValue(errorCode);
+    return zString::format("%c%4.4d\n", value < 0 ? '-' : '0', std::abs(value));
+}
+
+bool writeResultFile(const zString& dataDirectory, const zString& line) {
+    zString path = zString::format("%s/%s", dataDirectory.c_str(), kResultFileName);
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    if (!f) return false;
+    bool ok = std::fwrite(line.c_str(), 1, static_cast<size_t>(line.length()), f) == static_cast<size_t>(line.length());
+    return std::fclose(f) == 0 && ok;
+}

@@ -1,0 +1,24 @@
+#include "RunContext.h"
+
+#include "RunErrors.h"
+#include "Vorn.h"
+
+#include <cctype>
+
+void RunContext::reportError(int code, const Vorn* terminal, const char* text1, const char* text2) {
+    state_.errorCode = code;
+
+    const char* text = runErrorMessage(code);
+    bool blank = true;
+    for (const char* p = text; p && *p; ++p)
+        if (!std::isspace(static_cast<unsigned char>(*p))) blank = false;
+    // Message texts are at most 131 characters.
+    zString message = blank ? zString::format("Errore %d", code) : zString(text).left(131);
+
+    const char* t1 = text1 ? text1 : "";
+    const char* t2 = text2 ? text2 : "";
+    if (terminal)
+        log_.log("%s %s %s %s", terminal->label().c_str(), message.c_str(), t1, t2);
+    else
+        log_.log("%s %s %s", message.c_str(), t1, t2);
+}

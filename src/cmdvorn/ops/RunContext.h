@@ -1,0 +1,51 @@
+#pragma once
+// What one run of the command tool shares with every command: the log, the
+// terminal manager, the interrupt dialog and the run state (error code,
+// count, directories). CMDARG_C is what a command handler receives.
+#include "BreakDialog.h"
+#include "zLogger.h"
+#include "zString.h"
+
+class Vorn;
+class VornMgr;
+
+struct RunState {
+    zString programName;         // "Cmdv32" or "Wcmdv32"
+    zString version;             // "%d.%d.%d.%d"
+    zString platform;            // "Linux Version ..."
+    zString dataDirectory;       // current directory: log, result file, data files
+    zString parameterDirectory;  // directory of the executable: "cmdvorn.prm"
+    int errorCode = 0;           // the outcome of the last dispatch
+    int count = 0;               // items moved or counted by all dispatches
+    bool commandLineMode = true;
+    int lastCommandId = 0;
+};
+
+class RunContext {
+public:
+    RunContext(zLogger& log, VornMgr& manager, BREAKDLG_C& dialog, RunState& state)
+        : log_(log), manager_(manager), dialog_(dialog), state_(state) {}
+
+    zLogger& log() { return log_; }
+    VornMgr& manager() { return manager_; }
+    BREAKDLG_C& dialog() { return dialog_; }
+    RunState& state() { return state_; }
+
+    // Records code as the run's error code and logs its message with the
+    // terminal label (when there is a terminal) and the two texts.
+    void reportError(int code, const Vorn* terminal, const char* text1 = nullptr, const char* text2 = nullptr);
+
+private:
+    zLogger& log_;
+    VornMgr& manager_;
+    BREAKDLG_C& dialog_;
+    RunState& state_;
+};
+
+struct CMDARG_C {
+    Vorn* terminal = nullptr;  // not owned
+    int id = 0;
+    int count = 0;   // items moved or counted; raised after each successful exchange
+    int result = 0;  // the command's error code; 0 = success
+    RunContext* run = nullptr;
+};
