@@ -1,6 +1,7 @@
 #include "Session.h"
 
 #include "CommandTable.h"
+#include "FndException.h"
 #include "Platform.h"
 #include "ResultFile.h"
 #include "RunErrors.h"
@@ -53,7 +54,14 @@ bool Session::initialise() {
     }
 
     parameterFile_ = std::make_unique<zFile>(parameterPath);
-    if (!manager_->load(*parameterFile_)) {
+    bool loaded = false;
+    try {
+        loaded = manager_->load(*parameterFile_);
+    } catch (const FndException& e) {
+        // A configuration the run cannot go on with (a missing router).
+        frontEnd_.showMessage("Exception", e.message().c_str());
+    }
+    if (!loaded) {
         log_->log("Errore lettura parametri %s", state_.parameterDirectory.c_str());
         frontEnd_.showMessage(state_.programName.c_str(),
                               zString::format("Errore lettura parametri %s", state_.parameterDirectory.c_str()).c_str());

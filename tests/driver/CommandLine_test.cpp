@@ -1,0 +1,145 @@
+#include "CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+class CommandLineTest : public ::testing::Test {
+protected:
+    CommandLineTest()
+        : path(std::filesystem::temp_directory_path() / ("cmdline_" + std::to_string(getpid()) + ".log")),
+          log(path.c_str()),
+          parser(log, state, settings) {
+        std::filesystem::remove(path);
+        settings.punches.fileName = "tmb.dat";
+        settings.employees.fileName = "emp.dat";
+    }
+    ~CommandLineTest() override { std::filesystem::remove(path); }
+
+    std::vector<int> commands(const char* line) {
+        parsed = ParsedCommandLine();
+        parser.parse(line, parsed);
+        std::vector<int> ids;
+        for (int i = 0; i < parsed.commands.count(); ++i) ids.push_back(parsed.commands[i]);
+        return ids;
+    }
+    std::vector<std::string> terminals() const {
+        std::vector<std::string> t;
+        for (int i = 0; i < parsed.terminals.count(); ++i) t.push_back(parsed.terminals[i].c_str());
+        return t;
+    }
+    std::string logText() {
+        std::ifstream in(path);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+
+    std::filesystem::path path;
+    zLogger log;
+    RunState state;
+    RunSettings settings;
+    CommandLineParser parser;
+    ParsedCommandLine parsed;
+};
+
+using Ids = std::vector<int>;
+using Names = std::vector<std::string>;
+
+}  // namespace
+
+TEST_F(CommandLineTest, DollarCmdIsDroppedOnlyAsTheFirstToken) {
+    EXPECT_EQ(commands("$CMD -n5 -r"), Ids{12});
+    EXPECT_EQ(terminals(), Names{"5"});
+    EXPECT_EQ(commands("-n5 $CMD -r"), Ids{12});  // ignored: no dash
+    EXPECT_EQ(commands("$cmd -v"), Ids{3});       // case-sensitive: just a word without a dash
+    EXPECT_EQ(state.errorCode, 0);
+}
+
+TEST_F(CommandLineTest, TerminalSelection) {
+    commands("-n0 -t");
+    EXPECT_TRUE(terminals().empty());
+    commands("-n -t");
+    EXPECT_TRUE(terminals().empty());
+    commands("-nabc -t");
+    EXPECT_TRUE(terminals().empty());
+    EXPECT_EQ(commands("-n3 -N7 -v"), Ids{3});
+    EXPECT_EQ(terminals(), (Names{"3", "7"}));
+    commands("-n3\t\t-n3   -v");
+    EXPECT_EQ(terminals(), (Names{"3", "3"}));
+}
+
+TEST_F(CommandLineTest, OneLetterOptionsIgnoreCaseAndTrailingCharacters) {
+    EXPECT_EQ(commands("-vxyz -V /v"), (Ids{3, 3, 3}));
+    EXPECT_EQ(commands("-SYNC -syncg -Sync"), (Ids{41, 42, 41}));
+    EXPECT_EQ(commands("-h -? -H -d -k -K"), (Ids{43, 43, 43, 23, 8, 8}));
+    EXPECT_EQ(commands("-@ -@F -@z -@Zap"), (Ids{27, 36, 38, 38}));
+    EXPECT_EQ(commands("-i -in -IS -ir -id"), (Ids{30, 44, 45, 46, 47}));
+    EXPECT_EQ(commands("-r -x -r"), (Ids{12, 13, 12}));  // duplicates kept, order kept
+    EXPECT_EQ(state.errorCode, 0);
+}
+
+TEST_F(CommandLineTest, TwoLetterOptionsNeedBothLettersInOneCase) {
+    EXPECT_EQ(commands("-ea -EA -yr -YZ -gl -uf -ot"), (Ids{4, 4, 11, 37, 10, 40, 34}));
+    EXPECT_EQ(state.errorCode, 0);
+    EXPECT_EQ(commands("-Ea -v"), Ids{3});
+    EXPECT_EQ(state.errorCode, 87);
+    EXPECT_NE(logText().find("Comando Sconosciutto --Ea\n"), std::string::npos);
+}
+
+TEST_F(CommandLineTest, UnknownOptionsAreLoggedSkippedAndLeave87) {
+    EXPECT_TRUE(commands("-c -m -s -synchronise -q -e -@x -ix -y1").empty());
+    EXPECT_EQ(state.errorCode, 87);
+    auto text = logText();
+    for (const char* t : {"-c\n", "-m\n", "-s\n", "-synchronise\n", "-q\n", "-e\n", "-@x\n", "-ix\n", "-y1\n"})
+        EXPECT_NE(text.find(std::string("Comando Sconosciutto -") + t), std::string::npos) << t;
+    EXPECT_FALSE(parser.parse("-qq", parsed));
+}
+
+TEST_F(CommandLineTest, ParseOptionRefusesTokensWithoutDash) {
+    EXPECT_EQ(parser.parseOption("r"), -1);
+    EXPECT_EQ(state.errorCode, 87);
+    EXPECT_NE(logText().find("Invalid Command line parameter r"), std::string::npos);
+}
+
+TEST_F(CommandLineTest, GluedFileNamesReplaceTheRunWideFiles) {
+    EXPECT_EQ(commands("-r"), Ids{12});
+    EXPECT_EQ(settings.punches.fileName, "tmb.dat");  // empty remainder: unchanged
+    EXPECT_EQ(commands("-r/data/dati/tmb.txt"), Ids{12});
+    EXPECT_EQ(settings.punches.fileName, "/data/dati/tmb.txt");
+    commands("-xa.txt");
+    EXPECT_EQ(settings.punches.fileName, "a.txt");
+    commands("-jb.txt -zc.txt");
+    EXPECT_EQ(settings.punches.fileName, "c.txt");
+
+    commands("-tEMP1.TXT");
+    EXPECT_EQ(settings.employees.fileName, "EMP1.TXT");
+    commands("-eaE2 -esE3");
+    EXPECT_EQ(settings.employees.fileName, "E3");
+    commands("-EDE4");
+    EXPECT_EQ(settings.employees.fileName, "E4");
+    commands("-gsCAUSE.TXT -asALL.TXT -isFP.DAT");
+    EXPECT_EQ(settings.causes.fileName, "CAUSE.TXT");
+    EXPECT_EQ(settings.alarms.fileName, "ALL.TXT");
+    EXPECT_EQ(settings.fingerprints.fileName, "FP.DAT");
+    commands("-irFP2.DAT");
+    EXPECT_EQ(settings.fingerprints.fileName, "FP2.DAT");
+    // Options without a file keep everything as it is.
+    commands("-ggX -vY.TXT");
+    EXPECT_EQ(settings.causes.fileName, "CAUSE.TXT");
+    EXPECT_EQ(settings.punches.fileName, "c.txt");
+}
+
+TEST_F(CommandLineTest, EmptyAndOverlongCommandLines) {
+    EXPECT_TRUE(commands("").empty());
+    EXPECT_TRUE(commands(" \t ").empty());
+    std::string longName(5000, 'p');
+    EXPECT_EQ(commands(("-r" + longName).c_str()), Ids{12});
+    EXPECT_EQ(settings.punches.fileName.length(), 5000);
+}
