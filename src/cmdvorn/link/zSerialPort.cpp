@@ -333,11 +333,12 @@ bool zSerialPort::writeAll(const unsigned char* data, std::size_t length, std::s
     return true;
 }
 
-void zSerialPort::waitTransmitted() {
-    // The system's output queue empties first; the UART's FIFO is covered by
-    // the computed drain wait. Bounded, so a line held by flow control
-    // cannot stall the write.
-    auto deadline = Clock::now() + std::chrono::milliseconds(std::max(writeTimeout_, 1000));
+void zSerialPort::waitTransmitted(std::size_t length) {
+    // A write is complete once the system's output queue is empty, so the
+    // purge before the next request never cuts a request short. Bounded, so
+    // a line held by flow control cannot stall the write.
+    long bytesMs = static_cast<long>(length) * 10000L / std::max(speed_, 1L);
+    auto deadline = Clock::now() + std::chrono::milliseconds(std::max<long>(writeTimeout_, bytesMs + 1000));
     int queued = 0;
     while (ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0 && Clock::now() < deadline) sleepMs(1);
 }
@@ -369,11 +370,10 @@ bool zSerialPort::write(const void* buffer, std::size_t length, std::size_t& wri
         lastError_ = err;
         return false;
     }
+    waitTransmitted(written);
     if (driveLines) {
-        if (length > 1) {
-            waitTransmitted();
-            sleepMs(drainWaitMs(written, speed_));
-        }
+        // The UART's FIFO still holds the last bytes.
+        if (length > 1) sleepMs(drainWaitMs(written, speed_));
         int err = lastError_;
         setRts(false);
         setDtr(false);

@@ -75,7 +75,7 @@ private:
     bool readTelegram(unsigned char* buffer, std::size_t size, std::size_t& count);
     bool readPlain(unsigned char* buffer, std::size_t size, std::size_t& count);
     bool writeAll(const unsigned char* data, std::size_t length, std::size_t& written);
-    void waitTransmitted();
+    void waitTransmitted(std::size_t length);
     void releaseIrq();
 
     int fd_ = -1;
