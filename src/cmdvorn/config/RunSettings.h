@@ -10,6 +10,7 @@ struct FileSetting {
 };
 
 struct RunSettings {
+    zString dataOut;           // [Global] DATA_OUT: report lines are also appended here
     FileSetting employees;     // [Anagrafiche]
     FileSetting punches;       // [Timbrature]
     FileSetting access;        // [Accessi]

@@ -1,0 +1,66 @@
+#pragma once
+// The parameter file "cmdvorn.prm": its syntax and key look-ups, and the
+// load that turns it into the run's settings and terminals.
+//
+// Syntax: a ";" starts a comment (except a ";" between two apostrophes, as
+// in FLDSEP=';'); lines are trimmed; a line starting with "[" is a section
+// header, compared whole and without case. A key is found by comparing the
+// start of each line of the section with it, without case, over the key's
+// length; the first such line with an "=" wins, so readers ask for the
+// longer of two names sharing a beginning first. Only the first section of
+// a given header counts.
+#include "RunSettings.h"
+#include "zFile.h"
+#include "zLogger.h"
+
+#include <string_view>
+#include <vector>
+
+class RoutedVorn;
+class VornMgr;
+
+class PrmCfg {
+public:
+    static constexpr const char* kGlobal = "[Global]";
+
+    // file and log are borrowed; the manager receives terminals and settings.
+    // The file is only used during load(), which closes it again.
+    PrmCfg(zFile& file, zLogger& log, VornMgr& manager);
+    ~PrmCfg();
+    PrmCfg(const PrmCfg&) = delete;
+    PrmCfg& operator=(const PrmCfg&) = delete;
+
+    // Reads the file, [Global], the file sections and every terminal section,
+    // then binds routed terminals. False when the file cannot be read or has
+    // no terminal section. Throws FndException for a missing router.
+    bool load();
+
+    bool getValue(std::string_view section, std::string_view key, zString& value) const;
+    bool hasSection(std::string_view section) const;
+
+    // The file's lines after comment removal and trimming.
+    int lineCount() const { return static_cast<int>(lines_.size()); }
+    const zString& line(int index) const { return lines_[static_cast<std::size_t>(index)]; }
+
+    // The interrupt number for a serial port name: [Global] <name>Irq when
+    // it holds 1..16 (anything else there means none), else the default.
+    int irqFor(const zString& portName) const;
+
+    // A raw line as the syntax sees it: comment cut, blanks trimmed.
+    static zString cleanLine(std::string_view raw);
+
+private:
+    bool readFile();
+    void readGlobal();
+    void readFileSections();
+    bool readFileSetting(const char* section, FileSetting& setting, bool withMode) const;
+    void bindRouters();
+    int sectionLine(std::string_view section) const;
+
+    zFile& file_;
+    std::vector<zString> lines_;
+    zLogger& log_;
+    VornMgr& manager_;
+    // Routed terminals added by this load, with their section headers.
+    std::vector<std::pair<RoutedVorn*, zString>> routed_;
+};

@@ -1,0 +1,53 @@
+#include "zLanvexLink.h"
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+constexpr char kStatusQuery[] = "////Z";
+constexpr int kStatusReplySize = 64;
+constexpr int kStatusSettleMs = 50;
+
+long long steadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+zLanvexLink::zLanvexLink(const zString& host, int port) : zTalkingSocket(host, port), nowMs_(steadyMs) {
+    status_.fill('0');
+}
+
+bool zLanvexLink::nodePresent(int node) {
+    if (!validNode(node)) return false;
+    long long now = nowMs_();
+    if (!statusRead_ || now - statusReadAt_ > kStatusMaxAgeMs) {
+        statusRead_ = true;
+        statusReadAt_ = now;
+        status_.fill('0');
+        if (writeString(kStatusQuery)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(kStatusSettleMs));
+            char reply[kStatusReplySize + 1] = {};
+            std::size_t count = 0;
+            if (read(reply, kStatusReplySize, count) && reply[0] == 'Z') {
+                for (int i = 0; i < kNodes && 1 + static_cast<std::size_t>(i) < count; ++i) status_[i] = reply[1 + i];
+            }
+        }
+    }
+    return status_[node - 1] == '1';
+}
+
+const char* zLanvexLink::mailbox(int node) const {
+    if (!validNode(node) || mailboxes_[node - 1][0] == '\0') return nullptr;
+    return mailboxes_[node - 1].data();
+}
+
+void zLanvexLink::setMailbox(int node, const char* text) {
+    if (!validNode(node)) return;
+    auto& box = mailboxes_[node - 1];
+    box.fill('\0');
+    if (text) std::strncpy(box.data(), text, kMailboxSize);
+}

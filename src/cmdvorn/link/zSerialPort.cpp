@@ -1,0 +1,454 @@
+#include "zSerialPort.h"
+
+#include "SerialBaud.h"
+#include "winError.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <poll.h>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kErrNotSupported = 50;
+
+// Which open port holds each interrupt number (index 1..16).
+std::mutex irqMutex;
+zSerialPort* irqOwner[zSerialPort::kMaxIrq + 1] = {};
+
+void sleepMs(int ms) {
+    if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+int msUntil(Clock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// Raises process and thread priority for the length of a write, so that the
+// line drivers are released on time; without permission it changes nothing.
+class RaisedPriority {
+public:
+    RaisedPriority() {
+        errno = 0;
+        int nice = getpriority(PRIO_PROCESS, 0);
+        if (errno == 0 && setpriority(PRIO_PROCESS, 0, -10) == 0) {
+            oldNice_ = nice;
+            niceRaised_ = true;
+        }
+        if (pthread_getschedparam(pthread_self(), &oldPolicy_, &oldParam_) == 0) {
+            sched_param high{};
+            high.sched_priority = sched_get_priority_max(SCHED_FIFO);
+            schedRaised_ = pthread_setschedparam(pthread_self(), SCHED_FIFO, &high) == 0;
+        }
+    }
+    ~RaisedPriority() {
+        if (schedRaised_) pthread_setschedparam(pthread_self(), oldPolicy_, &oldParam_);
+        if (niceRaised_) setpriority(PRIO_PROCESS, 0, oldNice_);
+    }
+    RaisedPriority(const RaisedPriority&) = delete;
+    RaisedPriority& operator=(const RaisedPriority&) = delete;
+
+private:
+    int oldNice_ = 0;
+    bool niceRaised_ = false;
+    int oldPolicy_ = SCHED_OTHER;
+    sched_param oldParam_{};
+    bool schedRaised_ = false;
+};
+
+bool isComName(const zString& name) {
+    if (name.length() < 4 || !name.left(3).equalsNoCase("COM")) return false;
+    for (int i = 3; i < name.length(); ++i)
+        if (name[i] < '0' || name[i] > '9') return false;
+    return true;
+}
+
+}  // namespace
+
+zSerialPort::zSerialPort(zString name, int irq) : zCommDev(std::move(name)), irq_(irq) {}
+
+zSerialPort::~zSerialPort() { close(); }
+
+int zSerialPort::defaultIrq(const zString& portName) {
+    if (!isComName(portName)) return 0;
+    int digit = portName[3] - '0';
+    return digit % 2 == 1 ? 4 : 3;
+}
+
+zString zSerialPort::devicePath(const zString& portName) {
+    if (isComName(portName)) return zString::format("/dev/ttyS%d", portName.mid(3).toInt() - 1);
+    return portName;
+}
+
+int zSerialPort::drainWaitMs(std::size_t n, long speed) {
+    if (speed <= 0) speed = 38400;
+    std::size_t inFifo = n % 16 == 0 ? 16 : n % 16;
+    int t = static_cast<int>(static_cast<double>(inFifo) * 10000.0 / static_cast<double>(speed) + 1.0);
+    int floor = speed >= 38400 ? 3 : speed == 19200 ? 6 : speed == 9600 ? 9 : 16;
+    return std::max(t, floor);
+}
+
+bool zSerialPort::fail(int err) {
+    lastError_ = fnd::winErrorFromErrno(err);
+    return false;
+}
+
+void zSerialPort::releaseIrq() {
+    std::lock_guard<std::mutex> hold(irqMutex);
+    if (irq_ >= 1 && irq_ <= kMaxIrq && irqOwner[irq_] == this) irqOwner[irq_] = nullptr;
+}
+
+bool zSerialPort::open(const char* name) {
+    zLock hold(lock_);
+    if (isOpen()) return true;
+    if (name && *name) name_ = name;
+    if (name_.isEmpty()) {
+        lastError_ = fnd::kErrInvalidParameter;
+        return false;
+    }
+
+    if (irq_ >= 1 && irq_ <= kMaxIrq) {
+        zSerialPort* other = nullptr;
+        {
+            std::lock_guard<std::mutex> irqHold(irqMutex);
+            other = irqOwner[irq_];
+        }
+        if (other && other != this) other->close();
+        std::lock_guard<std::mutex> irqHold(irqMutex);
+        irqOwner[irq_] = this;
+    }
+
+    zString path = devicePath(name_);
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        int err = errno;
+        releaseIrq();
+        return fail(err);
+    }
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0) {
+        int err = errno;
+        ::close(fd);
+        releaseIrq();
+        return fail(err);
+    }
+    fd_ = fd;
+    saved_ = tio;
+    savedValid_ = true;
+    modemLines_ = true;
+
+    cfmakeraw(&tio);
+    tio.c_cflag |= CLOCAL | CREAD;
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    speed_ = 38400;
+    if (tcsetattr(fd_, TCSANOW, &tio) != 0 || setSerialBaud(fd_, speed_) != 0) {
+        int err = errno;
+        close();
+        return fail(err);
+    }
+    setFormat('N', 8, 1);
+    setFlowControl(FlowNone);
+    setQueues(1024, 1024);
+    readTimeout_ = 0;
+    writeTimeout_ = 0;
+    purge(PurgeBoth);
+    lastError_ = 0;
+    notify(zLinkListener::Opened);
+    return true;
+}
+
+bool zSerialPort::close() {
+    zLock hold(lock_);
+    if (!isOpen()) return true;
+    purge(PurgeBoth);
+    if (modem_) {
+        setDtr(false);
+        modem_ = nullptr;
+    }
+    if (savedValid_) tcsetattr(fd_, TCSANOW, &saved_);
+    ::close(fd_);
+    fd_ = -1;
+    savedValid_ = false;
+    releaseIrq();
+    notify(zLinkListener::Closed);
+    return true;
+}
+
+bool zSerialPort::applyTermios() {
+    termios tio{};
+    if (tcgetattr(fd_, &tio) != 0) return fail(errno);
+    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
+    tio.c_cflag |= CS8;
+    tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+    if (flow_ == FlowHardware) tio.c_cflag |= CRTSCTS;
+    if (flow_ == FlowSoftware) tio.c_iflag |= IXON | IXOFF;
+    if (tcsetattr(fd_, TCSANOW, &tio) != 0) return fail(errno);
+    // A termios write may fall back to a standard rate; the line keeps its own.
+    if (int err = setSerialBaud(fd_, speed_); err != 0) return fail(err);
+    return true;
+}
+
+bool zSerialPort::setFlowControl(int mode) {
+    if (mode != FlowNone && mode != FlowHardware && mode != FlowSoftware) return false;
+    zLock hold(lock_);
+    flow_ = mode;
+    return isOpen() ? applyTermios() : true;
+}
+
+bool zSerialPort::setFormat(char /*parity*/, int /*dataBits*/, int /*stopBits*/) {
+    zLock hold(lock_);
+    return isOpen() ? applyTermios() : true;
+}
+
+bool zSerialPort::setQueues(int /*in*/, int /*out*/) { return true; }
+
+void zSerialPort::setSpeed(long baud) {
+    zLock hold(lock_);
+    if (baud <= 0) return;
+    bool changed = baud != speed_;
+    speed_ = baud;
+    if (changed && isOpen()) {
+        if (int err = setSerialBaud(fd_, speed_); err != 0) fail(err);
+    }
+}
+
+void zSerialPort::purge(int which) {
+    zLock hold(lock_);
+    if (!isOpen()) return;
+    tcflush(fd_, which == PurgeReceive ? TCIFLUSH : which == PurgeTransmit ? TCOFLUSH : TCIOFLUSH);
+}
+
+bool zSerialPort::noModemLines(int err) {
+    if (err != ENOTTY && err != EINVAL && err != ENOTSUP) return fail(err);
+    modemLines_ = false;
+    lastError_ = kErrNotSupported;
+    if (!modemLinesReported_ && log_) {
+        modemLinesReported_ = true;
+        log_->log(zLogger::Warning, "%s: nessuna linea di controllo modem (DTR, RTS, CTS, DCD) sul dispositivo %s",
+                  name_.c_str(), devicePath(name_).c_str());
+    }
+    return false;
+}
+
+bool zSerialPort::modemLineIoctl(unsigned long request, int bits) {
+    if (!isOpen()) {
+        lastError_ = fnd::kErrInvalidHandle;
+        return false;
+    }
+    if (!modemLines_) {
+        lastError_ = kErrNotSupported;
+        return false;
+    }
+    if (ioctl(fd_, request, &bits) != 0) return noModemLines(errno);
+    return true;
+}
+
+bool zSerialPort::setDtr(bool on) {
+    zLock hold(lock_);
+    return modemLineIoctl(on ? TIOCMBIS : TIOCMBIC, TIOCM_DTR);
+}
+
+bool zSerialPort::setRts(bool on) {
+    zLock hold(lock_);
+    if (flow_ == FlowHardware) return true;  // the handshake owns RTS
+    return modemLineIoctl(on ? TIOCMBIS : TIOCMBIC, TIOCM_RTS);
+}
+
+bool zSerialPort::modemStatus(unsigned& bits) {
+    zLock hold(lock_);
+    bits = 0;
+    if (!isOpen()) {
+        lastError_ = fnd::kErrInvalidHandle;
+        return false;
+    }
+    if (!modemLines_) {
+        lastError_ = kErrNotSupported;
+        return false;
+    }
+    int lines = 0;
+    if (ioctl(fd_, TIOCMGET, &lines) != 0) return noModemLines(errno);
+    if (lines & TIOCM_CTS) bits |= kCts;
+    if (lines & TIOCM_DSR) bits |= kDsr;
+    if (lines & TIOCM_RNG) bits |= kRing;
+    if (lines & TIOCM_CAR) bits |= kDcd;
+    return true;
+}
+
+bool zSerialPort::ctsOn() {
+    unsigned bits = 0;
+    return modemStatus(bits) && (bits & kCts) != 0;
+}
+
+bool zSerialPort::dcdOn() {
+    unsigned bits = 0;
+    return modemStatus(bits) && (bits & kDcd) != 0;
+}
+
+bool zSerialPort::hasInput() {
+    zLock hold(lock_);
+    if (!isOpen()) {
+        lastError_ = fnd::kErrInvalidHandle;
+        return false;
+    }
+    int queued = 0;
+    if (ioctl(fd_, FIONREAD, &queued) != 0) return fail(errno);
+    return queued > 0;
+}
+
+bool zSerialPort::writeAll(const unsigned char* data, std::size_t length, std::size_t& written) {
+    // Without a write time-out the bytes get the time the line needs for
+    // them, plus a second.
+    long bytesMs = static_cast<long>(length) * 10000L / std::max(speed_, 1L);
+    int timeout = writeTimeout_ > 0 ? writeTimeout_ : static_cast<int>(bytesMs + 1000);
+    auto deadline = Clock::now() + std::chrono::milliseconds(timeout);
+    while (written < length) {
+        ssize_t n = ::write(fd_, data + written, length - written);
+        if (n > 0) {
+            written += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN) return fail(errno);
+        int left = msUntil(deadline);
+        if (left == 0) {
+            lastError_ = fnd::kErrTimeout;
+            return false;
+        }
+        pollfd p{fd_, POLLOUT, 0};
+        ::poll(&p, 1, left);
+    }
+    return true;
+}
+
+void zSerialPort::waitTransmitted(std::size_t length) {
+    // A write is complete once the system's output queue is empty, so the
+    // purge before the next request never cuts a request short. Bounded, so
+    // a line held by flow control cannot stall the write.
+    long bytesMs = static_cast<long>(length) * 10000L / std::max(speed_, 1L);
+    auto deadline = Clock::now() + std::chrono::milliseconds(std::max<long>(writeTimeout_, bytesMs + 1000));
+    int queued = 0;
+    while (ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0 && Clock::now() < deadline) sleepMs(1);
+}
+
+bool zSerialPort::write(const void* buffer, std::size_t length, std::size_t& written) {
+    zLock hold(lock_);
+    RaisedPriority priority;
+    written = 0;
+    if (!isOpen() || !buffer || length == 0) {
+        lastError_ = fnd::kErrInvalidParameter;
+        return false;
+    }
+    purge(PurgeBoth);  // a stale reply is never read after a new request
+
+    const bool driveLines = lineDriverControl_ == 1;
+    if (driveLines) {
+        setDtr(true);
+        setRts(true);
+        sleepMs(2);
+    }
+    lastError_ = 0;
+    bool ok = writeAll(static_cast<const unsigned char*>(buffer), length, written);
+    if (!ok && written == 0) {
+        int err = lastError_;
+        if (driveLines) {
+            setDtr(false);
+            setRts(false);
+        }
+        lastError_ = err;
+        return false;
+    }
+    waitTransmitted(written);
+    if (driveLines) {
+        // The UART's FIFO still holds the last bytes.
+        if (length > 1) sleepMs(drainWaitMs(written, speed_));
+        int err = lastError_;
+        setRts(false);
+        setDtr(false);
+        lastError_ = err;
+    }
+    return written > 0;
+}
+
+bool zSerialPort::readTelegram(unsigned char* buffer, std::size_t size, std::size_t& count) {
+    auto deadline = Clock::now() + std::chrono::milliseconds(readTimeout_);
+    bool terminated = false;
+    bool hungUp = false;
+    for (;;) {
+        if (count < size) {
+            ssize_t n = ::read(fd_, buffer + count, size - count);
+            if (n > 0) {
+                if (std::memchr(buffer + count, static_cast<unsigned char>(terminator_), static_cast<std::size_t>(n)))
+                    terminated = true;
+                count += static_cast<std::size_t>(n);
+                if (terminated) continue;  // take what else is queued
+            } else if (n < 0 && errno == EINTR) {
+                continue;
+            } else if ((n < 0 && errno != EAGAIN) || (n == 0 && hungUp)) {
+                int err = n < 0 ? errno : EIO;
+                count = 0;
+                purge(PurgeReceive);
+                return fail(err);
+            }
+        }
+        if (terminated) return true;
+        int left = msUntil(deadline);
+        if (left == 0) {
+            // A plain time-out leaves no error code.
+            count = 0;
+            purge(PurgeReceive);
+            return false;
+        }
+        pollfd p{fd_, static_cast<short>(count < size ? POLLIN : 0), 0};
+        hungUp = ::poll(&p, 1, left) > 0 && (p.revents & POLLHUP) != 0;
+    }
+}
+
+bool zSerialPort::readPlain(unsigned char* buffer, std::size_t size, std::size_t& count) {
+    auto deadline = Clock::now() + std::chrono::milliseconds(readTimeout_);
+    bool hungUp = false;
+    while (count < size) {
+        ssize_t n = ::read(fd_, buffer + count, size - count);
+        if (n > 0) {
+            count += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN) return fail(errno);
+        if (n == 0 && hungUp) return fail(EIO);
+        int left = msUntil(deadline);
+        if (left == 0) break;
+        pollfd p{fd_, POLLIN, 0};
+        hungUp = ::poll(&p, 1, left) > 0 && (p.revents & POLLHUP) != 0;
+    }
+    return count > 0;
+}
+
+bool zSerialPort::read(void* buffer, std::size_t size, std::size_t& count) {
+    zLock hold(lock_);
+    count = 0;
+    if (!isOpen()) {
+        lastError_ = fnd::kErrInvalidHandle;
+        return false;
+    }
+    if (!buffer || size == 0) {
+        lastError_ = fnd::kErrInvalidParameter;
+        return false;
+    }
+    lastError_ = 0;
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    if (terminator_ != 0 && size == kTelegramReadSize) return readTelegram(bytes, size, count);
+    return readPlain(bytes, size, count);
+}

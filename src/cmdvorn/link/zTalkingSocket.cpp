@@ -1,0 +1,186 @@
+#include "zTalkingSocket.h"
+
+#include "WinsockError.h"
+#include "winError.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+constexpr int kPurgeChunk = 132;
+constexpr int kMaxPurgeChunks = 512;  // a peer that never stops talking cannot hold a write up
+constexpr int kSettleMs = 100;
+}  // namespace
+
+zTalkingSocket::zTalkingSocket(const zString& host, int port) {
+    setHost(host);
+    setPort(port);
+}
+
+zTalkingSocket::~zTalkingSocket() {
+    listener_ = nullptr;  // no notifications from a half-destroyed link
+    close();
+}
+
+bool zTalkingSocket::connectSocket() {
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0) return failErrno(errno);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = portNet_;
+    inet_pton(AF_INET, secondName_.c_str(), &addr.sin_addr);
+
+    int err = 0;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        err = errno;
+        if (err == EINPROGRESS) {
+            pollfd p{fd, POLLOUT, 0};
+            int ready = ::poll(&p, 1, connectTimeoutMs_);
+            if (ready == 0) {
+                err = ETIMEDOUT;
+            } else {
+                socklen_t len = sizeof err;
+                if (ready < 0 || getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0) err = errno;
+            }
+        }
+    }
+    if (err != 0) {
+        ::close(fd);
+        return failErrno(err);
+    }
+    // Blocking from here on; time-outs come from poll and the send time-out.
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    fd_ = fd;
+    if (writeTimeout_ > 0) {
+        timeval tv{writeTimeout_ / 1000, (writeTimeout_ % 1000) * 1000};
+        setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
+    }
+    return true;
+}
+
+bool zTalkingSocket::open(const char* /*name*/) {
+    if (secondName_.isEmpty()) return false;  // the host never resolved
+    if (isOpen()) return true;
+    if (!connectSocket()) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs));
+    purge(0);
+    lastError_ = 0;
+    notify(zLinkListener::Opened);
+    return true;
+}
+
+bool zTalkingSocket::openTo(const zString& host, int port) {
+    close();
+    if (!setHost(host) && secondName_.isEmpty()) return false;
+    setPort(port);
+    return open();
+}
+
+bool zTalkingSocket::close() {
+    if (isOpen()) {
+        ::shutdown(fd_, SHUT_RDWR);
+        closeHandle();
+        notify(zLinkListener::Closed);
+    }
+    return true;
+}
+
+void zTalkingSocket::markClosed() {
+    if (isOpen()) {
+        closeHandle();
+        notify(zLinkListener::Closed);
+    }
+}
+
+bool zTalkingSocket::hasInput(bool wait) {
+    if (!isOpen()) return false;
+    pollfd p{fd_, POLLIN, 0};
+    int rc = ::poll(&p, 1, wait ? readTimeout_ : 0);
+    if (rc < 0) return failErrno(errno);
+    return rc > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR)) != 0;
+}
+
+bool zTalkingSocket::read(void* buffer, std::size_t size, std::size_t& count) {
+    count = 0;
+    if (!buffer) {
+        lastError_ = fnd::kErrInvalidParameter;
+        return false;
+    }
+    if (!isOpen()) {
+        lastError_ = wsa::kNotConn;
+        return false;
+    }
+    std::memset(buffer, 0, size);
+    if (size == 0 || !hasInput(true)) return false;
+    ssize_t n = ::recv(fd_, buffer, size, 0);
+    if (n < 0) return failErrno(errno);
+    if (n == 0) {
+        lastError_ = wsa::kDisconnected;
+        markClosed();
+        return false;
+    }
+    count = static_cast<std::size_t>(n);
+    return true;
+}
+
+bool zTalkingSocket::write(const void* buffer, std::size_t length, std::size_t& written) {
+    written = 0;
+    if (!buffer) {
+        lastError_ = fnd::kErrInvalidParameter;
+        return false;
+    }
+    if (!isOpen()) {
+        lastError_ = wsa::kNotConn;
+        return false;
+    }
+    purge(0);
+    const auto* bytes = static_cast<const char*>(buffer);
+    for (int attempt = 0; attempt < kSendAttempts; ++attempt) {
+        ssize_t n = ::send(fd_, bytes + written, length - written, MSG_NOSIGNAL);
+        if (n >= 0) {
+            written += static_cast<std::size_t>(n);
+            lastError_ = 0;
+            if (written == length) return true;
+            continue;  // the rest of a partial send
+        }
+        int err = errno;
+        if (err == EINTR) continue;
+        lastError_ = wsa::fromErrno(err);
+        switch (lastError_) {
+            case wsa::kNoBufs:
+            case wsa::kInProgress:
+                continue;
+            case wsa::kConnReset:
+                close();
+                if (!open()) return false;
+                written = 0;  // the new connection gets the whole request
+                continue;
+            case wsa::kNotConn:
+            case wsa::kNetReset:
+            case wsa::kShutdown:
+                markClosed();
+                return false;
+            default:
+                return false;
+        }
+    }
+    return written > 0;
+}
+
+void zTalkingSocket::purge(int /*which*/) {
+    // Everything already received is stale once a new request goes out.
+    char discard[kPurgeChunk];
+    for (int chunk = 0; chunk < kMaxPurgeChunks && hasInput(false); ++chunk) {
+        ssize_t n = ::recv(fd_, discard, sizeof discard, MSG_DONTWAIT);
+        if (n <= 0) break;  // a peer close is left for the next read to see
+    }
+}

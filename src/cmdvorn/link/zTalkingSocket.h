@@ -1,0 +1,39 @@
+#pragma once
+// The connecting TCP client the terminals use, a byte link like a serial
+// port: open connects, write sends, read returns what one receive delivers.
+// There is no terminator wait on this link. A peer that closes the
+// connection closes the link; the next open connects again.
+#include "zSocket.h"
+
+class zTalkingSocket : public zSocket {
+public:
+    static constexpr int kDefaultPort = 3000;
+    static constexpr int kSendAttempts = 100;
+    static constexpr int kConnectTimeoutMs = 21000;
+
+    // Resolves host at once; a failure stays in lastError() for the caller.
+    zTalkingSocket(const zString& host, int port);
+    ~zTalkingSocket() override;
+
+    bool open(const char* name = nullptr) override;
+    bool openTo(const zString& host, int port);
+    bool close() override;
+    bool isOpen() const override { return fd_ >= 0; }
+    bool write(const void* buffer, std::size_t length, std::size_t& written) override;
+    bool read(void* buffer, std::size_t size, std::size_t& count) override;
+    // Received bytes are waiting now.
+    bool hasInput() override { return hasInput(false); }
+    // With wait, up to the read time-out.
+    bool hasInput(bool wait);
+    void purge(int which) override;
+    int kind() const override { return 3; }
+    const char* kindName() const override { return "TCP/IP node"; }
+
+    void setConnectTimeout(int ms) { connectTimeoutMs_ = ms; }
+
+private:
+    bool connectSocket();
+    void markClosed();
+
+    int connectTimeoutMs_ = kConnectTimeoutMs;
+};
