@@ -9,8 +9,13 @@
 
 namespace {
 
-class ConsoleFrontEnd : public FrontEnd {
+class ConsoleFrontEnd : public FrontEnd, public InfoSink {
 public:
+    InfoSink* infoSink() override { return this; }
+    void addInfoLine(const char* line) override {
+        std::printf("%s\n", line);
+        std::fflush(stdout);
+    }
     void showHelp(const RunState& state) override {
         std::printf("%s\n%s\n%s\n", state.programName.c_str(), state.version.c_str(), state.platform.c_str());
         for (const char* line : helpLines()) std::printf("%s\n", line);

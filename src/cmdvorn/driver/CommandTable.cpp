@@ -1,12 +1,13 @@
 #include "CommandTable.h"
 
+#include "VersionCommand.h"
 #include "Vorn.h"
 
 namespace {
 
 // Handlers arrive with the operations that implement them.
 constexpr DISPATCHER_C kTable[] = {
-    {3, "VE", nullptr},
+    {3, "VE", versionCommand},
     {5, "EM,SE", nullptr},
     {6, "EM,SE", nullptr},
     {7, "EM,SD", nullptr},

@@ -21,6 +21,7 @@ Session::~Session() { release(); }
 
 void Session::release() {
     context_.reset();
+    info_.reset();
     manager_.reset();
     log_.reset();
     parameterFile_.reset();
@@ -69,7 +70,10 @@ bool Session::initialise() {
         return false;
     }
 
-    context_ = std::make_unique<RunContext>(*log_, *manager_, frontEnd_.breakDialog(), state_);
+    info_ = std::make_unique<InfoOutput>(*log_);
+    info_->setSink(frontEnd_.infoSink());
+    info_->setDataOut(manager_->runSettings().dataOut);
+    context_ = std::make_unique<RunContext>(*log_, *manager_, frontEnd_.breakDialog(), *info_, state_);
     log_->log(zLogger::Header, "%s, ver. %s. Running on: %s", state_.programName.c_str(), state_.version.c_str(),
               state_.platform.c_str());
     log_->log(zLogger::Header, "Direttorio parametri: %s", state_.parameterDirectory.c_str());

@@ -18,6 +18,8 @@ public:
     virtual ~FrontEnd() = default;
     virtual void showHelp(const RunState& state) = 0;
     virtual BREAKDLG_C& breakDialog() = 0;
+    // Where information lines are shown (the console prints them).
+    virtual InfoSink* infoSink() = 0;
     // A message box in the window; the log and standard error on the console.
     virtual void showMessage(const char* caption, const char* text) = 0;
 };
@@ -79,6 +81,7 @@ private:
     std::unique_ptr<zLogger> log_;
     std::unique_ptr<VornMgr> manager_;
     std::unique_ptr<zFile> parameterFile_;
+    std::unique_ptr<InfoOutput> info_;
     std::unique_ptr<RunContext> context_;
     int initialisations_ = 0;
 };

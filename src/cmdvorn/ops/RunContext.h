@@ -3,6 +3,7 @@
 // terminal manager, the interrupt dialog and the run state (error code,
 // count, directories). CMDARG_C is what a command handler receives.
 #include "BreakDialog.h"
+#include "InfoOutput.h"
 #include "zLogger.h"
 #include "zString.h"
 
@@ -23,12 +24,13 @@ struct RunState {
 
 class RunContext {
 public:
-    RunContext(zLogger& log, VornMgr& manager, BREAKDLG_C& dialog, RunState& state)
-        : log_(log), manager_(manager), dialog_(dialog), state_(state) {}
+    RunContext(zLogger& log, VornMgr& manager, BREAKDLG_C& dialog, InfoOutput& info, RunState& state)
+        : log_(log), manager_(manager), dialog_(dialog), info_(info), state_(state) {}
 
     zLogger& log() { return log_; }
     VornMgr& manager() { return manager_; }
     BREAKDLG_C& dialog() { return dialog_; }
+    InfoOutput& info() { return info_; }
     RunState& state() { return state_; }
 
     // Records code as the run's error code and logs its message with the
@@ -39,6 +41,7 @@ private:
     zLogger& log_;
     VornMgr& manager_;
     BREAKDLG_C& dialog_;
+    InfoOutput& info_;
     RunState& state_;
 };
 

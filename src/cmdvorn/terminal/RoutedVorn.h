@@ -15,6 +15,16 @@ public:
     bool isRouted() const override { return true; }
     void showConnection() override;
 
+    bool connect() override;
+    void disconnect() override;
+    bool isConnected() override;
+    bool hasInput() override;
+    void setLinkTimeout(int ms) override;
+
+protected:
+    bool writeTelegram(const char* text) override;
+    bool readTelegram(char* buffer, std::size_t size) override;
+
 private:
     Vorn* router_ = nullptr;
 };

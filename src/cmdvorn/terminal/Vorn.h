@@ -1,7 +1,9 @@
 #pragma once
 // One terminal of the installation: its identity and settings from the
 // parameter file, the link it borrows from the terminal manager, and the
-// status of its last exchange. The exchange itself builds on this class.
+// telegram exchange with its status. Each terminal owns its two telegram
+// buffers, so an exchange allocates nothing.
+#include "Telegram.h"
 #include "VornSettings.h"
 #include "zCommDev.h"
 #include "zLogger.h"
@@ -12,6 +14,8 @@ public:
     virtual ~Vorn() = default;
     Vorn(const Vorn&) = delete;
     Vorn& operator=(const Vorn&) = delete;
+    // A routed terminal writes and reads through its router's exchange.
+    friend class RoutedVorn;
 
     const VornSettings& settings() const { return settings_; }
     const zString& name() const { return settings_.name; }
@@ -44,7 +48,42 @@ public:
 
     // Result of the last exchange (0 success, 126-137 failures).
     int statusCode() const { return status_; }
-    const zString& lastResultText() const { return message_; }
+    void clearStatus() { status_ = 0; message_[0] = '\0'; }
+    // "Commando eseguito." after success, else the last error message.
+    const char* lastResultText() const;
+    // The terminal replied, even if with a warning, an error or garbage.
+    bool isAnswering() const;
+
+    // The exchange: build, write, read, check, with MAX_RETRY retries. A
+    // quiet call switches the log off until the next call that is not quiet.
+    virtual bool sendCommand(TelegramCommand& command, bool quiet = false);
+    // sendCommand, then the reply's data also decoded into `reply`.
+    bool sendCommandFetch(TelegramCommand& command, TelegramCommand& reply, bool quiet = false);
+    // Writes the telegram and reads nothing; receiveReply reads its answer.
+    bool sendOnly(TelegramCommand& command);
+    bool receiveReply(TelegramCommand& command);
+    // "ON" and "OF" around long downloads ("OF" only while connected).
+    bool sendOn();
+    bool sendOff();
+    std::string_view replyText() const { return frame_.replyText(); }
+    std::string_view replyData() const { return frame_.replyData(); }
+
+    virtual bool connect();
+    virtual void disconnect();
+    virtual bool isConnected();
+    virtual bool hasInput();
+    virtual void setLinkTimeout(int ms);
+
+    // Read time-out of one reply: COM_TIME_OUT seconds below 100, tenths of
+    // a second above 100 (101 = 100 ms).
+    int readTimeoutMs() const;
+    int writeCount() const { return writeCounter_; }
+    int readCount() const { return readCounter_; }
+
+    // Counters of downloads kept for the run.
+    int lastCount = 0;
+    int lastSaved = 0;
+    int totalSaved = -1;
 
     virtual bool isRouted() const { return false; }
 
@@ -55,6 +94,19 @@ public:
     virtual void reportHook2() {}
 
 protected:
+    virtual void buildTelegram(const TelegramCommand& command);
+    virtual bool writeTelegram(const char* text);
+    virtual bool readTelegram(char* buffer, std::size_t size);
+    virtual bool parseReply();
+    virtual bool checkReply(const TelegramCommand& command);
+    virtual void decodeReplyData(TelegramCommand& record);
+    // Online after the first good read, offline after a read error or
+    // MAX_RETRY time-outs in a row; the command tool listens to nothing here.
+    virtual void notifyLinkState(bool online);
+
+    void setMessage(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+    void setQuiet(bool quiet);
+
     void header(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
     void showIdentity();
     void showLinkLine();
@@ -64,5 +116,9 @@ protected:
     zCommDev* link_ = nullptr;
     zLogger* log_ = nullptr;
     int status_ = 0;
-    zString message_;
+    char message_[257] = {};
+    TelegramFrame frame_;
+    int writeCounter_ = 0;
+    int readCounter_ = 0;
+    int timeoutCounter_ = 0;
 };

@@ -1,0 +1,42 @@
+#include "VersionCommand.h"
+
+#include "ResultFile.h"
+#include "VersionReport.h"
+#include "Vorn.h"
+
+namespace {
+
+bool answersWithText(int model) { return model == 6 || model == 7; }
+
+}  // namespace
+
+bool versionCommand(CMDARG_C& job) {
+    Vorn& terminal = *job.terminal;
+    RunContext& run = *job.run;
+
+    if (answersWithText(terminal.modelCode())) {
+        char text[129] = {};
+        TelegramCommand command("%XI", TelegramCommand::ReceiveData, text, 128);
+        if (!terminal.sendCommand(command)) {
+            job.result = terminal.statusCode();
+            return false;
+        }
+        ++job.count;
+        reportVersionText(run.info(), terminal.label().c_str(), text);
+        if (run.state().commandLineMode)
+            writeResultFile(run.state().dataDirectory, zString::format("%s\n", text));
+        return true;
+    }
+
+    unsigned char record[VersionRecord::kSize] = {};
+    TelegramCommand command("VE", TelegramCommand::ReceiveData, record, VersionRecord::kSize);
+    if (!terminal.sendCommand(command)) {
+        job.result = terminal.statusCode();
+        return false;
+    }
+    ++job.count;
+    VersionRecord version = VersionRecord::decode(record);
+    reportVersion(run.info(), terminal.label().c_str(), version);
+    if (run.state().commandLineMode) writeResultFile(run.state().dataDirectory, versionResultLine(version));
+    return true;
+}

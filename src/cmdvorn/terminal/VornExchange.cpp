@@ -1,0 +1,221 @@
+// The exchange of one telegram with a terminal: build, write, read, check,
+// retry. Methods of Vorn kept apart from its identity and settings.
+#include "Vorn.h"
+
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+constexpr int kSerialPortKind = 2;
+}
+
+void Vorn::setMessage(const char* fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    std::vsnprintf(message_, sizeof message_, fmt, args);
+    va_end(args);
+}
+
+const char* Vorn::lastResultText() const { return status_ == 0 ? "Commando eseguito." : message_; }
+
+bool Vorn::isAnswering() const { return status_ == 0 || (status_ >= 133 && status_ <= 137); }
+
+bool Vorn::connect() {
+    zCommDev* link = getLink();
+    if (link && link->open(link->name().c_str())) {
+        link->setLineDriverControl(1);
+        link->setSpeed(settings_.lineSpeed);
+        status_ = 0;
+        return true;
+    }
+    status_ = 126;
+    setMessage("%s Errore conessione %s. %s", label_.c_str(), link ? link->name().c_str() : "",
+               link ? link->errorText().c_str() : "");
+    if (log_) log_->log(zLogger::Error, "%s", message_);
+    return false;
+}
+
+void Vorn::disconnect() {
+    if (zCommDev* link = getLink()) link->close();
+}
+
+bool Vorn::isConnected() {
+    zCommDev* link = getLink();
+    return link && link->isOpen();
+}
+
+bool Vorn::hasInput() {
+    zCommDev* link = getLink();
+    return link && link->hasInput();
+}
+
+void Vorn::setLinkTimeout(int ms) {
+    if (zCommDev* link = getLink()) link->setReadTimeout(ms);
+}
+
+void Vorn::buildTelegram(const TelegramCommand& command) {
+    frame_.build(settings_.nodeNumber, settings_.comTimeout, command);
+}
+
+int Vorn::readTimeoutMs() const {
+    int setting = settings_.comTimeout;
+    return setting < 100 ? setting * 1000 : (setting - 100) * 100;
+}
+
+bool Vorn::writeTelegram(const char* text) {
+    zCommDev* link = getLink();
+    link->setSpeed(settings_.lineSpeed);
+    link->setReadTimeout(readTimeoutMs());
+    if (link->writeString(text)) {
+        ++writeCounter_;
+        return true;
+    }
+    status_ = 130;
+    setMessage("%s", link->errorText().c_str());
+    if (log_) log_->log(zLogger::Error, "%s Write Error %s: %s", label_.c_str(), link->name().c_str(), message_);
+    return false;
+}
+
+bool Vorn::readTelegram(char* buffer, std::size_t size) {
+    status_ = 0;
+    zCommDev* link = getLink();
+    bool ok;
+    std::size_t count = 0;
+    link->setLastError(0);
+    if (link->kind() == kSerialPortKind) {
+        ok = link->read(buffer, size, count) && count > 0;
+    } else {
+        ok = link->readLine(buffer, size + 1);
+        count = std::strlen(buffer);
+    }
+    if (ok) {
+        buffer[count < size ? count : size] = '\0';
+        if (++readCounter_ == 1) notifyLinkState(true);
+        timeoutCounter_ = 0;
+        return true;
+    }
+    if (link->lastError() != 0) {
+        status_ = 131;
+        setMessage("%s Error Read %s. %s", label_.c_str(), link->name().c_str(), link->errorText().c_str());
+        if (log_) log_->log(zLogger::Error, "%s", message_);
+        if (readCounter_ != 0) notifyLinkState(false);
+        return false;
+    }
+    status_ = 132;
+    if (++timeoutCounter_ < settings_.maxRetry) return false;
+    timeoutCounter_ = 0;
+    if (readCounter_ != 0) notifyLinkState(false);
+    return false;
+}
+
+bool Vorn::parseReply() {
+    status_ = frame_.parse();
+    return status_ == 0;
+}
+
+bool Vorn::checkReply(const TelegramCommand& command) {
+    status_ = 0;
+    if (!parseReply()) {
+        const char* kind = status_ == 135 ? "ERR_CRC" : (status_ == 137 ? "ERR_TELEGRAM" : "Header");
+        if (log_) log_->log(zLogger::Error, "%s Errore telegramma ricevuto: %s - %s", label_.c_str(), kind, frame_.received());
+        return false;
+    }
+    std::string_view text = frame_.replyText();
+    if (!text.empty() && (text[0] == 'W' || text[0] == 'E')) {
+        status_ = text[0] == 'W' ? 133 : 134;
+        std::string_view data = frame_.replyData();
+        if (log_)
+            log_->log("%s <node %d> %s %.*s", label_.c_str(), settings_.nodeNumber, command.text,
+                      static_cast<int>(data.size()), data.data());
+        return false;
+    }
+    if (frame_.header().sequence != frame_.sequence()) {
+        status_ = 136;
+        setMessage("%s Response out of sequence (%d <- %d)", label_.c_str(), frame_.sequence(), frame_.header().sequence);
+        if (log_) log_->log("%s", message_);
+        return false;
+    }
+    return true;
+}
+
+void Vorn::decodeReplyData(TelegramCommand& record) {
+    frame_.decodeReplyData(record.data, record.dataLength);
+}
+
+void Vorn::setQuiet(bool quiet) {
+    if (log_) log_->setEnabled(!quiet);
+}
+
+bool Vorn::sendCommand(TelegramCommand& command, bool quiet) {
+    setQuiet(quiet);
+    if (!isConnected() && !connect()) return false;
+
+    status_ = 0;
+    message_[0] = '\0';
+    buildTelegram(command);
+    status_ = 0;
+
+    for (int attempt = 0; attempt <= settings_.maxRetry; ++attempt) {
+        if (attempt > 0 && log_)
+            log_->log("%s %s %s - retry %d/%d", label_.c_str(), command.text, status_ == 132 ? "time-out" : "", attempt,
+                      settings_.maxRetry);
+        if (!writeTelegram(frame_.request())) break;
+        if (readTelegram(frame_.receiveBuffer(), TelegramFrame::kBufferSize) &&
+            (checkReply(command) || status_ == 133 || status_ == 134))
+            break;
+    }
+
+    if (status_ == 0) {
+        if (command.dataKind == TelegramCommand::ReceiveData && command.data) decodeReplyData(command);
+        return true;
+    }
+    if (log_) {
+        if (status_ == 132)
+            log_->log(zLogger::Error, "%s %s Time-out. Commando Fallito!", label_.c_str(), command.text);
+        else if (status_ == 135 || status_ == 137)
+            log_->log(zLogger::Error, "%s %s Commando Fallito!", label_.c_str(), command.text);
+    }
+    return false;
+}
+
+bool Vorn::sendCommandFetch(TelegramCommand& command, TelegramCommand& reply, bool quiet) {
+    if (!sendCommand(command, quiet)) return false;
+    decodeReplyData(reply);
+    return true;
+}
+
+bool Vorn::sendOnly(TelegramCommand& command) {
+    if (!isConnected() && !connect()) return false;
+    status_ = 0;
+    message_[0] = '\0';
+    buildTelegram(command);
+    return writeTelegram(frame_.request());
+}
+
+bool Vorn::receiveReply(TelegramCommand& command) {
+    zCommDev* link = getLink();
+    if (!link || !link->isOpen()) return false;
+    bool ok = readTelegram(frame_.receiveBuffer(), TelegramFrame::kBufferSize) && checkReply(command);
+    if (!ok && status_ == 136)
+        ok = readTelegram(frame_.receiveBuffer(), TelegramFrame::kBufferSize) && checkReply(command);
+    if (ok && command.dataKind == TelegramCommand::ReceiveData && command.data) decodeReplyData(command);
+    return ok;
+}
+
+bool Vorn::sendOn() {
+    TelegramCommand on("ON");
+    return sendCommand(on, false);
+}
+
+bool Vorn::sendOff() {
+    if (!isConnected()) return false;
+    TelegramCommand off("OF");
+    return sendCommand(off, false);
+}
+
+void Vorn::notifyLinkState(bool) {
+    // Only a window follows terminals going on and off line; the command
+    // tool gives its terminals none.
+}
