@@ -11,7 +11,7 @@
 
 namespace vornsim {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 namespace {
 
@@ -21,7 +21,8 @@ struct ModelName {
 };
 constexpr ModelName kModels[] = {{"VORN1", 1}, {"VORN2", 2}, {"VORN3", 3}, {"VORN-L", 4}, {"VORN2C", 5}, {"VORN2B", 8}};
 
-json timeToJson(std::uint32_t t) { return formatTerminalTime(t); }
+// Readable stamps; a value before 1 January 1990 (an unset time) stays a number.
+json timeToJson(std::uint32_t t) { return t < 86400 ? json(t) : json(formatTerminalTime(t)); }
 std::uint32_t timeFromJson(const json& j) {
     if (j.is_number_unsigned()) return j.get<std::uint32_t>();
     auto t = parseTerminalTime(j.get<std::string>());

@@ -33,7 +33,7 @@ struct Terminal {
     std::vector<Employee> employees;
     DaylightSaving daylight;
     VersionInfo version;
-    nlohmann::json tables = nlohmann::json::object();  // kept as found
+    nlohmann::ordered_json tables = nlohmann::ordered_json::object();  // kept as found
 
     // Position of the "first/next" employee and employee-information walks.
     std::size_t employeeCursor = 0;
@@ -57,9 +57,9 @@ void generate(Terminal& t, const GenerateOptions& g);
 // Appends `count` new punches (or extended records) of that terminal, as if badges were read now.
 void addFreshRecords(Terminal& t, int count, std::uint32_t seed);
 
-nlohmann::json toJson(const std::vector<Terminal>& terminals);
+nlohmann::ordered_json toJson(const std::vector<Terminal>& terminals);
 // Throws std::runtime_error naming the offending item.
-std::vector<Terminal> fromJson(const nlohmann::json& state);
+std::vector<Terminal> fromJson(const nlohmann::ordered_json& state);
 
 std::vector<Terminal> loadState(const std::string& path);
 void saveState(const std::string& path, const std::vector<Terminal>& terminals);
