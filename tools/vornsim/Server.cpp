@@ -7,6 +7,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/socket.h>
@@ -167,6 +168,9 @@ void Server::accept(Channel& listener) {
     int fd = ::accept(listener.fd, nullptr, nullptr);
     if (fd < 0) return;
     setNonBlocking(fd);
+    // Paced replies go out a few bytes at a time; do not let them wait for ACKs.
+    int one = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     auto ch = std::make_unique<Channel>();
     ch->kind = Channel::Client;
     ch->fd = fd;
