@@ -96,26 +96,10 @@ void Connection::send(const std::string& bytes) {
     }
 }
 
-std::string Connection::readUntil(char terminator, std::chrono::milliseconds timeout) {
+std::string Connection::read(std::optional<char> terminator, std::chrono::milliseconds timeout) {
     std::string got;
     auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (got.find(terminator) == std::string::npos) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) break;
-        pollfd p{fd_, POLLIN, 0};
-        if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
-        char buf[2048];
-        ssize_t n = ::read(fd_, buf, sizeof buf);
-        if (n <= 0) break;
-        got.append(buf, static_cast<std::size_t>(n));
-    }
-    return got;
-}
-
-std::string Connection::readFor(std::chrono::milliseconds time) {
-    std::string got;
-    auto deadline = std::chrono::steady_clock::now() + time;
-    while (true) {
+    while (!terminator || got.find(*terminator) == std::string::npos) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) break;
         pollfd p{fd_, POLLIN, 0};

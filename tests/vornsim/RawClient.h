@@ -36,9 +36,11 @@ public:
     bool ok() const { return fd_ >= 0; }
     void send(const std::string& bytes);
     // Reads until `terminator` has arrived or the time is up; returns what came.
-    std::string readUntil(char terminator, std::chrono::milliseconds timeout = std::chrono::milliseconds(2000));
+    std::string readUntil(char terminator, std::chrono::milliseconds timeout = std::chrono::milliseconds(2000)) {
+        return read(terminator, timeout);
+    }
     // Reads whatever arrives within the time.
-    std::string readFor(std::chrono::milliseconds time);
+    std::string readFor(std::chrono::milliseconds time) { return read(std::nullopt, time); }
     // True when the peer closed the connection within the time.
     bool closedWithin(std::chrono::milliseconds time);
     // One request, one reply telegram.
@@ -47,6 +49,7 @@ public:
 
 private:
     explicit Connection(int fd) : fd_(fd) {}
+    std::string read(std::optional<char> terminator, std::chrono::milliseconds timeout);
     int fd_ = -1;
 };
 

@@ -138,6 +138,27 @@ bool parseTerminalSpec(const std::string& spec, Terminal& t, std::string& error)
 }
 
 bool parseOptions(const std::vector<std::string>& args, Options& o, std::string& error) {
+    struct IntegerOption {
+        long min, max;
+        std::vector<int*> targets;
+    };
+    int seed = 1;
+    const std::map<std::string, IntegerOption> integers = {
+        {"--records", {0, 30000, {&o.generate.records}}},
+        {"--employees", {0, 30000, {&o.generate.employees}}},
+        {"--jobs", {0, 30000, {&o.generate.jobs}}},
+        {"--recoverable", {0, 30000, {&o.generate.recoverable}}},
+        {"--seed", {0, 0x7fffffff, {&seed}}},
+        {"--time-service-offset", {-100000000, 100000000, {&o.server.modem.timeServiceOffset}}},
+        {"--time-service-interval", {1, 60000, {&o.server.modem.timeServiceIntervalMs}}},
+        {"--time-service-junk", {0, 1000, {&o.server.modem.timeServiceJunkLines}}},
+        {"--modem-busy", {0, 1000, {&o.server.modem.busyCalls}}},
+        {"--modem-no-carrier", {0, 1000, {&o.server.modem.failedCalls}}},
+        {"--modem-connect-ms", {0, 120000, {&o.server.modem.connectDelayMs}}},
+        {"--baud", {50, 4000000, {&o.server.baud, &o.server.modem.baud}}},
+        {"--reply-delay", {0, 60000, {&o.server.replyDelayMs}}},
+        {"--late-gap", {0, 60000, {&o.server.lateGapMs}}},
+    };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
@@ -164,7 +185,10 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::string&
             list.push_back(ep);
             return true;
         };
-        if (auto f = kFaultOptions.find(a); f != kFaultOptions.end()) {
+        if (auto i = integers.find(a); i != integers.end()) {
+            if (!number(i->second.min, i->second.max)) return false;
+            for (int* target : i->second.targets) *target = static_cast<int>(n);
+        } else if (auto f = kFaultOptions.find(a); f != kFaultOptions.end()) {
             if (!o.faults.add(f->second, v)) {
                 error = a + ": bad selector \"" + v + "\"";
                 return false;
@@ -191,16 +215,6 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::string&
                 return false;
             }
             o.clock = v;
-        } else if (a == "--records" || a == "--employees" || a == "--jobs" || a == "--recoverable") {
-            if (!number(0, 30000)) return false;
-            int& target = a == "--records" ? o.generate.records
-                          : a == "--employees" ? o.generate.employees
-                          : a == "--jobs" ? o.generate.jobs
-                                          : o.generate.recoverable;
-            target = static_cast<int>(n);
-        } else if (a == "--seed") {
-            if (!number(0, 0x7fffffff)) return false;
-            o.generate.seed = o.server.seed = static_cast<std::uint32_t>(n);
         } else if (a == "--tcp") {
             ServerConfig::Endpoint ep;
             auto colon = v.find(':');
@@ -219,38 +233,12 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::string&
             if (!endpoint(o.server.modems)) return false;
         } else if (a == "--time-service") {
             o.server.modem.timeServiceNumber = v;
-        } else if (a == "--time-service-offset") {
-            if (!number(-100000000, 100000000)) return false;
-            o.server.modem.timeServiceOffset = static_cast<int>(n);
-        } else if (a == "--time-service-interval") {
-            if (!number(1, 60000)) return false;
-            o.server.modem.timeServiceIntervalMs = static_cast<int>(n);
-        } else if (a == "--time-service-junk") {
-            if (!number(0, 1000)) return false;
-            o.server.modem.timeServiceJunkLines = static_cast<int>(n);
-        } else if (a == "--modem-busy") {
-            if (!number(0, 1000)) return false;
-            o.server.modem.busyCalls = static_cast<int>(n);
-        } else if (a == "--modem-no-carrier") {
-            if (!number(0, 1000)) return false;
-            o.server.modem.failedCalls = static_cast<int>(n);
-        } else if (a == "--modem-connect-ms") {
-            if (!number(0, 120000)) return false;
-            o.server.modem.connectDelayMs = static_cast<int>(n);
-        } else if (a == "--baud") {
-            if (!number(50, 4000000)) return false;
-            o.server.baud = o.server.modem.baud = static_cast<int>(n);
-        } else if (a == "--reply-delay") {
-            if (!number(0, 60000)) return false;
-            o.server.replyDelayMs = static_cast<int>(n);
-        } else if (a == "--late-gap") {
-            if (!number(0, 60000)) return false;
-            o.server.lateGapMs = static_cast<int>(n);
         } else {
             error = "unknown option " + a + " (see --help)";
             return false;
         }
     }
+    o.generate.seed = o.server.seed = static_cast<std::uint32_t>(seed);
     if (o.server.tcp.empty() && o.server.ptys.empty() && o.server.modems.empty()) {
         error = "no endpoint: give --tcp, --pty or --modem";
         return false;

@@ -29,6 +29,13 @@ std::string getText(const Bytes& b, std::size_t at, std::size_t size) {
     return s.substr(0, s.find('\0'));
 }
 std::uint16_t crcOf(const Bytes& b, std::size_t length) { return fnd::crc16(b.data(), length); }
+// Company, terminal, employee and time open both stored record kinds.
+void putPassage(Bytes& b, std::uint8_t company, std::uint8_t terminal, std::uint32_t employee, std::uint32_t time) {
+    b[0] = company;
+    b[1] = terminal;
+    put32(b, 2, employee);
+    put32(b, 6, time);
+}
 void putCheck(Bytes& b, std::size_t over) { put16(b, over, crcOf(b, over)); }
 bool checkOk(const Bytes& b, std::size_t over) { return get16(b, over) == crcOf(b, over); }
 
@@ -36,10 +43,7 @@ bool checkOk(const Bytes& b, std::size_t over) { return get16(b, over) == crcOf(
 
 Bytes encodeTransaction(const Transaction& t) {
     Bytes b(19, 0);
-    b[0] = t.company;
-    b[1] = t.terminal;
-    put32(b, 2, t.employee);
-    put32(b, 6, t.time);
+    putPassage(b, t.company, t.terminal, t.employee, t.time);
     b[10] = t.flags;
     b[11] = t.cause;
     put32(b, 12, t.job);
@@ -50,10 +54,7 @@ Bytes encodeTransaction(const Transaction& t) {
 
 Bytes encodeJob(const JobRecord& j) {
     Bytes b(61, 0);
-    b[0] = j.company;
-    b[1] = j.terminal;
-    put32(b, 2, j.employee);
-    put32(b, 6, j.time);
+    putPassage(b, j.company, j.terminal, j.employee, j.time);
     b[10] = j.status;
     putText(b, 11, 32, j.data, false);
     std::copy(j.offsets.begin(), j.offsets.end(), b.begin() + 43);
