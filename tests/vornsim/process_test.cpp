@@ -177,6 +177,32 @@ TEST(VornSimProcess, StateOutShowsWhatTheClientChanged) {
     std::remove(state.c_str());
 }
 
+TEST(VornSimProcess, RecordsOfAStateFileGoOutByteForByte) {
+    std::string state = tempPath("in.json");
+    std::ofstream(state) << R"({"terminals": [{"node": 2, "model": "VORN2C",
+        "punches": [{"company": 3, "terminal": 9, "employee": 66051, "time": "1990-01-02 00:00:01",
+                     "flags": 4, "cause": 5, "check": 4660}],
+        "jobs": [{"company": 1, "terminal": 9, "employee": 7, "time": 86400, "status": 3, "data": "ABC",
+                  "lengths": [3, 0, 0, 0, 0, 0, 0]}]}]})";
+    VornSimProcess sim({"--state", state, "--tcp", "0"});
+    ASSERT_TRUE(sim.start()) << sim.error();
+    auto c = Connection::tcp(sim.tcpPort());
+    auto punch = c.exchange(2, 1, "RE,GE,0");
+    ASSERT_TRUE(punch);
+    // 2 days and 1 second after the epoch is 172801 = 0x0002a301; the stored check 4660 is 0x1234.
+    EXPECT_EQ(punch->data, (std::vector<std::uint8_t>{3, 9, 0x03, 0x02, 0x01, 0x00, 0x01, 0xa3, 0x02, 0x00, 4, 5, 0, 0,
+                                                      0, 0, 0, 0x34, 0x12}));
+    auto job = c.exchange(2, 2, "JO,GE,0");
+    ASSERT_TRUE(job);
+    ASSERT_EQ(job->data.size(), 61u);
+    EXPECT_EQ(job->data[10], 3);
+    EXPECT_EQ(std::string(job->data.begin() + 11, job->data.begin() + 14), "ABC");
+    EXPECT_EQ(job->data[51], 3);
+    EXPECT_EQ(job->data[59] | job->data[60] << 8, fnd::crc16(job->data.data(), 59));
+    EXPECT_EQ(c.exchange(2, 3, "JO,GE,1")->text, "W");
+    std::remove(state.c_str());
+}
+
 TEST(VornSimProcess, SlowLineCostsEachByteItsTransmissionTime) {
     VornSimProcess fast({"--terminal", "1", "--tcp", "0"});
     VornSimProcess slow({"--terminal", "1", "--tcp", "0", "--pty", "all", "--baud", "9600"});
@@ -204,6 +230,14 @@ TEST(VornSimProcess, SlowLineCostsEachByteItsTransmissionTime) {
     double ptyMs = timed(p);
     EXPECT_GE(ptyMs, wireMs * 0.95);
     EXPECT_LE(ptyMs, wireMs * 1.5);
+
+    {
+        auto leaving = Connection::tcp(slow.tcpPort());
+        leaving.send(req);
+        EXPECT_FALSE(leaving.readFor(60ms).empty()) << "part of the reply is on its way";
+    }  // and the client leaves in the middle of it
+    auto next = Connection::tcp(slow.tcpPort());
+    EXPECT_TRUE(next.exchange(1, 2, "VE"));
 }
 
 TEST(VornSimProcess, BadInputIsRefusedAndServingGoesOn) {
