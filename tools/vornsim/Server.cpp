@@ -204,6 +204,7 @@ void Server::readFrom(Channel& ch) {
 void Server::feedTelegrams(Channel& ch, std::string_view bytes) {
     if (!ch.framer.inTelegram()) ch.requestStart = Clock::now();
     for (auto& ev : ch.framer.feed(bytes)) {
+        if (ch.closed) return;
         switch (ev.kind) {
         case FramerEvent::Noise:
             log_.line(ch.name, "REFUSED " + std::to_string(ev.bytes.size()) + " bytes outside a telegram", ev.bytes);
@@ -241,7 +242,7 @@ void Server::handleTelegram(Channel& ch, const std::string& frame) {
     }
     int number = ++requests_;
     std::string id = "#" + std::to_string(number) + " node=" + twoDigits(req.destination) + " seq=" + twoDigits(req.sequence);
-    std::string rx = "RX " + id + " \"" + req.text + "\"";
+    std::string rx = "RX " + id + " \"" + escapeBytes(req.text) + "\"";
     if (req.data) rx += " data=" + std::to_string(req.data->size());
     log_.line(ch.name, rx, frame);
 
