@@ -289,6 +289,21 @@ TEST(VornSimProcess, PseudoTerminalBusWithTwoNodes) {
     EXPECT_EQ(other.readFor(300ms), "") << "node 1 is not on the second line";
 }
 
+TEST(VornSimProcess, SeparateLinesReuseNodeNumbers) {
+    VornSimProcess sim({"--terminal", "1:VORN2C@north", "--terminal", "1:VORN-L@south", "--terminal", "2@south",
+                        "--tcp", "0@north", "--tcp", "0@south"});
+    ASSERT_TRUE(sim.start()) << sim.error();
+    EXPECT_EQ(sim.readyLines()[1], "TCP " + std::to_string(sim.tcpPort(1)) + " 1,2");
+    auto north = Connection::tcp(sim.tcpPort(0));
+    auto south = Connection::tcp(sim.tcpPort(1));
+    EXPECT_EQ(north.exchange(1, 1, "RA,NR")->text, "W") << "node 1 of the north line is a VORN2C";
+    EXPECT_EQ(count(south.exchange(1, 2, "RA,NR")), 0) << "node 1 of the south line is a VORN-L";
+    north.send(request(2, 3, "VE"));
+    EXPECT_EQ(north.readFor(300ms), "") << "node 2 is on the other line";
+    south.send("////Z");
+    EXPECT_EQ(south.readUntil('\x04').substr(0, 4), "Z110");
+}
+
 TEST(VornSimProcess, ModemDialsTerminalsAndTheTimeService) {
     VornSimProcess sim({"--terminal", "4", "--modem", "all", "--password", "segreto", "--time-service", "0119",
                         "--time-service-interval", "50", "--modem-busy", "1", "--modem-connect-ms", "20"});

@@ -13,6 +13,7 @@ using namespace vornsim;
 TEST(TerminalState, JsonRoundTripKeepsEveryRecordByte) {
     Terminal t;
     t.node = 3;
+    t.line = "north";
     t.model = 5;
     t.termNr = 30;
     t.password = "pw";
@@ -33,6 +34,7 @@ TEST(TerminalState, JsonRoundTripKeepsEveryRecordByte) {
     ASSERT_EQ(back.size(), 2u);
     const Terminal& r = back[0];
     EXPECT_EQ(r.node, 3);
+    EXPECT_EQ(r.line, "north");
     EXPECT_EQ(r.model, 5);
     EXPECT_EQ(r.termNr, 30);
     EXPECT_EQ(r.password, "pw");
@@ -143,6 +145,9 @@ TEST(Options, CommandLineAndTerminals) {
     EXPECT_NE(fails({"--tcp", "0"}), "") << "no terminal";
     EXPECT_NE(fails({"--terminal", "1:VORNT3", "--tcp", "0"}), "") << "line-protocol model";
     EXPECT_NE(fails({"--terminal", "1", "--terminal", "1", "--tcp", "0"}), "") << "same node twice";
+    EXPECT_EQ(fails({"--terminal", "1@a", "--terminal", "1@b", "--tcp", "0@a", "--pty", "1@b"}), "")
+        << "the same node on two lines";
+    EXPECT_NE(fails({"--terminal", "1@a", "--tcp", "0:1"}), "") << "node 1 is not on the endpoint's line";
     EXPECT_NE(fails({"--terminal", "1", "--tcp", "0:2"}), "") << "endpoint names an unknown node";
     EXPECT_NE(fails({"--terminal", "1", "--tcp", "0", "--records"}), "") << "missing value";
     EXPECT_NE(fails({"--terminal", "1", "--tcp", "70000"}), "");

@@ -22,6 +22,15 @@ bool toInt(const std::string& s, long min, long max, long& out) {
 }
 
 // "all" or "1,2,5"; an empty list means every terminal.
+// Cuts a trailing "@LINE" off `text`.
+std::string takeLine(std::string& text) {
+    auto at = text.rfind('@');
+    if (at == std::string::npos) return {};
+    std::string line = text.substr(at + 1);
+    text.resize(at);
+    return line;
+}
+
 bool parseNodes(const std::string& text, std::vector<int>& nodes) {
     nodes.clear();
     if (text == "all") return true;
@@ -54,8 +63,10 @@ Hayes modem. Prints one line per endpoint on standard output, then READY:
 SIGTERM or SIGINT ends it (and saves --state-out).
 
 Terminals:
-  --terminal NODE[:MODEL[:FORMAT]]  add a terminal; MODEL by name or code
-                          (default VORN1); FORMAT US, UM or EM for employees
+  --terminal NODE[:MODEL[:FORMAT]][@LINE]  add a terminal; MODEL by name or
+                          code (default VORN1); FORMAT US, UM or EM for
+                          employees; LINE names the line it sits on, so that
+                          separate lines may reuse node numbers
   --state FILE            load terminals from a JSON state file
   --state-out FILE        save the terminals' state there on exit
   --records N             generate N stored punches per terminal
@@ -67,10 +78,12 @@ Terminals:
   --clock "YYYY-MM-DD HH:MM:SS"  start the terminals' clocks at this time
 
 Endpoints (at least one):
-  --tcp PORT[:NODES]      listen on PORT (0: a free port); NODES like 1,2,5
+  --tcp PORT[:NODES][@LINE]  listen on PORT (0: a free port); NODES like
+                          1,2,5; every endpoint serves the terminals of its
+                          LINE (none given: the terminals without one)
   --bind ADDRESS          address to listen on (default 127.0.0.1)
-  --pty NODES|all         a pseudo-terminal serving those nodes
-  --modem NODES|all       a pseudo-terminal with a Hayes modem, nodes behind
+  --pty NODES|all[@LINE]  a pseudo-terminal serving those nodes
+  --modem NODES|all[@LINE]  a pseudo-terminal with a Hayes modem, nodes behind
   --time-service NUMBER   dialling this number reaches the time service
   --time-service-offset S seconds the time service is ahead of the host
   --time-service-interval MS  between time code lines (default 1000)
@@ -101,7 +114,9 @@ Each may be given several times:
 )";
 }
 
-bool parseTerminalSpec(const std::string& spec, Terminal& t, std::string& error) {
+bool parseTerminalSpec(const std::string& fullSpec, Terminal& t, std::string& error) {
+    std::string spec = fullSpec;
+    std::string line = takeLine(spec);
     std::vector<std::string> parts;
     std::size_t at = 0;
     while (true) {
@@ -112,11 +127,12 @@ bool parseTerminalSpec(const std::string& spec, Terminal& t, std::string& error)
     }
     long node;
     if (parts.size() > 3 || !toInt(parts[0], 1, 99, node)) {
-        error = "bad terminal \"" + spec + "\": want NODE[:MODEL[:FORMAT]] with NODE 1..99";
+        error = "bad terminal \"" + fullSpec + "\": want NODE[:MODEL[:FORMAT]][@LINE] with NODE 1..99";
         return false;
     }
     t = Terminal();
     t.node = t.termNr = static_cast<int>(node);
+    t.line = line;
     if (parts.size() > 1) {
         auto model = modelFromText(parts[1]);
         if (!model) {
@@ -169,7 +185,7 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::string&
             error = "unknown option or missing value: " + a;
             return false;
         }
-        const std::string& v = args[++i];
+        std::string v = args[++i];
         long n = 0;
         auto number = [&](long min, long max) {
             if (toInt(v, min, max, n)) return true;
@@ -178,8 +194,9 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::string&
         };
         auto endpoint = [&](std::vector<ServerConfig::Endpoint>& list) {
             ServerConfig::Endpoint ep;
+            ep.line = takeLine(v);
             if (!parseNodes(v, ep.nodes)) {
-                error = a + " needs \"all\" or a node list like 1,2,5";
+                error = a + " needs \"all\" or a node list like 1,2,5, and optionally @LINE";
                 return false;
             }
             list.push_back(ep);
@@ -217,10 +234,11 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::string&
             o.clock = v;
         } else if (a == "--tcp") {
             ServerConfig::Endpoint ep;
+            ep.line = takeLine(v);
             auto colon = v.find(':');
             if (!toInt(v.substr(0, colon), 0, 65535, n) ||
                 (colon != std::string::npos && !parseNodes(v.substr(colon + 1), ep.nodes))) {
-                error = "--tcp needs PORT or PORT:NODES";
+                error = "--tcp needs PORT[:NODES][@LINE]";
                 return false;
             }
             ep.port = static_cast<int>(n);
@@ -264,8 +282,8 @@ bool buildTerminals(const Options& o, std::vector<Terminal>& terminals, std::str
     }
     for (std::size_t i = 0; i < terminals.size(); ++i)
         for (std::size_t k = 0; k < i; ++k)
-            if (terminals[i].node == terminals[k].node) {
-                error = "node " + std::to_string(terminals[i].node) + " is defined twice";
+            if (terminals[i].node == terminals[k].node && terminals[i].line == terminals[k].line) {
+                error = "node " + std::to_string(terminals[i].node) + " is defined twice on one line";
                 return false;
             }
     for (auto& t : terminals) {
@@ -277,8 +295,9 @@ bool buildTerminals(const Options& o, std::vector<Terminal>& terminals, std::str
     for (const auto* list : endpoints)
         for (const auto& ep : *list)
             for (int node : ep.nodes)
-                if (std::none_of(terminals.begin(), terminals.end(), [&](const Terminal& t) { return t.node == node; })) {
-                    error = "endpoint names node " + std::to_string(node) + ", which no terminal has";
+                if (std::none_of(terminals.begin(), terminals.end(),
+                                 [&](const Terminal& t) { return t.node == node && t.line == ep.line; })) {
+                    error = "endpoint names node " + std::to_string(node) + ", which no terminal of its line has";
                     return false;
                 }
     return true;

@@ -10,7 +10,7 @@
 namespace vornsim {
 
 struct Options {
-    std::vector<std::string> terminalSpecs;  // NODE[:MODEL[:FORMAT]]
+    std::vector<std::string> terminalSpecs;  // NODE[:MODEL[:FORMAT]][@LINE]
     std::string stateIn, stateOut, wireLog;
     std::string clock;                       // "YYYY-MM-DD HH:MM:SS"
     std::string password;
@@ -23,7 +23,7 @@ struct Options {
 
 // False with `error` set when the command line cannot be used.
 bool parseOptions(const std::vector<std::string>& args, Options& options, std::string& error);
-// "NODE[:MODEL[:FORMAT]]", model by name (VORN2C) or code (5).
+// "NODE[:MODEL[:FORMAT]][@LINE]", model by name (VORN2C) or code (5).
 bool parseTerminalSpec(const std::string& spec, Terminal& terminal, std::string& error);
 // The terminals to serve: the state file's, then the command line's, with generated data.
 bool buildTerminals(const Options& options, std::vector<Terminal>& terminals, std::string& error);

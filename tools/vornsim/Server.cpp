@@ -40,16 +40,6 @@ constexpr std::size_t kMaxQueued = 256;
 // Stands for line noise; holds none of the framing bytes.
 const std::string kNoise = "\x7f\xfe#~\x55\xaa";
 
-std::string nodeList(const std::vector<int>& nodes, const std::vector<Terminal>& all) {
-    std::string out;
-    auto add = [&](int n) { out += (out.empty() ? "" : ",") + std::to_string(n); };
-    if (nodes.empty())
-        for (const auto& t : all) add(t.node);
-    else
-        for (int n : nodes) add(n);
-    return out;
-}
-
 void setNonBlocking(int fd) {
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
     fcntl(fd, F_SETFD, FD_CLOEXEC);
@@ -70,6 +60,7 @@ struct Server::Channel {
     std::string name;
     std::string path;
     std::vector<int> nodes;
+    std::string line;
     TelegramFramer framer{false};
     std::unique_ptr<HayesModem> modem;
     std::deque<Chunk> out;
@@ -80,6 +71,24 @@ struct Server::Channel {
 
     bool serves(int node) const { return nodes.empty() || std::find(nodes.begin(), nodes.end(), node) != nodes.end(); }
 };
+
+Terminal* Server::terminalFor(const Channel& ch, int node) {
+    if (!ch.serves(node)) return nullptr;
+    for (auto& t : terminals_)
+        if (t.node == node && t.line == ch.line) return &t;
+    return nullptr;
+}
+
+std::string Server::nodeList(const ServerConfig::Endpoint& ep) const {
+    std::string out;
+    auto add = [&](int n) { out += (out.empty() ? "" : ",") + std::to_string(n); };
+    if (!ep.nodes.empty())
+        for (int n : ep.nodes) add(n);
+    else
+        for (const auto& t : terminals_)
+            if (t.line == ep.line) add(t.node);
+    return out;
+}
 
 Server::Server(std::vector<Terminal>& terminals, ServerConfig config, FaultPlan& faults, WireLog& log)
     : terminals_(terminals), config_(std::move(config)), faults_(faults), log_(log) {}
@@ -96,6 +105,7 @@ bool Server::start(std::string& error) {
         auto ch = std::make_unique<Channel>();
         ch->kind = Channel::Listener;
         ch->nodes = ep.nodes;
+        ch->line = ep.line;
         ch->fd = ::socket(AF_INET, SOCK_STREAM, 0);
         int one = 1;
         setsockopt(ch->fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
@@ -115,13 +125,14 @@ bool Server::start(std::string& error) {
         getsockname(ch->fd, reinterpret_cast<sockaddr*>(&addr), &len);
         setNonBlocking(ch->fd);
         ch->name = "tcp:" + std::to_string(ntohs(addr.sin_port));
-        ready_.push_back("TCP " + std::to_string(ntohs(addr.sin_port)) + " " + nodeList(ep.nodes, terminals_));
+        ready_.push_back("TCP " + std::to_string(ntohs(addr.sin_port)) + " " + nodeList(ep));
         channels_.push_back(std::move(ch));
     }
     auto makePty = [&](const ServerConfig::Endpoint& ep, Channel::Kind kind, int index) {
         auto ch = std::make_unique<Channel>();
         ch->kind = kind;
         ch->nodes = ep.nodes;
+        ch->line = ep.line;
         char path[256] = {};
         if (openpty(&ch->fd, &ch->slaveFd, path, nullptr, nullptr) != 0) {
             error = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
@@ -136,7 +147,7 @@ bool Server::start(std::string& error) {
         ch->path = path;
         ch->name = (kind == Channel::Modem ? "modem" : "pty") + std::to_string(index);
         if (kind == Channel::Modem) ch->modem = std::make_unique<HayesModem>(config_.modem);
-        ready_.push_back((kind == Channel::Modem ? "MODEM " : "PTY ") + nodeList(ep.nodes, terminals_) + " " + path);
+        ready_.push_back((kind == Channel::Modem ? "MODEM " : "PTY ") + nodeList(ep) + " " + path);
         log_.line(ch->name, "OPEN " + ch->path);
         channels_.push_back(std::move(ch));
         return true;
@@ -175,6 +186,7 @@ void Server::accept(Channel& listener) {
     ch->kind = Channel::Client;
     ch->fd = fd;
     ch->nodes = listener.nodes;
+    ch->line = listener.line;
     ch->framer = TelegramFramer(true);
     ch->name = listener.name + "#" + std::to_string(++clients_);
     log_.line(ch->name, "CONNECT");
@@ -215,9 +227,7 @@ void Server::feedTelegrams(Channel& ch, std::string_view bytes) {
         case FramerEvent::BridgeQuery: {
             std::string status(32, '0');
             for (int node = 1; node <= 32; ++node)
-                if (ch.serves(node) && std::any_of(terminals_.begin(), terminals_.end(),
-                                                   [&](const Terminal& t) { return t.node == node; }))
-                    status[node - 1] = '1';
+                if (terminalFor(ch, node)) status[node - 1] = '1';
             log_.line(ch.name, "BRIDGE RX", ev.bytes);
             ch.out.push_back({"Z" + status + std::string(1, kEot), Clock::now(), {}, "BRIDGE TX"});
             break;
@@ -235,8 +245,8 @@ void Server::handleTelegram(Channel& ch, const std::string& frame) {
         return;
     }
     const Request& req = parsed.request;
-    auto term = std::find_if(terminals_.begin(), terminals_.end(), [&](const Terminal& t) { return t.node == req.destination; });
-    if (term == terminals_.end() || !ch.serves(req.destination)) {
+    Terminal* term = terminalFor(ch, req.destination);
+    if (!term) {
         log_.line(ch.name, "IGNORED node=" + twoDigits(req.destination) + " not served here", frame);
         return;
     }

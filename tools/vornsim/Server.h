@@ -19,7 +19,8 @@ namespace vornsim {
 struct ServerConfig {
     struct Endpoint {
         int port = 0;            // TCP only; 0 picks a free port
-        std::vector<int> nodes;  // empty: every terminal
+        std::vector<int> nodes;  // empty: every terminal of the line
+        std::string line;        // which terminals' line this endpoint is
     };
     std::string bindAddress = "127.0.0.1";
     std::vector<Endpoint> tcp;
@@ -54,6 +55,8 @@ private:
     void handleTelegram(Channel& ch, const std::string& frame);
     void flush(Channel& ch);
     void closeChannel(Channel& ch, const char* why);
+    Terminal* terminalFor(const Channel& ch, int node);
+    std::string nodeList(const ServerConfig::Endpoint& ep) const;
 
     std::vector<Terminal>& terminals_;
     ServerConfig config_;

@@ -142,6 +142,7 @@ Terminal terminalFromJson(const json& j) {
     auto model = modelFromText(j.value("model", std::string("VORN1")));
     if (!model) throw std::runtime_error("unknown model \"" + j.value("model", std::string()) + "\"");
     t.model = *model;
+    t.line = j.value("line", std::string());
     t.termNr = j.value("termNr", t.node);
     t.password = j.value("password", std::string());
     t.employeeFormat = defaultEmployeeFormat(t.model);
@@ -310,6 +311,7 @@ json toJson(const std::vector<Terminal>& terminals) {
     json list = json::array();
     for (const auto& t : terminals) {
         json j = {{"node", t.node},
+                  {"line", t.line},
                   {"model", modelName(t.model)},
                   {"termNr", t.termNr},
                   {"password", t.password},

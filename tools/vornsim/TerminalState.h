@@ -20,6 +20,7 @@ EmployeeFormat defaultEmployeeFormat(int model);
 
 struct Terminal {
     int node = 1;
+    std::string line;  // terminals on different lines (ports, bridges) may share a node number
     int model = 1;
     int termNr = 1;
     std::string password;
