@@ -175,7 +175,7 @@ void HayesModem::tick(Clock::time_point now, Output& out) {
         nextTimeCode_ = now + std::chrono::milliseconds(config_.timeServiceIntervalMs);
         if (junkSent_ < config_.timeServiceJunkLines) {
             ++junkSent_;
-            out.toLine += "CTD test line, not a time code\r\n";
+            out.toLine += "service message, not a time code\r\n";
         } else {
             out.toLine += timeCodeLine(std::time(nullptr) + config_.timeServiceOffset);
         }

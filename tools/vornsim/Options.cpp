@@ -81,6 +81,7 @@ Endpoints (at least one):
   --tcp PORT[:NODES][@LINE]  listen on PORT (0: a free port); NODES like
                           1,2,5; every endpoint serves the terminals of its
                           LINE (none given: the terminals without one)
+  --port PORT[:NODES][@LINE]  the same as --tcp
   --bind ADDRESS          address to listen on (default 127.0.0.1)
   --pty NODES|all[@LINE]  a pseudo-terminal serving those nodes
   --modem NODES|all[@LINE]  a pseudo-terminal with a Hayes modem, nodes behind
@@ -232,7 +233,7 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::string&
                 return false;
             }
             o.clock = v;
-        } else if (a == "--tcp") {
+        } else if (a == "--tcp" || a == "--port") {
             ServerConfig::Endpoint ep;
             ep.line = takeLine(v);
             auto colon = v.find(':');
