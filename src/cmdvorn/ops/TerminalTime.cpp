@@ -1,24 +1,10 @@
 #include "TerminalTime.h"
 
-#include <ctime>
-
 namespace {
 
 constexpr int kFirstYear = 1990;
 
 int daysInYear(int year) { return TerminalTime::isLeapYear(year) ? 366 : 365; }
-
-// 1 = Sunday, by the C library's calendar normalisation; 7 when it fails.
-std::uint8_t weekdayOf(int year, int month, int day) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = 12;  // noon never falls into a daylight-saving gap
-    tm.tm_isdst = -1;
-    if (std::mktime(&tm) == static_cast<std::time_t>(-1)) return 7;
-    return static_cast<std::uint8_t>(tm.tm_wday + 1);
-}
 
 }  // namespace
 
@@ -32,6 +18,9 @@ int TerminalTime::daysInMonth(int month, int year) {
 
 CalendarRecord TerminalTime::toCalendar() const {
     std::uint32_t days = seconds_ / kSecondsPerDay;  // 1 is 1 January 1990
+    // Day 0 was a Sunday. Counted rather than asked of the C library: that
+    // would look up the time zone for every record written.
+    auto weekday = static_cast<std::uint8_t>(days % 7 + 1);
     std::uint32_t rest = seconds_ % kSecondsPerDay;
 
     int year = kFirstYear;
@@ -52,7 +41,7 @@ CalendarRecord TerminalTime::toCalendar() const {
     c.day = static_cast<std::uint8_t>(days);
     c.month = static_cast<std::uint8_t>(month);
     c.year = static_cast<std::uint8_t>(year - 1900);
-    c.weekday = weekdayOf(year, month, static_cast<int>(days));
+    c.weekday = weekday;
     return c;
 }
 

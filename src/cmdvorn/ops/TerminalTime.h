@@ -12,7 +12,7 @@ struct CalendarRecord {
     std::uint8_t day = 0;      // 1..31
     std::uint8_t month = 0;    // 1..12
     std::uint8_t year = 0;     // year - 1900
-    std::uint8_t weekday = 0;  // 1 = Sunday .. 7 = Saturday; 7 also when it cannot be computed
+    std::uint8_t weekday = 0;  // 1 = Sunday .. 7 = Saturday
 
     int fullYear() const { return 1900 + year; }
 };
