@@ -23,7 +23,7 @@ struct Loaded {
 
 TEST(LoadLayout, FieldsTakeTheirTypeWordAndSettings) {
     Loaded l({"[Timbrature]", "FORMAT= F1 , F2,F3", "F1=MATRICOLA,LEN=8", "F2=DATE,FMT=DD.MM.YYYY,FR=3",
-              "F3=EVENT,VA=('E' 'U'),DF= in  ", "FLDSEP=';'"});
+              "F3=EVENT,VA=('E' 'U(' 'x'),DF= in  ", "FLDSEP=';'"});
     ASSERT_EQ(l.layout.count, 3);
     EXPECT_EQ(l.layout.separator, ';');
     EXPECT_STREQ(l.layout.fields[0].name, "MATRICOLA");
@@ -32,8 +32,9 @@ TEST(LoadLayout, FieldsTakeTheirTypeWordAndSettings) {
     EXPECT_STREQ(l.layout.fields[1].format, "DD.MM.YYYY");
     EXPECT_EQ(l.layout.fields[1].from, 3);
     EXPECT_STREQ(l.layout.fields[2].values[0], "E");
-    EXPECT_STREQ(l.layout.fields[2].values[1], "U");
-    EXPECT_STREQ(l.layout.fields[2].values[2], "");
+    EXPECT_STREQ(l.layout.fields[2].values[1], "U ");  // "(" counts as a blank
+    EXPECT_STREQ(l.layout.fields[2].values[2], "x");
+    EXPECT_STREQ(l.layout.fields[2].values[3], "");
     EXPECT_STREQ(l.layout.fields[2].defaultText, "in");
     EXPECT_TRUE(l.log.lines().empty());
 }

@@ -81,21 +81,22 @@ TEST(BuiltinLines, JobRecordDataInThirtyTwoColumnsAndStatusLetters) {
 }
 
 TEST(BuiltinLines, ExtendedRecordByteForByte) {
-    ExtendedRecord r;
-    r.word6 = 12345;  // 4 digits: the higher one is dropped
-    r.terminal = 7;
-    r.employee = 123456;
-    r.time = TerminalTime(terminalSeconds(2024, 3, 5, 9, 7));
-    r.byte12 = 42;
-    r.code = 3;
-    std::memcpy(r.text, "AB\0", 3);
-    r.signed26 = -45;
-    r.word28 = 9;
-    r.time30 = TerminalTime(terminalSeconds(2024, 12, 31, 23, 59));
-    r.signed34 = 1234;
-    r.long36 = -123456789;
-    r.hundredths40 = 12345;
-    r.signed44 = -1;
+    std::uint8_t b[ExtendedRecord::kSize] = {};
+    b[1] = 7;
+    put32(b + 2, 123456);
+    put16(b + 6, 12345);  // 4 digits: the higher one is dropped
+    put32(b + 8, terminalSeconds(2024, 3, 5, 9, 7));
+    b[12] = 42;
+    b[13] = 3;
+    std::memcpy(b + 18, "AB", 2);
+    put16(b + 26, static_cast<std::uint16_t>(-45));
+    put16(b + 28, 9);
+    put32(b + 30, terminalSeconds(2024, 12, 31, 23, 59));
+    put16(b + 34, 1234);
+    put32(b + 36, static_cast<std::uint32_t>(-123456789));
+    put32(b + 40, 12345);
+    put16(b + 44, static_cast<std::uint16_t>(-1));
+    ExtendedRecord r = ExtendedRecord::decode(b);
     LineBuffer line;
     composeExtendedLine(r, line);
     EXPECT_EQ(line.view(),

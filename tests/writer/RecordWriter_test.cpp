@@ -168,33 +168,26 @@ TEST(RecordWriter, AKindWithoutFileNameOrAnUnopenableFileGives108) {
     EXPECT_EQ(w->saved(), 0);
 }
 
+// The punches file or its backup on a full device: the record is not saved.
 TEST(RecordWriter, AWriteFailureGives111AndTwoLogLines) {
-    WriterRun run;
-    run.settings.punches.fileName = "/dev/full";
-    auto w = run.writer();
-    EXPECT_FALSE(w->writeTransaction(record(0)));
-    EXPECT_EQ(w->saved(), 0);
-    ASSERT_EQ(run.reported.size(), 1u);
-    EXPECT_EQ(run.reported[0].code, 111);
-    EXPECT_EQ(run.reported[0].text1, "/dev/full");
-    const std::string error = run.reported[0].text2;
-    EXPECT_FALSE(error.empty());
-    EXPECT_TRUE(run.log.has("Write: /dev/full: " + error + " "));
-    std::string line = punchLine(0);
-    line.pop_back();
-    EXPECT_TRUE(run.log.has("/dev/full: " + line));
-}
-
-TEST(RecordWriter, ABackupWriteFailureLeavesTheRecordUnsaved) {
-    WriterRun run;
-    run.settings.punches.fileName = run.dir.path("p.dat").c_str();
-    run.settings.punches.backup = "/dev/full";
-    auto w = run.writer();
-    EXPECT_FALSE(w->writeTransaction(record(0)));
-    EXPECT_EQ(w->saved(), 0);
-    ASSERT_EQ(run.reported.size(), 1u);
-    EXPECT_EQ(run.reported[0].code, 111);
-    EXPECT_EQ(run.reported[0].text1, "/dev/full");
+    for (bool backupFails : {false, true}) {
+        SCOPED_TRACE(backupFails ? "backup" : "punches");
+        WriterRun run;
+        run.settings.punches.fileName = backupFails ? run.dir.path("p.dat").c_str() : "/dev/full";
+        if (backupFails) run.settings.punches.backup = "/dev/full";
+        auto w = run.writer();
+        EXPECT_FALSE(w->writeTransaction(record(0)));
+        EXPECT_EQ(w->saved(), 0);
+        ASSERT_EQ(run.reported.size(), 1u);
+        EXPECT_EQ(run.reported[0].code, 111);
+        EXPECT_EQ(run.reported[0].text1, "/dev/full");
+        const std::string error = run.reported[0].text2;
+        EXPECT_FALSE(error.empty());
+        EXPECT_TRUE(run.log.has("Write: /dev/full: " + error + " "));
+        std::string line = punchLine(0);
+        line.pop_back();
+        EXPECT_TRUE(run.log.has("/dev/full: " + line));
+    }
 }
 
 TEST(RecordWriter, FlushAndSyncBeforeDeletion) {

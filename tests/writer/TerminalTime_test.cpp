@@ -49,11 +49,3 @@ TEST(TerminalTime, FromCalendarIsTheInverse) {
         ASSERT_EQ(TerminalTime::fromCalendar(TerminalTime(s).toCalendar()).seconds(), s);
     }
 }
-
-TEST(TerminalTime, MonthLengths) {
-    EXPECT_EQ(TerminalTime::daysInMonth(2, 1996), 29);
-    EXPECT_EQ(TerminalTime::daysInMonth(2, 1900), 28);
-    EXPECT_EQ(TerminalTime::daysInMonth(2, 2000), 29);
-    EXPECT_EQ(TerminalTime::daysInMonth(4, 2001), 30);
-    EXPECT_EQ(TerminalTime::daysInMonth(13, 2001), 0);
-}

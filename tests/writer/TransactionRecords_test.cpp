@@ -83,29 +83,6 @@ TEST(JobRecord, DecodesDataSubFieldsAndStatusLetters) {
     }
 }
 
-TEST(ExtendedRecord, DecodesSignedAndUnsignedFields) {
-    std::uint8_t b[ExtendedRecord::kSize] = {};
-    b[1] = 12;
-    put32(b + 2, 123456789);
-    put16(b + 6, 65535);
-    b[13] = 3;
-    std::memcpy(b + 18, "ABCDEFGH", 8);
-    put16(b + 26, static_cast<std::uint16_t>(-2));
-    put32(b + 36, static_cast<std::uint32_t>(-100000));
-    put32(b + 40, 12345);
-    put16(b + 44, 32767);
-    ExtendedRecord r = ExtendedRecord::decode(b);
-    EXPECT_EQ(r.terminal, 12);
-    EXPECT_EQ(r.employee, 123456789u);
-    EXPECT_EQ(r.word6, 65535);
-    EXPECT_EQ(r.code, 3);
-    EXPECT_EQ(std::string(r.text, 8), "ABCDEFGH");
-    EXPECT_EQ(r.signed26, -2);
-    EXPECT_EQ(r.long36, -100000);
-    EXPECT_EQ(r.hundredths40, 12345);
-    EXPECT_EQ(r.signed44, 32767);
-}
-
 TEST(EmployeeStatusRecord, DecodesNameNumberAndLastPassage) {
     std::uint8_t b[EmployeeStatusRecord::kSize];
     std::memset(b, 'X', 21);  // a full name field: the copy stays terminated

@@ -37,7 +37,10 @@ void readValues(std::string_view text, FLD_FMT_t& field) {
         if (open == std::string_view::npos) break;
         std::size_t close = text.find('\'', open + 1);
         if (close == std::string_view::npos) break;
-        copyFieldText(field.values[n++], text.substr(open + 1, close - open - 1));
+        char(&value)[FLD_FMT_t::kTextSize] = field.values[n++];
+        copyFieldText(value, text.substr(open + 1, close - open - 1));
+        for (char& c : value)
+            if (c == '(') c = ' ';
         pos = close + 1;
     }
 }
