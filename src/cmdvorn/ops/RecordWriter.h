@@ -55,9 +55,6 @@ public:
     bool flushAndSync();
     void closeAll();
 
-    // The line of the last record written or attempted.
-    const LineBuffer& lastLine() const { return line_; }
-
 private:
     zFile* fileFor(std::uint8_t flags);
     const PRIVATE_FORMAT_C& ownFields();
