@@ -1,0 +1,54 @@
+#include "TerminalTime.h"
+
+namespace {
+
+constexpr int kFirstYear = 1990;
+
+int daysInYear(int year) { return TerminalTime::isLeapYear(year) ? 366 : 365; }
+
+}  // namespace
+
+bool TerminalTime::isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int TerminalTime::daysInMonth(int month, int year) {
+    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12) return 0;
+    return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+CalendarRecord TerminalTime::toCalendar() const {
+    std::uint32_t days = seconds_ / kSecondsPerDay;  // 1 is 1 January 1990
+    // Day 0 was a Sunday. Counted rather than asked of the C library: that
+    // would look up the time zone for every record written.
+    auto weekday = static_cast<std::uint8_t>(days % 7 + 1);
+    std::uint32_t rest = seconds_ % kSecondsPerDay;
+
+    int year = kFirstYear;
+    while (days > static_cast<std::uint32_t>(daysInYear(year))) {
+        days -= daysInYear(year);
+        ++year;
+    }
+    int month = 1;
+    while (month < 12 && days > static_cast<std::uint32_t>(daysInMonth(month, year))) {
+        days -= daysInMonth(month, year);
+        ++month;
+    }
+
+    CalendarRecord c;
+    c.second = static_cast<std::uint8_t>(rest % 60);
+    c.minute = static_cast<std::uint8_t>(rest / 60 % 60);
+    c.hour = static_cast<std::uint8_t>(rest / 3600);
+    c.day = static_cast<std::uint8_t>(days);
+    c.month = static_cast<std::uint8_t>(month);
+    c.year = static_cast<std::uint8_t>(year - 1900);
+    c.weekday = weekday;
+    return c;
+}
+
+TerminalTime TerminalTime::fromCalendar(const CalendarRecord& c) {
+    std::uint32_t days = c.day;
+    int year = c.fullYear();
+    for (int m = 1; m < c.month && m <= 12; ++m) days += daysInMonth(m, year);
+    for (int y = kFirstYear; y < year; ++y) days += daysInYear(y);
+    return TerminalTime(days * kSecondsPerDay + c.hour * 3600u + c.minute * 60u + c.second);
+}

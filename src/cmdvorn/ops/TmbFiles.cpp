@@ -1,0 +1,49 @@
+#include "TmbFiles.h"
+
+#include "winError.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+bool TmbFiles_c::wasUsed(const zString& name) const {
+    for (const zString& u : used_)
+        if (u == name) return true;
+    return false;
+}
+
+zFile* TmbFiles_c::get(const zString& name, bool startAfresh, const ReportError& report) {
+    for (Entry& e : open_)
+        if (e.name == name) return e.file.get();
+
+    if (startAfresh && !wasUsed(name) && !name.isEmpty() && ::unlink(name.c_str()) != 0 && errno != ENOENT) {
+        // Appending to the previous run's lines would hand them over twice.
+        report(kErrFileOpen, name.c_str(), fnd::winErrorText(fnd::winErrorFromErrno(errno)).c_str());
+        return nullptr;
+    }
+    auto file = std::make_unique<zFile>(name);
+    if (!file->open()) {
+        report(kErrFileOpen, name.c_str(), file->errorText().c_str());
+        return nullptr;
+    }
+    if (!wasUsed(name)) used_.push_back(name);
+    open_.push_back({name, std::move(file)});
+    return open_.back().file.get();
+}
+
+bool TmbFiles_c::flushAndSync(const ReportError& report) {
+    static const int kNotSyncable = fnd::winErrorFromErrno(EINVAL);
+    bool ok = true;
+    for (Entry& e : open_) {
+        if (!e.file->flush()) {
+            report(kErrFileWrite, e.name.c_str(), e.file->errorText().c_str());
+            ok = false;
+        } else if (!e.file->sync() && e.file->lastError() != kNotSyncable) {
+            // Devices and pipes cannot be synced and need not be.
+            report(kErrFileWrite, e.name.c_str(), e.file->errorText().c_str());
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+void TmbFiles_c::closeAll() { open_.clear(); }
