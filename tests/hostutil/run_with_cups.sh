@@ -79,6 +79,8 @@ lpadmin -d mirta_raw
 
 # The tests see only this scheduler and its default, not the caller's settings.
 export HOME=$work
+mkdir -m 0700 "$work/runtime"
+export XDG_RUNTIME_DIR=$work/runtime
 unset LPDEST PRINTER
 "$@" &
 client=$!

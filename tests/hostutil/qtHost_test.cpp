@@ -1,0 +1,115 @@
+// The library inside a Qt application (offscreen platform), against the
+// private CUPS scheduler of run_with_cups.sh: the print dialog, and failure
+// messages shown as message boxes. The test plays the user by accepting or
+// cancelling each window as it appears.
+#include "hostTestSupport.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+namespace {
+
+// Hands the first visible top-level window of type T to `act` once it shows.
+template <typename T>
+void whenShown(std::function<void(T*)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* window = qobject_cast<T*>(w); window && window->isVisible()) {
+                timer->deleteLater();
+                timer->stop();
+                act(window);
+                return;
+            }
+        }
+    });
+    timer->start();
+}
+
+struct SetupBuffers {
+    char device[129] = "untouched";
+    char driver[129] = "untouched";
+    char port[129] = "untouched";
+    MirtaPrinterSetup record{device, driver, port, 2, 1, 5, MIRTA_PD_PAGENUMS,
+                             reinterpret_cast<void*>(1)};
+};
+
+class QtHost : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(std::getenv("CUPS_SERVER")) << "run through run_with_cups.sh";
+    }
+};
+
+}  // namespace
+
+TEST_F(QtHost, ConfirmedPrintDialogFillsTheSetupRecord) {
+    SetupBuffers setup;
+    QString offered;
+    whenShown<QPrintDialog>([&](QPrintDialog* dialog) {
+        offered = dialog->printer()->printerName();
+        dialog->accept();
+    });
+    EXPECT_NE(mirta().SetupDialog(&setup.record), 0);
+    EXPECT_EQ(offered, "mirta_raw");  // the default queue is preselected
+    EXPECT_STREQ(setup.device, "mirta_raw");
+    EXPECT_STREQ(setup.driver, "Local Raw Printer");
+    EXPECT_EQ(std::string(setup.port), ("capture:" + std::string(std::getenv("MIRTA_PRINTED_FILE")))
+                                           .substr(0, 128));
+    EXPECT_EQ(setup.record.copies, 2);
+    EXPECT_EQ(setup.record.fromPage, 1);
+    EXPECT_EQ(setup.record.toPage, 5);
+    EXPECT_EQ(setup.record.deviceContext, nullptr);
+}
+
+TEST_F(QtHost, CancelledPrintDialogChangesNothing) {
+    SetupBuffers setup;
+    whenShown<QPrintDialog>([](QPrintDialog* dialog) { dialog->reject(); });
+    EXPECT_EQ(mirta().SetupDialog(&setup.record), 0);
+    EXPECT_STREQ(setup.device, "untouched");
+    EXPECT_EQ(setup.record.copies, 2);
+}
+
+TEST_F(QtHost, ReturnDefaultSkipsTheDialog) {
+    SetupBuffers setup;
+    setup.record.flags = MIRTA_PD_RETURNDEFAULT;
+    EXPECT_NE(mirta().SetupDialog(&setup.record), 0);
+    EXPECT_STREQ(setup.device, "mirta_raw");
+    EXPECT_STREQ(setup.driver, "Local Raw Printer");
+}
+
+TEST_F(QtHost, FailuresAreShownInMessageBoxesOnTheApplicationThread) {
+    QString title, text;
+    whenShown<QMessageBox>([&](QMessageBox* box) {
+        title = box->windowTitle();
+        text = box->text();
+        box->accept();
+    });
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(mirta().PrintFile("mirta_raw", nullptr, "/no/such/file.prn"), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr().find("Div Uvedad"), std::string::npos);
+    EXPECT_EQ(title, "Div Uvedad");
+    EXPECT_EQ(text, "Non posso aprire il '/no/such/file.prn' per leggerlo.");
+
+    // Another thread cannot show a box: its messages go to standard error.
+    testing::internal::CaptureStderr();
+    std::thread([] { EXPECT_EQ(mirta().PrintFile("mirta_raw", nullptr, "/no/such/x"), 0); }).join();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Div Uvedad: Non posso aprire il '/no/such/x' per leggerlo.\n");
+}
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
