@@ -65,10 +65,10 @@ TEST_F(QtHost, ConfirmedPrintDialogFillsTheSetupRecord) {
     EXPECT_STREQ(setup.driver, "Local Raw Printer");
     EXPECT_EQ(std::string(setup.port), ("capture:" + std::string(std::getenv("MIRTA_PRINTED_FILE")))
                                            .substr(0, 128));
-    EXPECT_EQ(setup.record.copies, 2);
-    EXPECT_EQ(setup.record.fromPage, 1);
-    EXPECT_EQ(setup.record.toPage, 5);
-    EXPECT_EQ(setup.record.deviceContext, nullptr);
+    EXPECT_EQ(int{setup.record.copies}, 2);
+    EXPECT_EQ(int{setup.record.fromPage}, 1);
+    EXPECT_EQ(int{setup.record.toPage}, 5);
+    EXPECT_EQ(static_cast<void*>(setup.record.deviceContext), nullptr);
 }
 
 TEST_F(QtHost, CancelledPrintDialogChangesNothing) {
@@ -76,7 +76,7 @@ TEST_F(QtHost, CancelledPrintDialogChangesNothing) {
     whenShown<QPrintDialog>([](QPrintDialog* dialog) { dialog->reject(); });
     EXPECT_EQ(mirta().SetupDialog(&setup.record), 0);
     EXPECT_STREQ(setup.device, "untouched");
-    EXPECT_EQ(setup.record.copies, 2);
+    EXPECT_EQ(int{setup.record.copies}, 2);
 }
 
 TEST_F(QtHost, ReturnDefaultSkipsTheDialog) {

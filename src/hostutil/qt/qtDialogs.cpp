@@ -11,6 +11,8 @@
 
 #include <xcb/xcb.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -66,7 +68,8 @@ extern "C" __attribute__((visibility("default"))) int mirtaQtPrintDialog(
     if (QCoreApplication::instance()) {
         if (!onApplicationThread(runningApplication())) return -1;
     } else {
-        if (!displayReachable()) return -1;
+        // Qt wants its application on the process's main thread.
+        if (gettid() != getpid() || !displayReachable()) return -1;
         static int argc = 1;
         static char name[] = "MIRTADLL";
         static char* argv[] = {name, nullptr};
