@@ -36,18 +36,8 @@ extern "C" MIRTA_API int EqualBin(SQLHDBC connection, const char* table, const c
     std::string query = "SELECT documento,datalength(documento) FROM ";
     query += table;
     query += " WHERE iddoc=?";
-    if (!succeeded(SQLExecDirect(statement.handle(),
-                                 reinterpret_cast<SQLCHAR*>(query.data()), SQL_NTS)))
-        return -3;
-    const SQLRETURN fetched = SQLFetch(statement.handle());
-    if (fetched == SQL_NO_DATA) return -5;
-    if (!succeeded(fetched)) return -3;
-
-    SQLUINTEGER length = 0;
-    SQLLEN indicator = 0;
-    if (!succeeded(SQLGetData(statement.handle(), 2, SQL_C_ULONG, &length, 0, &indicator)) ||
-        indicator == SQL_NULL_DATA)
-        return -4;
+    std::uint32_t length = 0;
+    if (int rc = queryDocumentLength(statement.handle(), query.c_str(), length); rc != 0) return rc;
 
     // The file is opened once the document proved readable.
     CFile file;

@@ -70,7 +70,9 @@ MIRTA_API int DefaultPrinter(char* device, char* driver, char* port);
 MIRTA_API int VEDIVAR(const char* path, const char* name, char* value);
 
 /* Executes `sql`, whose one parameter receives the file's bytes as long
- * binary data (length declared, data streamed at execution time).
+ * binary data (length declared, data streamed at execution time). Hosts
+ * reach PostgreSQL through psqlODBC with ByteaAsLongVarBinary=1, so that the
+ * parameter is bytea.
  * 0 stored; -1 no connection; -2 no statement handle; -3 file missing;
  * -4 statement not prepared; -5 the database rejected the execution. */
 MIRTA_API int LoadBin(SQLHDBC connection, const char* sql, const char* path);

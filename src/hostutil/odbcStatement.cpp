@@ -12,6 +12,23 @@ OdbcStatement::~OdbcStatement() {
     if (succeeded(allocation_)) SQLFreeHandle(SQL_HANDLE_STMT, handle_);
 }
 
+int queryDocumentLength(SQLHSTMT statement, const char* query, std::uint32_t& length) {
+    if (!succeeded(SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(const_cast<char*>(query)),
+                                 SQL_NTS)))
+        return -3;
+    const SQLRETURN fetched = SQLFetch(statement);
+    if (fetched == SQL_NO_DATA) return -5;
+    if (!succeeded(fetched)) return -3;
+
+    SQLUINTEGER value = 0;
+    SQLLEN indicator = 0;
+    if (!succeeded(SQLGetData(statement, 2, SQL_C_ULONG, &value, 0, &indicator)) ||
+        indicator == SQL_NULL_DATA)
+        return -4;
+    length = value;
+    return 0;
+}
+
 ColumnRead readBinaryColumn(SQLHSTMT statement, SQLUSMALLINT column, std::uint64_t limit,
                             const ColumnSink& sink) {
     std::vector<char> piece(kPieceSize);

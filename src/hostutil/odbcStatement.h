@@ -31,6 +31,11 @@ private:
     SQLRETURN allocation_;
 };
 
+// Executes a query that returns a document in column 1 and its length in
+// column 2, fetches the first row and reads the length. 0, or -3 the query
+// failed, -4 the length could not be read (or is NULL), -5 no row.
+int queryDocumentLength(SQLHSTMT statement, const char* query, std::uint32_t& length);
+
 enum class ColumnRead {
     Complete,  // every byte up to the limit went to the sink
     Stopped,   // the sink asked to stop

@@ -13,19 +13,9 @@ extern "C" MIRTA_API int SaveBin(SQLHDBC connection, const char* query, const ch
     if (!connection) return -1;
     OdbcStatement statement(connection);
     if (!succeeded(statement.allocation())) return -2;
-    if (!query || !succeeded(SQLExecDirect(statement.handle(),
-                                           reinterpret_cast<SQLCHAR*>(const_cast<char*>(query)),
-                                           SQL_NTS)))
-        return -3;
-    const SQLRETURN fetched = SQLFetch(statement.handle());
-    if (fetched == SQL_NO_DATA) return -5;
-    if (!succeeded(fetched)) return -3;
-
-    SQLUINTEGER length = 0;
-    SQLLEN indicator = 0;
-    if (!succeeded(SQLGetData(statement.handle(), 2, SQL_C_ULONG, &length, 0, &indicator)) ||
-        indicator == SQL_NULL_DATA)
-        return -4;
+    if (!query) return -3;
+    std::uint32_t length = 0;
+    if (int rc = queryDocumentLength(statement.handle(), query, length); rc != 0) return rc;
 
     // The file is created once the document proved readable, and removed
     // again if reading fails later, so a failure never leaves a torn file.
