@@ -3,6 +3,7 @@
 #include "cFile.h"
 #include "hostMessage.h"
 #include "mirtadll.h"
+#include "qtPart.h"
 
 #include <cups/cups.h>
 
@@ -35,6 +36,23 @@ void showFailure(const std::string& message, const char* errorText) {
     showMessage(std::string(errorText).substr(0, kMaxErrorText));
 }
 
+// The wait cursor of a Qt host for the duration of the transfer, restored
+// on every path.
+class WaitCursor {
+public:
+    WaitCursor() : qt_(hostHasQt() ? loadQtPart() : nullptr) {
+        if (qt_) qt_->waitCursor(1);
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+    ~WaitCursor() {
+        if (qt_) qt_->waitCursor(0);
+    }
+
+private:
+    const QtPart* qt_;
+};
+
 void showTransferFailure() { showMessage("Trasmissione dati alla stampante fallito"); }
 
 // Copies the file into an output file instead of the queue.
@@ -46,18 +64,16 @@ int copyToOutputFile(std::FILE* in, const char* outputFile, char* buffer) {
                     std::strerror(error));
         return 0;
     }
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, kTransferSize, in)) > 0) {
-        if (std::fwrite(buffer, 1, got, out.get()) != got) {
-            showTransferFailure();
-            return 0;
-        }
+    bool copied;
+    {
+        WaitCursor busy;
+        std::size_t got;
+        while ((got = std::fread(buffer, 1, kTransferSize, in)) > 0)
+            if (std::fwrite(buffer, 1, got, out.get()) != got) break;
+        copied = got == 0 && !std::ferror(in) && std::fflush(out.get()) == 0;
     }
-    if (std::ferror(in) || std::fflush(out.get()) != 0) {
-        showTransferFailure();
-        return 0;
-    }
-    return 1;
+    if (!copied) showTransferFailure();
+    return copied ? 1 : 0;
 }
 
 int sendToQueue(std::FILE* in, const char* printer, const char* outputFile, const char* path,
@@ -71,13 +87,16 @@ int sendToQueue(std::FILE* in, const char* printer, const char* outputFile, cons
         if (job != 0) cupsCancelJob2(CUPS_HTTP_DEFAULT, printer, job, 0);
         return 0;
     }
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, kTransferSize, in)) > 0) {
-        if (cupsWriteRequestData(CUPS_HTTP_DEFAULT, buffer, got) != HTTP_STATUS_CONTINUE) break;
+    bool sent;
+    {
+        WaitCursor busy;
+        std::size_t got;
+        while ((got = std::fread(buffer, 1, kTransferSize, in)) > 0)
+            if (cupsWriteRequestData(CUPS_HTTP_DEFAULT, buffer, got) != HTTP_STATUS_CONTINUE) break;
+        const bool allSent = got == 0 && !std::ferror(in);
+        sent = cupsFinishDocument(CUPS_HTTP_DEFAULT, printer) == IPP_STATUS_OK && allSent;
     }
-    const bool allSent = got == 0 && !std::ferror(in);
-    const bool finished = cupsFinishDocument(CUPS_HTTP_DEFAULT, printer) == IPP_STATUS_OK;
-    if (!allSent || !finished) {
+    if (!sent) {
         showTransferFailure();
         cupsCancelJob2(CUPS_HTTP_DEFAULT, printer, job, 0);
         return 0;

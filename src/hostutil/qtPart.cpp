@@ -27,7 +27,8 @@ const QtPart* loadQtPart() {
         if (!lib) return;
         part.showMessage = reinterpret_cast<MirtaQtShowMessage*>(dlsym(lib, "mirtaQtShowMessage"));
         part.printDialog = reinterpret_cast<MirtaQtPrintDialog*>(dlsym(lib, "mirtaQtPrintDialog"));
-        loaded = part.showMessage && part.printDialog;
+        part.waitCursor = reinterpret_cast<MirtaQtWaitCursor*>(dlsym(lib, "mirtaQtWaitCursor"));
+        loaded = part.showMessage && part.printDialog && part.waitCursor;
     });
     return loaded ? &part : nullptr;
 }

@@ -22,6 +22,9 @@ extern "C" {
 using MirtaQtShowMessage = int(const char* title, const char* text);
 // Shows the print dialog. 1 confirmed, 0 cancelled, -1 no dialog possible.
 using MirtaQtPrintDialog = int(hostutil::PrintDialogRequest* request);
+// Shows (1) or restores (0) the wait cursor of a Qt application running on
+// the calling thread; does nothing otherwise.
+using MirtaQtWaitCursor = void(int on);
 }
 
 namespace hostutil {
@@ -29,6 +32,7 @@ namespace hostutil {
 struct QtPart {
     MirtaQtShowMessage* showMessage;
     MirtaQtPrintDialog* printDialog;
+    MirtaQtWaitCursor* waitCursor;
 };
 
 // Whether the host has Qt Widgets loaded already (no loading happens).

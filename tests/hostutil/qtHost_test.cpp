@@ -11,7 +11,10 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -85,6 +88,32 @@ TEST_F(QtHost, ReturnDefaultSkipsTheDialog) {
     EXPECT_NE(mirta().SetupDialog(&setup.record), 0);
     EXPECT_STREQ(setup.device, "mirta_raw");
     EXPECT_STREQ(setup.driver, "Local Raw Printer");
+}
+
+// The output file is a FIFO larger transfers block on, so the reader can
+// look at the cursor while the library is still copying.
+TEST_F(QtHost, TransferRunsUnderTheWaitCursor) {
+    TempDir dir;
+    constexpr std::size_t kSize = 1 << 20;  // far more than a pipe holds
+    writeBytes(dir.path("doc.prn"), std::string(kSize, 'p'));
+    const std::string fifo = dir.path("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    bool waitingDuringTransfer = false;
+    std::size_t received = 0;
+    std::thread reader([&] {
+        std::ifstream in(fifo, std::ios::binary);
+        char buffer[65536];
+        in.read(buffer, 1);
+        const QCursor* cursor = QApplication::overrideCursor();
+        waitingDuringTransfer = cursor && cursor->shape() == Qt::WaitCursor;
+        for (received = std::size_t(in.gcount()); in.read(buffer, sizeof buffer) || in.gcount();)
+            received += std::size_t(in.gcount());
+    });
+    EXPECT_EQ(mirta().PrintFile("mirta_raw", fifo.c_str(), dir.path("doc.prn").c_str()), 1);
+    reader.join();
+    EXPECT_TRUE(waitingDuringTransfer);
+    EXPECT_EQ(received, kSize);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(QtHost, FailuresAreShownInMessageBoxesOnTheApplicationThread) {

@@ -60,6 +60,14 @@ extern "C" __attribute__((visibility("default"))) int mirtaQtShowMessage(const c
     return 1;
 }
 
+extern "C" __attribute__((visibility("default"))) void mirtaQtWaitCursor(int on) {
+    if (!onApplicationThread(runningApplication())) return;
+    if (on)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
 extern "C" __attribute__((visibility("default"))) int mirtaQtPrintDialog(
     PrintDialogRequest* request) {
     // Use the host's application on its own thread, or a short-lived one of
