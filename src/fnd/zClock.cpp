@@ -28,8 +28,16 @@ LocalTime localNow() {
     return toLocalTime(ts.tv_sec, static_cast<int>(ts.tv_nsec / 1000000));
 }
 
+namespace {
+int daysInMonth(int year, int month) {
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+}  // namespace
+
 int setLocalClock(const LocalTime& t) {
-    if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour < 0 || t.hour > 23 ||
+    if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > daysInMonth(t.year, t.month) || t.hour < 0 || t.hour > 23 ||
         t.minute < 0 || t.minute > 59 || t.second < 0 || t.second > 59 || t.millisecond < 0 ||
         t.millisecond > 999)
         return EINVAL;

@@ -19,11 +19,15 @@ TEST(ZClock, SettingGoesToPcclockFileAndRejectsImpossibleTimes) {
     EXPECT_EQ(fnd::setLocalClock(t), 0);
     fnd::LocalTime bad{2026, 13, 1, 0, 0, 0, 0};
     EXPECT_NE(fnd::setLocalClock(bad), 0);
+    fnd::LocalTime noSuchDay{2027, 2, 29, 0, 0, 0, 0};
+    EXPECT_NE(fnd::setLocalClock(noSuchDay), 0);
+    fnd::LocalTime leapDay{2028, 2, 29, 0, 0, 0, 0};
+    EXPECT_EQ(fnd::setLocalClock(leapDay), 0);
 
     std::ifstream in(path);
     std::stringstream ss;
     ss << in.rdbuf();
-    EXPECT_EQ(ss.str(), "2026-03-29 02:05:07.042\n2026-03-29 02:05:07.999\n");
+    EXPECT_EQ(ss.str(), "2026-03-29 02:05:07.042\n2026-03-29 02:05:07.999\n2028-02-29 00:00:00.000\n");
     unsetenv("PCCLOCK_FILE");
     std::filesystem::remove(path);
 }
