@@ -7,7 +7,8 @@
 #include <sstream>
 #include <strings.h>
 
-bool MemoryParameters::getValue(const zString& section, const zString& key, zString& value) const {
+bool MemoryParameters::getValue(std::string_view sectionText, std::string_view keyText, zString& value) const {
+    zString section(sectionText), key(keyText);
     bool inSection = false;
     bool seen = false;
     for (const std::string& line : lines_) {

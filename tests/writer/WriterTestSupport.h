@@ -17,7 +17,7 @@
 class MemoryParameters : public ParameterLookup {
 public:
     explicit MemoryParameters(std::vector<std::string> lines) : lines_(std::move(lines)) {}
-    bool getValue(const zString& section, const zString& key, zString& value) const override;
+    bool getValue(std::string_view sectionText, std::string_view keyText, zString& value) const override;
 
 private:
     std::vector<std::string> lines_;

@@ -3,12 +3,14 @@
 // the file implements it; operations depend on nothing else of it.
 #include "zString.h"
 
+#include <string_view>
+
 class ParameterLookup {
 public:
     virtual ~ParameterLookup() = default;
     // section is the header text, "[Timbrature]" or "[Terminal 01 Ingresso]".
     // False when the section or the key is absent.
-    virtual bool getValue(const zString& section, const zString& key, zString& value) const = 0;
+    virtual bool getValue(std::string_view section, std::string_view key, zString& value) const = 0;
 };
 
 // "[Name]" for "Name" or "[Name]".

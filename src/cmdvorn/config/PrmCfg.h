@@ -9,6 +9,7 @@
 // length; the first such line with an "=" wins, so readers ask for the
 // longer of two names sharing a beginning first. Only the first section of
 // a given header counts.
+#include "ParameterLookup.h"
 #include "RunSettings.h"
 #include "zFile.h"
 #include "zLogger.h"
@@ -19,14 +20,14 @@
 class RoutedVorn;
 class VornMgr;
 
-class PrmCfg {
+class PrmCfg : public ParameterLookup {
 public:
     static constexpr const char* kGlobal = "[Global]";
 
     // file and log are borrowed; the manager receives terminals and settings.
     // The file is only used during load(), which closes it again.
     PrmCfg(zFile& file, zLogger& log, VornMgr& manager);
-    ~PrmCfg();
+    ~PrmCfg() override;
     PrmCfg(const PrmCfg&) = delete;
     PrmCfg& operator=(const PrmCfg&) = delete;
 
@@ -35,7 +36,7 @@ public:
     // no terminal section. Throws FndException for a missing router.
     bool load();
 
-    bool getValue(std::string_view section, std::string_view key, zString& value) const;
+    bool getValue(std::string_view section, std::string_view key, zString& value) const override;
     bool hasSection(std::string_view section) const;
 
     // The file's lines after comment removal and trimming.

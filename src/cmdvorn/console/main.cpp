@@ -1,6 +1,7 @@
 // Cmdv32: the console build of the command tool. It runs its command line
 // on the configured terminals and exits.
 #include "ConsoleBreakDialog.h"
+#include "ConsoleQuestion.h"
 #include "HelpText.h"
 #include "Platform.h"
 #include "Session.h"
@@ -25,6 +26,7 @@ public:
     void showMessage(const char* caption, const char* text) override {
         std::fprintf(stderr, "%s: %s\n", caption, text);
     }
+    bool askYesNo(const char* caption, const char* text) override { return askOnTerminal(caption, text); }
 
 private:
     ConsoleBreakDialog dialog_;

@@ -1,5 +1,6 @@
 #include "CommandTable.h"
 
+#include "TransactionCommands.h"
 #include "VersionCommand.h"
 #include "Vorn.h"
 
@@ -14,13 +15,13 @@ constexpr DISPATCHER_C kTable[] = {
     {8, "EM,DE,*,*", nullptr},
     {4, "EM,GE,", nullptr},
     {9, "EI,GE,", nullptr},
-    {10, "EM,GL", nullptr},
+    {10, "EM,GL", latestTransactionsCommand},
     {39, "EM,CO", nullptr},
-    {11, "RE,NR", nullptr},
-    {12, "RE,GE", nullptr},
-    {13, "RE,GE", nullptr},
-    {28, "JR,GE", nullptr},
-    {35, "RECOVER_REGS", nullptr},
+    {11, "RE,NR", countPunchesCommand},
+    {12, "RE,GE", downloadAndClearCommand},
+    {13, "RE,GE", downloadAndKeepCommand},
+    {28, "JR,GE", downloadJobsCommand},
+    {35, "RECOVER_REGS", recoverPunchesCommand},
     {14, "CA,GE,", nullptr},
     {15, "CA,SE,", nullptr},
     {16, "CA,DE", nullptr},
@@ -42,8 +43,8 @@ constexpr DISPATCHER_C kTable[] = {
     {33, "GL,BT", nullptr},
     {34, "GL,OF", nullptr},
     {36, "@B", nullptr},
-    {38, "RA,DE", nullptr},
-    {37, "RA,NR", nullptr},
+    {38, "RA,DE", deleteRecoverableCommand},
+    {37, "RA,NR", countRecoverableCommand},
     {40, "GL,UP", nullptr},
     {41, "Sync CTD IEN", nullptr},
     {42, "Sync From Vorn", nullptr},

@@ -22,6 +22,8 @@ public:
     virtual InfoSink* infoSink() = 0;
     // A message box in the window; the log and standard error on the console.
     virtual void showMessage(const char* caption, const char* text) = 0;
+    // A Yes/No question; true for Yes.
+    virtual bool askYesNo(const char* caption, const char* text) = 0;
 };
 
 struct BatchJob {

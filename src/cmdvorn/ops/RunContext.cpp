@@ -1,9 +1,16 @@
 #include "RunContext.h"
 
+#include "RecordWriter.h"
 #include "RunErrors.h"
 #include "Vorn.h"
 
 #include <cctype>
+
+RunContext::RunContext(zLogger& log, VornMgr& manager, BREAKDLG_C& dialog, InfoOutput& info, RunState& state)
+    : log_(log), manager_(manager), dialog_(dialog), info_(info), state_(state),
+      writerRun_(std::make_unique<RecordWriterRun>()) {}
+
+RunContext::~RunContext() = default;
 
 void RunContext::reportError(int code, const Vorn* terminal, const char* text1, const char* text2) {
     state_.errorCode = code;

@@ -7,7 +7,11 @@
 #include "zLogger.h"
 #include "zString.h"
 
+#include <functional>
+#include <memory>
+
 class Vorn;
+struct RecordWriterRun;
 class VornMgr;
 
 struct RunState {
@@ -24,13 +28,18 @@ struct RunState {
 
 class RunContext {
 public:
-    RunContext(zLogger& log, VornMgr& manager, BREAKDLG_C& dialog, InfoOutput& info, RunState& state)
-        : log_(log), manager_(manager), dialog_(dialog), info_(info), state_(state) {}
+    RunContext(zLogger& log, VornMgr& manager, BREAKDLG_C& dialog, InfoOutput& info, RunState& state);
+    ~RunContext();
 
     zLogger& log() { return log_; }
     VornMgr& manager() { return manager_; }
     BREAKDLG_C& dialog() { return dialog_; }
     InfoOutput& info() { return info_; }
+    // The writer's layouts and output files, kept for the whole run.
+    RecordWriterRun& writerRun() { return *writerRun_; }
+
+    // A Yes/No question to the operator; the safe answer is No.
+    std::function<bool(const char* caption, const char* text)> askYesNo = [](const char*, const char*) { return false; };
     RunState& state() { return state_; }
 
     // Records code as the run's error code and logs its message with the
@@ -43,6 +52,7 @@ private:
     BREAKDLG_C& dialog_;
     InfoOutput& info_;
     RunState& state_;
+    std::unique_ptr<RecordWriterRun> writerRun_;
 };
 
 struct CMDARG_C {

@@ -1,0 +1,193 @@
+#include "GETREGS_C.h"
+
+#include "Vorn.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr int kOnOffThreshold = 50;
+constexpr int kExtendedModel = 8;
+constexpr int kPunchBytes = 19;
+constexpr int kExtendedBytes = 46;
+constexpr int kJobBytes = 61;
+
+}  // namespace
+
+GETREGS_C::GETREGS_C(CMDARG_C& job) : job_(job), terminal_(*job.terminal), log_(job.run->log()) {}
+
+bool GETREGS_C::writeExtended(const ExtendedRecord&) { return false; }
+
+int GETREGS_C::count(const char* object) {
+    std::uint8_t reply[2] = {};
+    std::snprintf(commandText_, sizeof commandText_, "%s,NR", object);
+    TelegramCommand command(commandText_, TelegramCommand::ReceiveData, reply, 2);
+    int value = 0;
+    if (terminal_.sendCommand(command))
+        value = static_cast<std::int16_t>(reply[0] | (reply[1] << 8));
+    else
+        job_.result = terminal_.statusCode();
+    terminal_.lastCount = value;
+    return value;
+}
+
+GETREGS_C::Fetch GETREGS_C::fetchRecord(const char* object, int index, bool showProgress, int total) {
+    const bool extended = terminal_.modelCode() == kExtendedModel;
+    std::snprintf(commandText_, sizeof commandText_, "%s,GE,%x", object, static_cast<unsigned>(index));
+    command_ = TelegramCommand(commandText_, TelegramCommand::ReceiveData, record_, extended ? kExtendedBytes : kPunchBytes);
+
+    if (!terminal_.sendCommand(command_)) return terminal_.isAnswering() ? Fetch::Skipped : Fetch::Stop;
+    ++received_;
+
+    BREAKDLG_C& dialog = job_.run->dialog();
+    if (showProgress) {
+        char text[48];
+        std::snprintf(text, sizeof text, "Timbratura: %d/%d", index, total);
+        dialog.setBar(index, text);
+    }
+    if (dialog.pump()) {
+        job_.run->reportError(106, &terminal_);
+        job_.result = 106;
+        return Fetch::Stop;
+    }
+    if (extended) return writeExtended(ExtendedRecord::decode(record_)) ? Fetch::Saved : Fetch::Stop;
+
+    if (!TransactionRecord::checkMatches(record_)) {
+        job_.result = 135;
+        job_.run->reportError(135, &terminal_, "Timbratura", commandText_);
+        return Fetch::Stop;
+    }
+    return writeTransaction(TransactionRecord::decode(record_)) ? Fetch::Saved : Fetch::Stop;
+}
+
+bool GETREGS_C::remove(const char* object, const char* removedMessage) {
+    // Only what is on the disk may leave the terminal.
+    if (!secureWritten()) return false;
+    std::snprintf(commandText_, sizeof commandText_, "%s,DE", object);
+    TelegramCommand del(commandText_);
+    if (terminal_.sendCommand(del)) log_.log(removedMessage, terminal_.label().c_str());
+    return true;
+}
+
+bool GETREGS_C::download(const char* object, bool clear) {
+    saved_ = duplicates_ = 0;
+    received_ = 0;
+    const char* label = terminal_.label().c_str();
+
+    int total = count(object);
+    if (job_.result != 0) return false;
+    if (total <= 0) {
+        log_.log("%s Nessuna timbratura presente", label);
+        return true;
+    }
+
+    log_.log("%s %d timbrature trovate", label, total);
+    BREAKDLG_C& dialog = job_.run->dialog();
+    char caption[64];
+    std::snprintf(caption, sizeof caption, "%s: Ricez. %d Timbrature", label, total);
+    dialog.open(caption);
+    dialog.showBar(total);
+
+    if (total > kOnOffThreshold) terminal_.sendOn();
+    for (int i = 0; i < total; ++i) {
+        Fetch f = fetchRecord(object, i, true, total);
+        if (f == Fetch::Stop) break;
+    }
+    if (total > kOnOffThreshold) terminal_.sendOff();
+
+    terminal_.lastSaved = saved_;
+    terminal_.totalSaved = terminal_.totalSaved < 0 ? saved_ : terminal_.totalSaved + saved_;
+    log_.log("%s %d timb. ricevute, %d salvate", label, received_, saved_);
+
+    bool result = true;
+    if (total != saved_ + duplicates_) {
+        log_.log("%s %d Timbrature RIMASTE sul terminale", label, total - saved_ - duplicates_);
+        result = false;
+    } else if (job_.result != 0 && job_.result != 133) {
+        result = false;
+    } else if (clear && terminal_.sendOn()) {
+        int savedBefore = saved_;
+        int again = count(object);
+        int next = total;
+        bool complete = true;
+        for (; next < again; ++next) {
+            Fetch f = fetchRecord(object, next, false, again);
+            if (f == Fetch::Stop) break;
+            if (f == Fetch::Skipped) complete = false;
+        }
+        terminal_.lastSaved += saved_ - savedBefore;
+        terminal_.totalSaved += saved_ - savedBefore;
+        // A record skipped in the catch-up pass would be deleted unsaved.
+        if (next == again && again > 0 && complete && job_.result == 0 && !remove(object, "%s Timbrature rimosse dal terminale"))
+            result = false;
+        terminal_.sendOff();
+    }
+    dialog.close();
+    job_.count += saved_;
+    return result;
+}
+
+bool GETREGS_C::downloadJobs(bool clear) {
+    saved_ = duplicates_ = 0;
+    received_ = 0;
+    const char* label = terminal_.label().c_str();
+
+    bool ok = false;
+    int total = countJobs(ok);
+    if (!ok) return false;
+    if (total <= 0) {
+        log_.log("%s Nessuna timbratura presente", label);
+        return true;
+    }
+    log_.log("%s %d timb. commesse trovate", label, total);
+    if (total > kOnOffThreshold) terminal_.sendOn();
+
+    BREAKDLG_C& dialog = job_.run->dialog();
+    bool stopped = false;
+    for (int i = 0; i < total && !stopped; ++i) {
+        std::snprintf(commandText_, sizeof commandText_, "JO,GE,%x", static_cast<unsigned>(i));
+        command_ = TelegramCommand(commandText_, TelegramCommand::ReceiveData, record_, kJobBytes);
+        if (!terminal_.sendCommand(command_)) {
+            stopped = !terminal_.isAnswering();
+            continue;
+        }
+        ++received_;
+        if (dialog.pump()) {
+            job_.run->reportError(106, &terminal_);
+            job_.result = 106;
+            break;
+        }
+        if (!JobRecord::checkMatches(record_)) {
+            job_.result = 135;
+            job_.run->reportError(135, &terminal_, "CMDVORN: Timb. Commesse", commandText_);
+            continue;
+        }
+        stopped = !writeJob(JobRecord::decode(record_));
+    }
+    terminal_.sendOff();
+    log_.log("%s %d timb. Commesse ricevute, %d salvate", label, received_, saved_);
+    job_.count += saved_;
+
+    if (total != saved_) {
+        log_.log("%s %d timb. Commesse RIMASTE sul terminale", label, total - saved_);
+        return false;
+    }
+    if (job_.result != 0 && job_.result != 133) return false;
+    if (!clear) return true;
+
+    int again = countJobs(ok);
+    if (!ok || again != total) return true;
+    return remove("JO", "%s Timbrature Commesse rimosse dal terminale");
+}
+
+int GETREGS_C::countJobs(bool& ok) {
+    std::uint8_t reply[2] = {};
+    TelegramCommand command("JO,NR", TelegramCommand::ReceiveData, reply, 2);
+    ok = terminal_.sendCommand(command);
+    if (!ok) {
+        job_.result = terminal_.statusCode();
+        return 0;
+    }
+    return static_cast<std::int16_t>(reply[0] | (reply[1] << 8));
+}

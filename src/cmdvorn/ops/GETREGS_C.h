@@ -1,0 +1,51 @@
+#pragma once
+// One download from one terminal: count the stored records, fetch them one
+// by one, check each, hand it to a writer, and tell the terminal to delete
+// them only when every counted record was fetched, checked and written.
+#include "RunContext.h"
+#include "Telegram.h"
+#include "TransactionRecords.h"
+
+#include <cstdint>
+
+class Vorn;
+
+class GETREGS_C {
+public:
+    explicit GETREGS_C(CMDARG_C& job);
+    virtual ~GETREGS_C() = default;
+    GETREGS_C(const GETREGS_C&) = delete;
+    GETREGS_C& operator=(const GETREGS_C&) = delete;
+
+    // "RE" punches or "RA" recoverable punches; 0 after a failed exchange,
+    // which leaves the terminal's status in the job.
+    int count(const char* object);
+    bool download(const char* object, bool clear);
+    bool downloadJobs(bool clear);
+
+    int saved() const { return saved_; }
+
+protected:
+    virtual bool writeTransaction(const TransactionRecord& record) = 0;
+    virtual bool writeJob(const JobRecord& record) = 0;
+    virtual bool writeExtended(const ExtendedRecord& record);
+    // Puts what was written on the disk before the terminal deletes it.
+    virtual bool secureWritten() = 0;
+
+    CMDARG_C& job_;
+    Vorn& terminal_;
+    zLogger& log_;
+    int saved_ = 0;
+    int duplicates_ = 0;
+
+private:
+    enum class Fetch { Saved, Skipped, Stop };
+    Fetch fetchRecord(const char* object, int index, bool showProgress, int total);
+    int countJobs(bool& ok);
+    bool remove(const char* object, const char* removedMessage);
+
+    TelegramCommand command_;
+    char commandText_[24] = {};
+    std::uint8_t record_[61] = {};
+    int received_ = 0;  // successful record exchanges of this download
+};

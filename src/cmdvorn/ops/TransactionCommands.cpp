@@ -1,0 +1,102 @@
+#include "TransactionCommands.h"
+
+#include "CMDREGS_C.h"
+#include "TerminalTime.h"
+#include "Vorn.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr int kJobTerminalModel = 5;  // VORN2C keeps job records too
+
+// The line-protocol models have no telegram download.
+bool refusesTelegramDownload(CMDARG_C& job) {
+    int model = job.terminal->modelCode();
+    if (model != 6 && model != 7) return false;
+    job.run->reportError(101, job.terminal, "RE,GE", "");
+    job.result = 101;
+    return true;
+}
+
+bool countCommand(CMDARG_C& job, const char* object) {
+    if (refusesTelegramDownload(job)) return false;
+    CMDREGS_C download(job);
+    int n = download.count(object);
+    if (job.result != 0) return false;
+    job.count = n;
+    job.run->info().line("%s Num. timbrature= %d", job.terminal->label().c_str(), n);
+    job.run->log().log("%s Num. timbrature= %d", job.terminal->label().c_str(), n);
+    return true;
+}
+
+bool downloadPunches(CMDARG_C& job, const char* object, bool clear, bool withJobs) {
+    if (refusesTelegramDownload(job)) return false;
+    CMDREGS_C download(job);
+    download.loadPunchLayout();
+    bool jobs = withJobs && job.terminal->modelCode() == kJobTerminalModel;
+    if (jobs) download.loadJobLayout();
+    if (!download.download(object, clear)) return false;
+    return !jobs || download.downloadJobs(clear);
+}
+
+}  // namespace
+
+bool countPunchesCommand(CMDARG_C& job) { return countCommand(job, "RE"); }
+
+bool countRecoverableCommand(CMDARG_C& job) { return countCommand(job, "RA"); }
+
+bool downloadAndClearCommand(CMDARG_C& job) { return downloadPunches(job, "RE", true, true); }
+
+bool downloadAndKeepCommand(CMDARG_C& job) { return downloadPunches(job, "RE", false, true); }
+
+bool recoverPunchesCommand(CMDARG_C& job) { return downloadPunches(job, "RA", false, false); }
+
+bool downloadJobsCommand(CMDARG_C& job) {
+    if (refusesTelegramDownload(job)) return false;
+    CMDREGS_C download(job);
+    download.loadJobLayout();
+    return download.downloadJobs(true);
+}
+
+bool deleteRecoverableCommand(CMDARG_C& job) {
+    if (!job.run->askYesNo("VORN-L", "Conferma cancellazione permanente registrazioni")) {
+        job.result = 106;
+        return false;
+    }
+    TelegramCommand del("RA,DE");
+    if (!job.terminal->sendCommand(del)) {
+        job.result = job.terminal->statusCode();
+        return false;
+    }
+    ++job.count;
+    return true;
+}
+
+bool latestTransactionsCommand(CMDARG_C& job) {
+    constexpr int kRecords = 10;
+    constexpr int kRecordBytes = 34;
+    std::uint8_t reply[1 + kRecords * kRecordBytes] = {};
+    TelegramCommand command("EM,GL", TelegramCommand::ReceiveData, reply, sizeof reply);
+    Vorn& terminal = *job.terminal;
+    if (!terminal.sendCommand(command)) {
+        job.result = terminal.statusCode();
+        return false;
+    }
+    ++job.count;
+    int n = reply[0] < kRecords ? reply[0] : kRecords;
+    InfoOutput& info = job.run->info();
+    info.line("%s %d transazioni presenti", terminal.label().c_str(), reply[0]);
+    for (int i = 0; i < n; ++i) {
+        EmployeeStatusRecord r = EmployeeStatusRecord::decode(reply + 1 + i * kRecordBytes);
+        char kind = kindLetter(r.kind());
+        if (kind == 'N') {
+            info.line("%d %lu %20.20s \t mai timbrato", r.company, static_cast<unsigned long>(r.employee), r.name);
+            continue;
+        }
+        CalendarRecord c = r.lastPassage.toCalendar();
+        info.line("%d %lu %20.20s %02d/%02d/%02d %02d:%02d:%02d %c %c", r.company, static_cast<unsigned long>(r.employee),
+                  r.name, c.day, c.month, c.fullYear() % 100, c.hour, c.minute, c.second, r.isIn() ? 'I' : 'U', kind);
+    }
+    return true;
+}
