@@ -79,7 +79,10 @@ bool isComName(const zString& name) {
 
 zSerialPort::zSerialPort(zString name, int irq) : zCommDev(std::move(name)), irq_(irq) {}
 
-zSerialPort::~zSerialPort() { close(); }
+zSerialPort::~zSerialPort() {
+    listener_ = nullptr;  // no notifications from a half-destroyed link
+    close();
+}
 
 int zSerialPort::defaultIrq(const zString& portName) {
     if (!isComName(portName)) return 0;
@@ -154,9 +157,13 @@ bool zSerialPort::open(const char* name) {
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
     speed_ = 38400;
-    if (tcsetattr(fd_, TCSANOW, &tio) != 0 || setSerialBaud(fd_, speed_) != 0) {
-        int err = errno;
-        close();
+    int err = tcsetattr(fd_, TCSANOW, &tio) != 0 ? errno : setSerialBaud(fd_, speed_);
+    if (err != 0) {
+        tcsetattr(fd_, TCSANOW, &saved_);
+        ::close(fd_);
+        fd_ = -1;
+        savedValid_ = false;
+        releaseIrq();
         return fail(err);
     }
     setFormat('N', 8, 1);
@@ -351,7 +358,12 @@ bool zSerialPort::write(const void* buffer, std::size_t length, std::size_t& wri
         lastError_ = fnd::kErrInvalidParameter;
         return false;
     }
-    purge(PurgeBoth);  // a stale reply is never read after a new request
+    // A stale reply is never read after a new request. Output still queued
+    // from a write that could not finish goes too; bytes already handed to
+    // the line stay, as a pseudo-terminal would drop them from its other side.
+    purge(PurgeReceive);
+    int unsent = 0;
+    if (ioctl(fd_, TIOCOUTQ, &unsent) == 0 && unsent > 0) purge(PurgeTransmit);
 
     const bool driveLines = lineDriverControl_ == 1;
     if (driveLines) {
