@@ -109,8 +109,7 @@ bool zTalkingSocket::hasInput(bool wait) {
     return rc > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR)) != 0;
 }
 
-bool zTalkingSocket::read(void* buffer, std::size_t size, std::size_t& count) {
-    count = 0;
+bool zTalkingSocket::usable(const void* buffer) {
     if (!buffer) {
         lastError_ = fnd::kErrInvalidParameter;
         return false;
@@ -119,6 +118,12 @@ bool zTalkingSocket::read(void* buffer, std::size_t size, std::size_t& count) {
         lastError_ = wsa::kNotConn;
         return false;
     }
+    return true;
+}
+
+bool zTalkingSocket::read(void* buffer, std::size_t size, std::size_t& count) {
+    count = 0;
+    if (!usable(buffer)) return false;
     std::memset(buffer, 0, size);
     if (size == 0 || !hasInput(true)) return false;
     ssize_t n = ::recv(fd_, buffer, size, 0);
@@ -134,14 +139,7 @@ bool zTalkingSocket::read(void* buffer, std::size_t size, std::size_t& count) {
 
 bool zTalkingSocket::write(const void* buffer, std::size_t length, std::size_t& written) {
     written = 0;
-    if (!buffer) {
-        lastError_ = fnd::kErrInvalidParameter;
-        return false;
-    }
-    if (!isOpen()) {
-        lastError_ = wsa::kNotConn;
-        return false;
-    }
+    if (!usable(buffer)) return false;
     purge(0);
     const auto* bytes = static_cast<const char*>(buffer);
     for (int attempt = 0; attempt < kSendAttempts; ++attempt) {

@@ -33,6 +33,8 @@ public:
 
 private:
     bool connectSocket();
+    // A buffer is given (87) and the link is open (10057).
+    bool usable(const void* buffer);
     void markClosed();
 
     int connectTimeoutMs_ = kConnectTimeoutMs;
