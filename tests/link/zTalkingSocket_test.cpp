@@ -218,6 +218,28 @@ TEST(TcpLink, StaleInputIsDroppedBeforeEachRequest) {
     link.writeString("bye");
 }
 
+TEST(TcpLink, ByteReadsShareOneReceiveAndPurgeDropsTheRest) {
+    LoopbackServer server([](int fd) {
+        readUntil(fd, "\x04");
+        sendText(fd, "abc\x04" "stale");
+        readUntil(fd, "\x04");
+        sendText(fd, "fresh\x04");
+        readUntil(fd, "bye");
+    });
+    zTalkingSocket link("127.0.0.1", server.port());
+    link.setTerminator(zCommDev::kEOT);
+    ASSERT_TRUE(link.open());
+    ASSERT_TRUE(link.writeString("Q\x04"));
+    zString line;
+    ASSERT_TRUE(link.readLineString(line));
+    EXPECT_EQ(line, zString("abc\x04"));
+    EXPECT_TRUE(link.hasInput());
+    ASSERT_TRUE(link.writeString("R\x04"));
+    ASSERT_TRUE(link.readLineString(line));
+    EXPECT_EQ(line, zString("fresh\x04"));
+    link.writeString("bye");
+}
+
 TEST(TcpLink, BadArguments) {
     zTalkingSocket link("127.0.0.1", 1);
     std::size_t n = 0;

@@ -4,6 +4,7 @@
 #include "winError.h"
 
 #include <arpa/inet.h>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -86,6 +87,7 @@ bool zTalkingSocket::openTo(const zString& host, int port) {
 }
 
 bool zTalkingSocket::close() {
+    dropBuffered();
     if (isOpen()) {
         ::shutdown(fd_, SHUT_RDWR);
         closeHandle();
@@ -95,6 +97,7 @@ bool zTalkingSocket::close() {
 }
 
 void zTalkingSocket::markClosed() {
+    dropBuffered();
     if (isOpen()) {
         closeHandle();
         notify(zLinkListener::Closed);
@@ -103,6 +106,7 @@ void zTalkingSocket::markClosed() {
 
 bool zTalkingSocket::hasInput(bool wait) {
     if (!isOpen()) return false;
+    if (buffered()) return true;
     pollfd p{fd_, POLLIN, 0};
     int rc = ::poll(&p, 1, wait ? readTimeout_ : 0);
     if (rc < 0) return failErrno(errno);
@@ -126,14 +130,20 @@ bool zTalkingSocket::read(void* buffer, std::size_t size, std::size_t& count) {
     if (!usable(buffer)) return false;
     std::memset(buffer, 0, size);
     if (size == 0 || !hasInput(true)) return false;
-    ssize_t n = ::recv(fd_, buffer, size, 0);
-    if (n < 0) return failErrno(errno);
-    if (n == 0) {
-        lastError_ = wsa::kDisconnected;
-        markClosed();
-        return false;
+    if (!buffered()) {
+        ssize_t n = ::recv(fd_, rx_.data(), rx_.size(), 0);
+        if (n < 0) return failErrno(errno);
+        if (n == 0) {
+            lastError_ = wsa::kDisconnected;
+            markClosed();
+            return false;
+        }
+        rxBegin_ = 0;
+        rxEnd_ = static_cast<std::size_t>(n);
     }
-    count = static_cast<std::size_t>(n);
+    count = std::min(size, rxEnd_ - rxBegin_);
+    std::memcpy(buffer, rx_.data() + rxBegin_, count);
+    rxBegin_ += count;
     return true;
 }
 
@@ -176,6 +186,7 @@ bool zTalkingSocket::write(const void* buffer, std::size_t length, std::size_t& 
 
 void zTalkingSocket::purge(int /*which*/) {
     // Everything already received is stale once a new request goes out.
+    dropBuffered();
     char discard[kPurgeChunk];
     for (int chunk = 0; chunk < kMaxPurgeChunks && hasInput(false); ++chunk) {
         ssize_t n = ::recv(fd_, discard, sizeof discard, MSG_DONTWAIT);
