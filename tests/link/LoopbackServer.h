@@ -14,15 +14,7 @@ public:
 
     explicit LoopbackServer(Handler handler, int connections = 1) {
         listenFd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        int on = 1;
-        setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        socklen_t len = sizeof addr;
-        getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len);
-        port_ = ntohs(addr.sin_port);
+        port_ = bindLoopback(listenFd_);
         ::listen(listenFd_, 4);
         thread_ = std::thread([this, handler, connections] {
             for (int i = 0; i < connections; ++i) {
@@ -43,17 +35,25 @@ public:
     // A port on which nobody listens.
     static int closedPort() {
         int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        int port = bindLoopback(fd);
+        ::close(fd);
+        return port;
+    }
+
+private:
+    // Binds to a free loopback port and returns it.
+    static int bindLoopback(int fd) {
+        int on = 1;
+        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
         addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
         socklen_t len = sizeof addr;
         getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-        ::close(fd);
         return ntohs(addr.sin_port);
     }
 
-private:
     int listenFd_ = -1;
     int port_ = 0;
     std::thread thread_;

@@ -164,14 +164,6 @@ TEST_F(SerialPty, PlainReadsAreBoundedByTheTimeOutOnly) {
     EXPECT_EQ(std::string(buf, n), "xyz");
 }
 
-TEST_F(SerialPty, ReadLineStopsAtTheTerminator) {
-    port->setTerminator(zCommDev::kLF);
-    pty.send("OK\r\nnext");
-    zString line;
-    ASSERT_TRUE(port->readLineString(line));
-    EXPECT_EQ(line, zString("OK\r\n"));
-}
-
 TEST_F(SerialPty, HangUpOfTheOtherSideEndsAReadAtOnce) {
     port->setReadTimeout(3000);
     ::close(pty.slave);

@@ -152,6 +152,34 @@ TEST(TcpLink, ResetByPeerGivesItsCode) {
     EXPECT_EQ(link.errorText(), zString("WSAECONNRESET, Connection reset by peer."));
 }
 
+TEST(TcpLink, SendAfterAResetReconnectsAndSendsAgain) {
+    std::atomic<int> accepted{0};
+    std::string request;
+    LoopbackServer server(
+        [&](int fd) {
+            if (++accepted == 1) {
+                linger hard{1, 0};
+                setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+                return;
+            }
+            request = readUntil(fd, "\x04");
+            sendText(fd, "ok\x04");
+            readUntil(fd, "bye");
+        },
+        2);
+    zTalkingSocket link("127.0.0.1", server.port());
+    ASSERT_TRUE(link.open());
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(link.writeString("Q\x04")) << link.errorText().c_str();
+    char buf[64];
+    std::size_t n = 0;
+    ASSERT_TRUE(link.read(buf, sizeof buf, n));
+    EXPECT_EQ(std::string(buf, n), "ok\x04");
+    EXPECT_EQ(accepted.load(), 2);
+    EXPECT_EQ(request, "Q\x04");
+    link.writeString("bye");
+}
+
 TEST(TcpLink, SilentPeerTimesOut) {
     LoopbackServer server([](int fd) { readUntil(fd, "bye"); });
     zTalkingSocket link("127.0.0.1", server.port());
@@ -187,6 +215,28 @@ TEST(TcpLink, StaleInputIsDroppedBeforeEachRequest) {
     std::size_t n = 0;
     ASSERT_TRUE(link.read(buf, sizeof buf, n));
     EXPECT_EQ(std::string(buf, n), "fresh\x04");
+    link.writeString("bye");
+}
+
+TEST(TcpLink, ByteReadsShareOneReceiveAndPurgeDropsTheRest) {
+    LoopbackServer server([](int fd) {
+        readUntil(fd, "\x04");
+        sendText(fd, "abc\x04" "stale");
+        readUntil(fd, "\x04");
+        sendText(fd, "fresh\x04");
+        readUntil(fd, "bye");
+    });
+    zTalkingSocket link("127.0.0.1", server.port());
+    link.setTerminator(zCommDev::kEOT);
+    ASSERT_TRUE(link.open());
+    ASSERT_TRUE(link.writeString("Q\x04"));
+    zString line;
+    ASSERT_TRUE(link.readLineString(line));
+    EXPECT_EQ(line, zString("abc\x04"));
+    EXPECT_TRUE(link.hasInput());
+    ASSERT_TRUE(link.writeString("R\x04"));
+    ASSERT_TRUE(link.readLineString(line));
+    EXPECT_EQ(line, zString("fresh\x04"));
     link.writeString("bye");
 }
 

@@ -75,6 +75,19 @@ TEST_F(TerminalSectionTest, EveryKeyIsRead) {
     EXPECT_EQ(u->employeeFile(), zString("global.emp"));
 }
 
+TEST_F(TerminalSectionTest, NumbersAreReadAsFarAsTheyAreDecimal) {
+    ASSERT_TRUE(load(section("Terminal 1", "COM_TYPE=MODEM\nNODE_NR=7x\nTERM_NR=abc\nPORT=COM1:96OO,N,8,1\n"
+                                           "MODEM_DIAL_NR=1\nMODEM_WAIT_CONNECT=soon\nVORN_MODEM_RINGS=" +
+                                           std::string(40, '9') + "\n")));
+    auto* t = dynamic_cast<VornModem*>(mgr->terminalAt(0));
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->nodeNumber(), 7);
+    EXPECT_EQ(t->terminalNumber(), 7);
+    EXPECT_EQ(t->lineSpeed(), 38400);
+    EXPECT_EQ(t->dialSettings().waitConnect, 60);
+    EXPECT_EQ(t->dialSettings().rings, 99);
+}
+
 TEST_F(TerminalSectionTest, ConnectionKindsAndModels) {
     ASSERT_TRUE(load(section("Terminal 1", "COM_TYPE=RS\nNODE_NR=1\nPORT=COM1:9600\nTERM_TYPE=XYZ\n") +
                      section("Terminal 2", "COM_TYPE=rs485\nNODE_NR=2\nPORT=COM1:9600\n") +

@@ -9,6 +9,7 @@
 #include "zSerialPort.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -119,7 +120,8 @@ bool TerminalSection::readPort() {
         if (!modem_) {
             auto modem = std::make_unique<zModem>(*port, log_);
             modem->setStrings(init, reset);
-            modem->setRetryCount(get("MODEM_RETRY", value2) ? value2.toInt() : 0);
+            long retries = get("MODEM_RETRY", value2) ? value2.toLong() : 0;
+            modem->setRetryCount(static_cast<int>(std::clamp<long>(retries, 0, std::numeric_limits<int>::max())));
             modem_ = manager_.addModem(std::move(modem));
         }
     }
@@ -133,12 +135,15 @@ bool TerminalSection::readModemKeys() {
         return false;
     }
     dial_.phoneNumber = value;
-    int wait = get("MODEM_WAIT_CONNECT", value) ? value.toInt() : 0;
-    dial_.waitConnect = static_cast<std::uint8_t>(wait <= 0 ? 60 : std::min(wait, 120));
+    long wait = get("MODEM_WAIT_CONNECT", value) ? value.toLong() : 0;
+    dial_.waitConnect = static_cast<std::uint8_t>(wait <= 0 ? 60 : std::min(wait, 120L));
     dial_.pause = 5;
-    if (get("MODEM_PAUSE", value)) dial_.pause = value.toInt() < 0 ? 1 : value.toInt();
-    int rings = get("VORN_MODEM_RINGS", value) ? value.toInt() : 0;
-    dial_.rings = static_cast<std::uint8_t>(rings <= 0 ? 3 : std::min(rings, 99));
+    if (get("MODEM_PAUSE", value)) {
+        long pause = value.toLong();
+        dial_.pause = pause < 0 ? 1 : static_cast<int>(std::min<long>(pause, std::numeric_limits<int>::max()));
+    }
+    long rings = get("VORN_MODEM_RINGS", value) ? value.toLong() : 0;
+    dial_.rings = static_cast<std::uint8_t>(rings <= 0 ? 3 : std::min(rings, 99L));
     return true;
 }
 

@@ -79,7 +79,10 @@ bool isComName(const zString& name) {
 
 zSerialPort::zSerialPort(zString name, int irq) : zCommDev(std::move(name)), irq_(irq) {}
 
-zSerialPort::~zSerialPort() { close(); }
+zSerialPort::~zSerialPort() {
+    listener_ = nullptr;  // no notifications from a half-destroyed link
+    close();
+}
 
 int zSerialPort::defaultIrq(const zString& portName) {
     if (!isComName(portName)) return 0;
@@ -154,9 +157,13 @@ bool zSerialPort::open(const char* name) {
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
     speed_ = 38400;
-    if (tcsetattr(fd_, TCSANOW, &tio) != 0 || setSerialBaud(fd_, speed_) != 0) {
-        int err = errno;
-        close();
+    int err = tcsetattr(fd_, TCSANOW, &tio) != 0 ? errno : setSerialBaud(fd_, speed_);
+    if (err != 0) {
+        tcsetattr(fd_, TCSANOW, &saved_);
+        ::close(fd_);
+        fd_ = -1;
+        savedValid_ = false;
+        releaseIrq();
         return fail(err);
     }
     setFormat('N', 8, 1);
@@ -243,7 +250,7 @@ bool zSerialPort::noModemLines(int err) {
     return false;
 }
 
-bool zSerialPort::modemLineIoctl(unsigned long request, int bits) {
+bool zSerialPort::modemLineIoctl(unsigned long request, int& lines) {
     if (!isOpen()) {
         lastError_ = fnd::kErrInvalidHandle;
         return false;
@@ -252,34 +259,28 @@ bool zSerialPort::modemLineIoctl(unsigned long request, int bits) {
         lastError_ = kErrNotSupported;
         return false;
     }
-    if (ioctl(fd_, request, &bits) != 0) return noModemLines(errno);
+    if (ioctl(fd_, request, &lines) != 0) return noModemLines(errno);
     return true;
 }
 
 bool zSerialPort::setDtr(bool on) {
     zLock hold(lock_);
-    return modemLineIoctl(on ? TIOCMBIS : TIOCMBIC, TIOCM_DTR);
+    int line = TIOCM_DTR;
+    return modemLineIoctl(on ? TIOCMBIS : TIOCMBIC, line);
 }
 
 bool zSerialPort::setRts(bool on) {
     zLock hold(lock_);
     if (flow_ == FlowHardware) return true;  // the handshake owns RTS
-    return modemLineIoctl(on ? TIOCMBIS : TIOCMBIC, TIOCM_RTS);
+    int line = TIOCM_RTS;
+    return modemLineIoctl(on ? TIOCMBIS : TIOCMBIC, line);
 }
 
 bool zSerialPort::modemStatus(unsigned& bits) {
     zLock hold(lock_);
     bits = 0;
-    if (!isOpen()) {
-        lastError_ = fnd::kErrInvalidHandle;
-        return false;
-    }
-    if (!modemLines_) {
-        lastError_ = kErrNotSupported;
-        return false;
-    }
     int lines = 0;
-    if (ioctl(fd_, TIOCMGET, &lines) != 0) return noModemLines(errno);
+    if (!modemLineIoctl(TIOCMGET, lines)) return false;
     if (lines & TIOCM_CTS) bits |= kCts;
     if (lines & TIOCM_DSR) bits |= kDsr;
     if (lines & TIOCM_RNG) bits |= kRing;
@@ -308,11 +309,13 @@ bool zSerialPort::hasInput() {
     return queued > 0;
 }
 
+long zSerialPort::lineTimeMs(std::size_t length) const {
+    return static_cast<long>(length) * 10000L / std::max(speed_, 1L) + 1000;
+}
+
 bool zSerialPort::writeAll(const unsigned char* data, std::size_t length, std::size_t& written) {
-    // Without a write time-out the bytes get the time the line needs for
-    // them, plus a second.
-    long bytesMs = static_cast<long>(length) * 10000L / std::max(speed_, 1L);
-    int timeout = writeTimeout_ > 0 ? writeTimeout_ : static_cast<int>(bytesMs + 1000);
+    // Without a write time-out the bytes get the time the line needs for them.
+    int timeout = writeTimeout_ > 0 ? writeTimeout_ : static_cast<int>(lineTimeMs(length));
     auto deadline = Clock::now() + std::chrono::milliseconds(timeout);
     while (written < length) {
         ssize_t n = ::write(fd_, data + written, length - written);
@@ -337,8 +340,7 @@ void zSerialPort::waitTransmitted(std::size_t length) {
     // A write is complete once the system's output queue is empty, so the
     // purge before the next request never cuts a request short. Bounded, so
     // a line held by flow control cannot stall the write.
-    long bytesMs = static_cast<long>(length) * 10000L / std::max(speed_, 1L);
-    auto deadline = Clock::now() + std::chrono::milliseconds(std::max<long>(writeTimeout_, bytesMs + 1000));
+    auto deadline = Clock::now() + std::chrono::milliseconds(std::max<long>(writeTimeout_, lineTimeMs(length)));
     int queued = 0;
     while (ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0 && Clock::now() < deadline) sleepMs(1);
 }
@@ -351,7 +353,12 @@ bool zSerialPort::write(const void* buffer, std::size_t length, std::size_t& wri
         lastError_ = fnd::kErrInvalidParameter;
         return false;
     }
-    purge(PurgeBoth);  // a stale reply is never read after a new request
+    // A stale reply is never read after a new request. Output still queued
+    // from a write that could not finish goes too; bytes already handed to
+    // the line stay, as a pseudo-terminal would drop them from its other side.
+    purge(PurgeReceive);
+    int unsent = 0;
+    if (ioctl(fd_, TIOCOUTQ, &unsent) == 0 && unsent > 0) purge(PurgeTransmit);
 
     const bool driveLines = lineDriverControl_ == 1;
     if (driveLines) {
@@ -382,60 +389,6 @@ bool zSerialPort::write(const void* buffer, std::size_t length, std::size_t& wri
     return written > 0;
 }
 
-bool zSerialPort::readTelegram(unsigned char* buffer, std::size_t size, std::size_t& count) {
-    auto deadline = Clock::now() + std::chrono::milliseconds(readTimeout_);
-    bool terminated = false;
-    bool hungUp = false;
-    for (;;) {
-        if (count < size) {
-            ssize_t n = ::read(fd_, buffer + count, size - count);
-            if (n > 0) {
-                if (std::memchr(buffer + count, static_cast<unsigned char>(terminator_), static_cast<std::size_t>(n)))
-                    terminated = true;
-                count += static_cast<std::size_t>(n);
-                if (terminated) continue;  // take what else is queued
-            } else if (n < 0 && errno == EINTR) {
-                continue;
-            } else if ((n < 0 && errno != EAGAIN) || (n == 0 && hungUp)) {
-                int err = n < 0 ? errno : EIO;
-                count = 0;
-                purge(PurgeReceive);
-                return fail(err);
-            }
-        }
-        if (terminated) return true;
-        int left = msUntil(deadline);
-        if (left == 0) {
-            // A plain time-out leaves no error code.
-            count = 0;
-            purge(PurgeReceive);
-            return false;
-        }
-        pollfd p{fd_, static_cast<short>(count < size ? POLLIN : 0), 0};
-        hungUp = ::poll(&p, 1, left) > 0 && (p.revents & POLLHUP) != 0;
-    }
-}
-
-bool zSerialPort::readPlain(unsigned char* buffer, std::size_t size, std::size_t& count) {
-    auto deadline = Clock::now() + std::chrono::milliseconds(readTimeout_);
-    bool hungUp = false;
-    while (count < size) {
-        ssize_t n = ::read(fd_, buffer + count, size - count);
-        if (n > 0) {
-            count += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno != EAGAIN) return fail(errno);
-        if (n == 0 && hungUp) return fail(EIO);
-        int left = msUntil(deadline);
-        if (left == 0) break;
-        pollfd p{fd_, POLLIN, 0};
-        hungUp = ::poll(&p, 1, left) > 0 && (p.revents & POLLHUP) != 0;
-    }
-    return count > 0;
-}
-
 bool zSerialPort::read(void* buffer, std::size_t size, std::size_t& count) {
     zLock hold(lock_);
     count = 0;
@@ -449,6 +402,39 @@ bool zSerialPort::read(void* buffer, std::size_t size, std::size_t& count) {
     }
     lastError_ = 0;
     auto* bytes = static_cast<unsigned char*>(buffer);
-    if (terminator_ != 0 && size == kTelegramReadSize) return readTelegram(bytes, size, count);
-    return readPlain(bytes, size, count);
+    // A telegram read waits for the terminator, then takes what is queued;
+    // other reads end when the buffer is full. Both end at the time-out.
+    const bool telegram = terminator_ != 0 && size == kTelegramReadSize;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(readTimeout_);
+    bool terminated = false;
+    bool hungUp = false;
+    for (;;) {
+        ssize_t n = count < size ? ::read(fd_, bytes + count, size - count) : 0;
+        if (n > 0) {
+            if (telegram && std::memchr(bytes + count, static_cast<unsigned char>(terminator_), static_cast<std::size_t>(n)))
+                terminated = true;
+            count += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if ((n < 0 && errno != EAGAIN) || (n == 0 && hungUp)) {
+            int err = n < 0 ? errno : EIO;  // end of file after a hang-up
+            if (telegram) {
+                count = 0;
+                purge(PurgeReceive);
+            }
+            return fail(err);
+        }
+        if (telegram ? terminated : count == size) return true;
+        int left = msUntil(deadline);
+        if (left == 0) {
+            if (!telegram) return count > 0;
+            // A plain time-out leaves no error code.
+            count = 0;
+            purge(PurgeReceive);
+            return false;
+        }
+        pollfd p{fd_, static_cast<short>(count < size ? POLLIN : 0), 0};
+        hungUp = ::poll(&p, 1, left) > 0 && (p.revents & POLLHUP) != 0;
+    }
 }

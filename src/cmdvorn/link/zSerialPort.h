@@ -70,10 +70,10 @@ public:
 private:
     bool fail(int err);
     bool applyTermios();
-    bool modemLineIoctl(unsigned long request, int bits);
+    bool modemLineIoctl(unsigned long request, int& lines);
     bool noModemLines(int err);
-    bool readTelegram(unsigned char* buffer, std::size_t size, std::size_t& count);
-    bool readPlain(unsigned char* buffer, std::size_t size, std::size_t& count);
+    // The time n bytes need on the line, plus a second of slack.
+    long lineTimeMs(std::size_t n) const;
     bool writeAll(const unsigned char* data, std::size_t length, std::size_t& written);
     void waitTransmitted(std::size_t length);
     void releaseIrq();

@@ -4,6 +4,7 @@
 #include "winError.h"
 
 #include <arpa/inet.h>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -86,6 +87,7 @@ bool zTalkingSocket::openTo(const zString& host, int port) {
 }
 
 bool zTalkingSocket::close() {
+    dropBuffered();
     if (isOpen()) {
         ::shutdown(fd_, SHUT_RDWR);
         closeHandle();
@@ -95,6 +97,7 @@ bool zTalkingSocket::close() {
 }
 
 void zTalkingSocket::markClosed() {
+    dropBuffered();
     if (isOpen()) {
         closeHandle();
         notify(zLinkListener::Closed);
@@ -103,14 +106,14 @@ void zTalkingSocket::markClosed() {
 
 bool zTalkingSocket::hasInput(bool wait) {
     if (!isOpen()) return false;
+    if (buffered()) return true;
     pollfd p{fd_, POLLIN, 0};
     int rc = ::poll(&p, 1, wait ? readTimeout_ : 0);
     if (rc < 0) return failErrno(errno);
     return rc > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR)) != 0;
 }
 
-bool zTalkingSocket::read(void* buffer, std::size_t size, std::size_t& count) {
-    count = 0;
+bool zTalkingSocket::usable(const void* buffer) {
     if (!buffer) {
         lastError_ = fnd::kErrInvalidParameter;
         return false;
@@ -119,29 +122,34 @@ bool zTalkingSocket::read(void* buffer, std::size_t size, std::size_t& count) {
         lastError_ = wsa::kNotConn;
         return false;
     }
+    return true;
+}
+
+bool zTalkingSocket::read(void* buffer, std::size_t size, std::size_t& count) {
+    count = 0;
+    if (!usable(buffer)) return false;
     std::memset(buffer, 0, size);
     if (size == 0 || !hasInput(true)) return false;
-    ssize_t n = ::recv(fd_, buffer, size, 0);
-    if (n < 0) return failErrno(errno);
-    if (n == 0) {
-        lastError_ = wsa::kDisconnected;
-        markClosed();
-        return false;
+    if (!buffered()) {
+        ssize_t n = ::recv(fd_, rx_.data(), rx_.size(), 0);
+        if (n < 0) return failErrno(errno);
+        if (n == 0) {
+            lastError_ = wsa::kDisconnected;
+            markClosed();
+            return false;
+        }
+        rxBegin_ = 0;
+        rxEnd_ = static_cast<std::size_t>(n);
     }
-    count = static_cast<std::size_t>(n);
+    count = std::min(size, rxEnd_ - rxBegin_);
+    std::memcpy(buffer, rx_.data() + rxBegin_, count);
+    rxBegin_ += count;
     return true;
 }
 
 bool zTalkingSocket::write(const void* buffer, std::size_t length, std::size_t& written) {
     written = 0;
-    if (!buffer) {
-        lastError_ = fnd::kErrInvalidParameter;
-        return false;
-    }
-    if (!isOpen()) {
-        lastError_ = wsa::kNotConn;
-        return false;
-    }
+    if (!usable(buffer)) return false;
     purge(0);
     const auto* bytes = static_cast<const char*>(buffer);
     for (int attempt = 0; attempt < kSendAttempts; ++attempt) {
@@ -178,6 +186,7 @@ bool zTalkingSocket::write(const void* buffer, std::size_t length, std::size_t& 
 
 void zTalkingSocket::purge(int /*which*/) {
     // Everything already received is stale once a new request goes out.
+    dropBuffered();
     char discard[kPurgeChunk];
     for (int chunk = 0; chunk < kMaxPurgeChunks && hasInput(false); ++chunk) {
         ssize_t n = ::recv(fd_, discard, sizeof discard, MSG_DONTWAIT);

@@ -3,7 +3,12 @@
 // port: open connects, write sends, read returns what one receive delivers.
 // There is no terminator wait on this link. A peer that closes the
 // connection closes the link; the next open connects again.
+//
+// What one receive delivers is kept in the link, so that byte-by-byte
+// reads cost no system call each; purge and close drop it.
 #include "zSocket.h"
+
+#include <array>
 
 class zTalkingSocket : public zSocket {
 public:
@@ -33,7 +38,15 @@ public:
 
 private:
     bool connectSocket();
+    // A buffer is given (87) and the link is open (10057).
+    bool usable(const void* buffer);
     void markClosed();
 
+    bool buffered() const { return rxBegin_ < rxEnd_; }
+    void dropBuffered() { rxBegin_ = rxEnd_ = 0; }
+
     int connectTimeoutMs_ = kConnectTimeoutMs;
+    std::array<char, 4096> rx_{};
+    std::size_t rxBegin_ = 0;
+    std::size_t rxEnd_ = 0;
 };

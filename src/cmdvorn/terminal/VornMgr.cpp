@@ -79,10 +79,18 @@ zCommDev* VornMgr::addLink(std::unique_ptr<zCommDev> link) {
     if (zCommDev* existing = findLink(link->name())) return existing;
     if (!link->secondName().isEmpty())
         if (zCommDev* existing = findLink(link->secondName())) return existing;
-    link->setTerminator(zCommDev::kEOT);
-    link->setListener(listener_);
+    return keepLink(std::move(link));
+}
+
+zCommDev* VornMgr::keepLink(std::unique_ptr<zCommDev> link) {
+    prepareLink(*link);
     links_.push_back(std::move(link));
     return links_.back().get();
+}
+
+void VornMgr::prepareLink(zCommDev& link) {
+    link.setTerminator(zCommDev::kEOT);
+    link.setListener(listener_);
 }
 
 zCommDev* VornMgr::addTcpLink(std::unique_ptr<zTalkingSocket> link) {
@@ -96,17 +104,13 @@ zCommDev* VornMgr::addTcpLink(std::unique_ptr<zTalkingSocket> link) {
         if (!sameHost) continue;
         bool upgrade = dynamic_cast<zLanvexLink*>(link.get()) && !dynamic_cast<zLanvexLink*>(tcp);
         if (!upgrade) return tcp;
-        link->setTerminator(zCommDev::kEOT);
-        link->setListener(listener_);
+        prepareLink(*link);
         for (auto& t : terminals_)
             if (t->getLink() == tcp && !t->isRouted()) t->setLink(link.get());
         held = std::move(link);
         return held.get();
     }
-    link->setTerminator(zCommDev::kEOT);
-    link->setListener(listener_);
-    links_.push_back(std::move(link));
-    return links_.back().get();
+    return keepLink(std::move(link));
 }
 
 zModem* VornMgr::addModem(std::unique_ptr<zModem> modem) {

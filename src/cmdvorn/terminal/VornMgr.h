@@ -77,6 +77,9 @@ public:
 
 private:
     void clear();
+    // Links the manager keeps read telegrams up to EOT and report to the listener.
+    void prepareLink(zCommDev& link);
+    zCommDev* keepLink(std::unique_ptr<zCommDev> link);
 
     zLogger& log_;
     bool labelByName_;
