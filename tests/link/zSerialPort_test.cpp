@@ -207,23 +207,16 @@ TEST_F(SerialPty, NoModemLinesIsReportedOnceAndNeverBlocksWrites) {
     std::filesystem::remove(logPath);
 }
 
-TEST_F(SerialPty, DrainWaitHoldsOnlyMultiByteWrites) {
+TEST_F(SerialPty, LineDriverWaitsOnlyWhereThereAreLinesToDrive) {
+    // A pseudo-terminal has no DTR/RTS: the power-up and drain waits that
+    // serve the line drivers would only slow every exchange down.
     port->setLineDriverControl(1);
     port->setSpeed(4800);
-    EXPECT_EQ(port->lastError(), 0);
     std::size_t n = 0;
     auto start = Clock::now();
     ASSERT_TRUE(port->write("1234567890123456789012345", 25, n));
-    EXPECT_GE(msSince(start), 2 + zSerialPort::drainWaitMs(25, 4800));
-    start = Clock::now();
-    ASSERT_TRUE(port->write("1", 1, n));
-    EXPECT_LT(msSince(start), 2 + zSerialPort::drainWaitMs(1, 4800));
-    // Without line-driver control there is no wait at all.
-    port->setLineDriverControl(0);
-    start = Clock::now();
-    ASSERT_TRUE(port->write("1234567890123456789012345", 25, n));
     EXPECT_LT(msSince(start), zSerialPort::drainWaitMs(25, 4800));
-    EXPECT_EQ(pty.receive().size(), 51u);
+    EXPECT_EQ(pty.receive().size(), 25u);
 }
 
 TEST_F(SerialPty, SpeedsWithoutATermiosConstant) {

@@ -360,11 +360,13 @@ bool zSerialPort::write(const void* buffer, std::size_t length, std::size_t& wri
     int unsent = 0;
     if (ioctl(fd_, TIOCOUTQ, &unsent) == 0 && unsent > 0) purge(PurgeTransmit);
 
-    const bool driveLines = lineDriverControl_ == 1;
+    // The line drivers get their power-up and run-down times only where
+    // there are lines to drive: a device without them has nothing to wait for.
+    bool driveLines = lineDriverControl_ == 1;
     if (driveLines) {
-        setDtr(true);
+        driveLines = setDtr(true);
         setRts(true);
-        sleepMs(2);
+        if (driveLines) sleepMs(2);
     }
     lastError_ = 0;
     bool ok = writeAll(static_cast<const unsigned char*>(buffer), length, written);

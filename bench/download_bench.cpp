@@ -1,0 +1,92 @@
+// Download figures against the simulator:
+//  - 1,000 punches over a simulated 38400-baud serial line: the download
+//    time divided by the time its bytes need on the wire (target <= 1.10);
+//  - 10,000 punches over loopback TCP: records per second and the tool's
+//    CPU time per record (target < 50 microseconds).
+#include "ToolInstall.h"
+#include "VornSimProcess.h"
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+// Bytes that crossed the line, from the escaped dumps of the wire log.
+long wireBytes(const std::string& wireLog) {
+    std::ifstream in(wireLog);
+    std::string line;
+    long bytes = 0;
+    while (std::getline(in, line)) {
+        if (line.find(" RX #") == std::string::npos && line.find(" TX #") == std::string::npos) continue;
+        auto bar = line.find(" | ");
+        if (bar == std::string::npos) continue;
+        for (std::size_t i = bar + 3; i < line.size(); ++i, ++bytes)
+            if (line[i] == '\\' && i + 1 < line.size() && line[i + 1] == 'x') i += 3;
+            else if (line[i] == '\\' && i + 1 < line.size()) ++i;
+    }
+    return bytes;
+}
+
+double childCpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+std::string parameters(const std::string& port) {
+    return "[Global]\nLOG_LEVEL=0\n[Timbrature]\nFILE_NAME=tmb.txt\n[Accessi]\nFILE_NAME=tmb.txt\n"
+           "[Mensa]\nFILE_NAME=tmb.txt\n[Commesse]\nFILE_NAME=tmb.txt\n"
+           "[Terminal 1]\nCOM_TYPE=RS232\nTERM_TYPE=VORN3\nNODE_NR=1\nPORT=" + port + "\n";
+}
+
+void serialLine() {
+    const std::string wireLog = "/tmp/download_bench_wire_" + std::to_string(getpid());
+    vornsim::VornSimProcess sim({"--terminal", "1:VORN3", "--pty", "all", "--baud", "38400", "--records", "1000",
+                                 "--wire-log", wireLog});
+    if (!sim.start()) {
+        std::printf("simulator: %s\n", sim.error().c_str());
+        return;
+    }
+    ToolInstall install(CMDV32_PATH, parameters(sim.ptyPath() + ":38400,N,8,1"));
+    auto start = std::chrono::steady_clock::now();
+    auto r = install.run({"-x"}, {}, std::chrono::seconds(600));
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    sim.stop();
+    long bytes = wireBytes(wireLog);
+    double onWire = static_cast<double>(bytes) * 10.0 / 38400.0;
+    std::printf("serial 38400 baud, 1000 punches: result %s", install.readData("RIDUVA.RET").c_str());
+    std::printf("  download %.3f s, bytes on the wire %ld = %.3f s, ratio %.3f (target <= 1.10)\n", seconds, bytes,
+                onWire, seconds / onWire);
+    std::remove(wireLog.c_str());
+    (void)r;
+}
+
+void loopbackTcp() {
+    vornsim::VornSimProcess sim({"--terminal", "1:VORN3", "--tcp", "0", "--records", "10000"});
+    if (!sim.start()) {
+        std::printf("simulator: %s\n", sim.error().c_str());
+        return;
+    }
+    ToolInstall install(CMDV32_PATH, parameters("tcp//127.0.0.1:" + std::to_string(sim.tcpPort())));
+    double cpuBefore = childCpuSeconds();
+    auto start = std::chrono::steady_clock::now();
+    install.run({"-x"}, {}, std::chrono::seconds(600));
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double cpu = childCpuSeconds() - cpuBefore;
+    std::printf("loopback TCP, 10000 punches: result %s", install.readData("RIDUVA.RET").c_str());
+    std::printf("  %.3f s, %.0f records/s, tool CPU %.1f us/record (target < 50)\n", seconds, 10000 / seconds,
+                cpu * 1e6 / 10000);
+}
+
+}  // namespace
+
+int main() {
+    serialLine();
+    loopbackTcp();
+    return 0;
+}
