@@ -9,6 +9,12 @@ zFile::zFile(zString path) : zCommDev(std::move(path)) {}
 
 zFile::~zFile() { close(); }
 
+bool zFile::requireOpen() {
+    if (fp_) return true;
+    lastError_ = fnd::kErrInvalidHandle;
+    return false;
+}
+
 bool zFile::fail(int err) {
     lastError_ = fnd::winErrorFromErrno(err);
     return false;
@@ -48,10 +54,7 @@ bool zFile::close() {
 bool zFile::write(const void* buffer, std::size_t length, std::size_t& written) {
     zLock hold(lock_);
     written = 0;
-    if (!fp_) {
-        lastError_ = fnd::kErrInvalidHandle;
-        return false;
-    }
+    if (!requireOpen()) return false;
     if (!buffer) {
         lastError_ = fnd::kErrInvalidParameter;
         return false;
@@ -68,10 +71,7 @@ bool zFile::write(const void* buffer, std::size_t length, std::size_t& written) 
 bool zFile::read(void* buffer, std::size_t size, std::size_t& count) {
     zLock hold(lock_);
     count = 0;
-    if (!fp_) {
-        lastError_ = fnd::kErrInvalidHandle;
-        return false;
-    }
+    if (!requireOpen()) return false;
     if (!buffer || size == 0) {
         lastError_ = fnd::kErrInvalidParameter;
         return false;
@@ -90,10 +90,7 @@ bool zFile::read(void* buffer, std::size_t size, std::size_t& count) {
 
 bool zFile::hasInput() {
     zLock hold(lock_);
-    if (!fp_) {
-        lastError_ = fnd::kErrInvalidHandle;
-        return false;
-    }
+    if (!requireOpen()) return false;
     int c = std::fgetc(fp_);
     if (c == EOF) return false;
     std::ungetc(c, fp_);
@@ -102,30 +99,21 @@ bool zFile::hasInput() {
 
 bool zFile::seekStart() {
     zLock hold(lock_);
-    if (!fp_) {
-        lastError_ = fnd::kErrInvalidHandle;
-        return false;
-    }
+    if (!requireOpen()) return false;
     if (std::fseek(fp_, 0, SEEK_SET) != 0) return fail(errno);
     return true;
 }
 
 bool zFile::seekEnd() {
     zLock hold(lock_);
-    if (!fp_) {
-        lastError_ = fnd::kErrInvalidHandle;
-        return false;
-    }
+    if (!requireOpen()) return false;
     if (std::fseek(fp_, 0, SEEK_END) != 0) return fail(errno);
     return true;
 }
 
 long zFile::size() {
     zLock hold(lock_);
-    if (!fp_) {
-        lastError_ = fnd::kErrInvalidHandle;
-        return -1;
-    }
+    if (!requireOpen()) return -1;
     std::fflush(fp_);
     long here = std::ftell(fp_);
     std::fseek(fp_, 0, SEEK_END);
@@ -136,20 +124,14 @@ long zFile::size() {
 
 bool zFile::flush() {
     zLock hold(lock_);
-    if (!fp_) {
-        lastError_ = fnd::kErrInvalidHandle;
-        return false;
-    }
+    if (!requireOpen()) return false;
     if (std::fflush(fp_) != 0) return fail(errno);
     return true;
 }
 
 bool zFile::sync() {
     zLock hold(lock_);
-    if (!fp_) {
-        lastError_ = fnd::kErrInvalidHandle;
-        return false;
-    }
+    if (!requireOpen()) return false;
     if (std::fflush(fp_) != 0) return fail(errno);
     if (::fsync(fileno(fp_)) != 0) return fail(errno);
     return true;

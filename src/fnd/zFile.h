@@ -35,6 +35,7 @@ public:
 private:
     bool openMode(const char* path, const char* mode);
     bool fail(int err);
+    bool requireOpen();  // error 6 on a closed file
 
     std::FILE* fp_ = nullptr;
     bool lastWasWrite_ = false;
