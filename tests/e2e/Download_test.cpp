@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
+#include <thread>
 
 namespace {
 
@@ -206,4 +208,22 @@ TEST_F(DownloadTest, CountsAndTheGluedFileName) {
     r = install.run({"-n6", "-@z"}, {{"CMDVORN_ASSUME_YES", "1"}});
     EXPECT_EQ(install.readData("RIDUVA.RET"), "00001\n");
     EXPECT_TRUE(contains(readFile(wireLog), "\"RA,DE\""));
+}
+
+TEST_F(DownloadTest, CtrlCStopsTheDownloadWith106AndDeletesNothing) {
+    startSimulator({"--records", "300", "--baud", "9600"});
+    ToolInstall install(CMDV32_PATH, parameters(sim->tcpPort()));
+    auto running = install.start({"-r"});
+    // Wait until the download is under way, then interrupt it.
+    for (int i = 0; i < 100 && !contains(install.readData("cmdvorn.log"), "timbrature trovate"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    running->signal(SIGINT);
+    auto r = running->wait(std::chrono::seconds(60));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(install.readData("RIDUVA.RET"), "-0002\n");
+    auto log = install.readData("cmdvorn.log");
+    EXPECT_TRUE(contains(log, "[Term 005] Commando interroto dall'utente!")) << log;
+    EXPECT_TRUE(contains(log, "Timbrature RIMASTE sul terminale"));
+    EXPECT_FALSE(contains(readFile(wireLog), "\"RE,DE\""));
 }

@@ -8,14 +8,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args, const std::string& workDir,
-                         const std::map<std::string, std::string>& extraEnv, std::chrono::seconds limit) {
-    ProcessResult result;
+RunningProcess::RunningProcess(const std::string& program, const std::vector<std::string>& args,
+                               const std::string& workDir, const std::map<std::string, std::string>& extraEnv) {
     int outPipe[2], errPipe[2];
-    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return result;
+    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) return;
 
-    pid_t pid = fork();
-    if (pid == 0) {
+    pid_ = fork();
+    if (pid_ == 0) {
         dup2(outPipe[1], 1);
         dup2(errPipe[1], 2);
         close(outPipe[0]);
@@ -34,15 +33,32 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     }
     close(outPipe[1]);
     close(errPipe[1]);
+    out_ = outPipe[0];
+    err_ = errPipe[0];
+}
 
+RunningProcess::~RunningProcess() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        wait(std::chrono::seconds(5));
+    }
+}
+
+void RunningProcess::signal(int sig) {
+    if (pid_ > 0) kill(pid_, sig);
+}
+
+ProcessResult RunningProcess::wait(std::chrono::seconds limit) {
+    ProcessResult result;
+    if (pid_ <= 0) return result;
     auto deadline = std::chrono::steady_clock::now() + limit;
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+    pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
     int open = 2;
     while (open > 0) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             result.timedOut = true;
-            kill(pid, SIGKILL);
+            kill(pid_, SIGKILL);
             break;
         }
         int n = poll(fds, 2, static_cast<int>(left.count()));
@@ -63,7 +79,13 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     for (auto& f : fds)
         if (f.fd >= 0) close(f.fd);
     int status = 0;
-    waitpid(pid, &status, 0);
+    waitpid(pid_, &status, 0);
+    pid_ = -1;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args, const std::string& workDir,
+                         const std::map<std::string, std::string>& extraEnv, std::chrono::seconds limit) {
+    return RunningProcess(program, args, workDir, extraEnv).wait(limit);
 }

@@ -12,6 +12,24 @@ struct ProcessResult {
     std::string err;
 };
 
+// A program started in the background, for tests that act while it runs.
+class RunningProcess {
+public:
+    RunningProcess(const std::string& program, const std::vector<std::string>& args, const std::string& workDir,
+                   const std::map<std::string, std::string>& extraEnv = {});
+    ~RunningProcess();
+    RunningProcess(const RunningProcess&) = delete;
+    RunningProcess& operator=(const RunningProcess&) = delete;
+
+    void signal(int sig);
+    // Collects its output until it ends (killed after the limit).
+    ProcessResult wait(std::chrono::seconds limit = std::chrono::seconds(60));
+
+private:
+    int pid_ = -1;
+    int out_ = -1, err_ = -1;
+};
+
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args, const std::string& workDir,
                          const std::map<std::string, std::string>& extraEnv = {},
                          std::chrono::seconds limit = std::chrono::seconds(60));

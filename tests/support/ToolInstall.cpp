@@ -40,6 +40,11 @@ ProcessResult ToolInstall::run(const std::vector<std::string>& args, const std::
     return runProcess(binary_.string(), args, dataDir_.string(), env, limit);
 }
 
+std::unique_ptr<RunningProcess> ToolInstall::start(const std::vector<std::string>& args,
+                                                   const std::map<std::string, std::string>& env) const {
+    return std::make_unique<RunningProcess>(binary_.string(), args, dataDir_.string(), env);
+}
+
 std::string ToolInstall::readData(const std::string& name) const { return readFile(dataDir_ / name); }
 
 bool ToolInstall::dataExists(const std::string& name) const { return std::filesystem::exists(dataDir_ / name); }

@@ -5,6 +5,7 @@
 #include "ProcessRunner.h"
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 class ToolInstall {
@@ -16,6 +17,9 @@ public:
 
     ProcessResult run(const std::vector<std::string>& args, const std::map<std::string, std::string>& env = {},
                       std::chrono::seconds limit = std::chrono::seconds(60)) const;
+
+    std::unique_ptr<RunningProcess> start(const std::vector<std::string>& args,
+                                          const std::map<std::string, std::string>& env = {}) const;
 
     const std::filesystem::path& programDir() const { return programDir_; }
     const std::filesystem::path& dataDir() const { return dataDir_; }

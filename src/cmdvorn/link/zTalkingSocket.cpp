@@ -45,7 +45,10 @@ bool zTalkingSocket::connectSocket() {
         err = errno;
         if (err == EINPROGRESS) {
             pollfd p{fd, POLLOUT, 0};
-            int ready = ::poll(&p, 1, connectTimeoutMs_);
+            int ready;
+            do {
+                ready = ::poll(&p, 1, connectTimeoutMs_);
+            } while (ready < 0 && errno == EINTR);
             if (ready == 0) {
                 err = ETIMEDOUT;
             } else {
@@ -107,10 +110,17 @@ void zTalkingSocket::markClosed() {
 bool zTalkingSocket::hasInput(bool wait) {
     if (!isOpen()) return false;
     if (buffered()) return true;
-    pollfd p{fd_, POLLIN, 0};
-    int rc = ::poll(&p, 1, wait ? readTimeout_ : 0);
-    if (rc < 0) return failErrno(errno);
-    return rc > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR)) != 0;
+    // A signal (the operator's Ctrl-C) only interrupts the wait: the
+    // exchange finishes and the operation then sees the interruption.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait ? readTimeout_ : 0);
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd p{fd_, POLLIN, 0};
+        int rc = ::poll(&p, 1, static_cast<int>(std::max<long long>(left.count(), 0)));
+        if (rc < 0 && errno == EINTR) continue;
+        if (rc < 0) return failErrno(errno);
+        return rc > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR)) != 0;
+    }
 }
 
 bool zTalkingSocket::usable(const void* buffer) {
@@ -131,7 +141,10 @@ bool zTalkingSocket::read(void* buffer, std::size_t size, std::size_t& count) {
     std::memset(buffer, 0, size);
     if (size == 0 || !hasInput(true)) return false;
     if (!buffered()) {
-        ssize_t n = ::recv(fd_, rx_.data(), rx_.size(), 0);
+        ssize_t n;
+        do {
+            n = ::recv(fd_, rx_.data(), rx_.size(), 0);
+        } while (n < 0 && errno == EINTR);
         if (n < 0) return failErrno(errno);
         if (n == 0) {
             lastError_ = wsa::kDisconnected;
