@@ -23,10 +23,10 @@ public:
             start = end + 1;
         }
     }
-    bool getValue(const zString&, const zString& key, zString& value) const override {
+    bool getValue(std::string_view, std::string_view key, zString& value) const override {
         for (const std::string& line : lines_) {
-            if (line.size() < static_cast<std::size_t>(key.length()) || line.find('=') == std::string::npos) continue;
-            if (strncasecmp(line.c_str(), key.c_str(), key.length()) != 0) continue;
+            if (line.size() < key.size() || line.find('=') == std::string::npos) continue;
+            if (strncasecmp(line.c_str(), key.data(), key.size()) != 0) continue;
             value = zString(std::string_view(line).substr(line.find('=') + 1));
             value.trim();
             return true;
