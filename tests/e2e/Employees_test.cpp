@@ -257,3 +257,25 @@ TEST_F(EmployeesTest, PersonalTextsAndEmployeeInformation) {
     EXPECT_TRUE(contains(employeeIn(state, 1234), "\"NUOVO\""));
     EXPECT_FALSE(contains(employeeIn(state, 77), "ALTRO DATO"));
 }
+
+TEST_F(EmployeesTest, TenThousandEmployeesAndAFullMemory) {
+    std::ofstream(stateIn) << R"({"terminals":[{"node":3,"model":"VORN1","version":{"numOfEmp":10000}},
+                                              {"node":4,"model":"VORN1","version":{"numOfEmp":10}}]})";
+    start({"--state", stateIn});
+    int port = sim->tcpPort();
+    ToolInstall install(CMDV32_PATH, "[Global]\n[Anagrafiche]\nFILE_NAME=emp.txt\n" + terminalSection(3, "VORN1", port) +
+                                         terminalSection(4, "VORN1", port));
+    std::string file;
+    for (int i = 1; i <= 10000; ++i) file += ",1," + std::to_string(i) + ",DIPENDENTE " + std::to_string(i) + ",,0,TESTO\n";
+    writeData(install, "emp.txt", file);
+
+    install.run({"-n3", "-es"});
+    EXPECT_EQ(install.readData("RIDUVA.RET"), "10000\n");
+    EXPECT_TRUE(contains(install.readData("cmdvorn.log"), "[Term 003] 10000 anagrafiche inviate"));
+
+    // A terminal that refuses an employee stops the upload there.
+    install.run({"-n4", "-es"});
+    EXPECT_EQ(install.readData("RIDUVA.RET"), "-0002\n");
+    EXPECT_TRUE(contains(install.readData("cmdvorn.log"), "[Term 004] 10 anagrafiche inviate"));
+    EXPECT_EQ(requests(readFile(wireLog), 4, "EM,SE"), 11);
+}
