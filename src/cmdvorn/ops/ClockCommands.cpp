@@ -1,6 +1,7 @@
 #include "ClockCommands.h"
 
 #include "DaylightSaving.h"
+#include "JobOutcome.h"
 #include "PrmCfg.h"
 #include "TimeCodeReader.h"
 #include "Vorn.h"
@@ -14,13 +15,6 @@ namespace {
 constexpr const char* kSystem = "System:";
 constexpr const char* kSynchronisation = "Sincronizzazione Orologio";
 
-const char* labelOf(const CMDARG_C& job) { return job.terminal->label().c_str(); }
-
-bool failWithStatus(CMDARG_C& job) {
-    job.result = job.terminal->statusCode();
-    return false;
-}
-
 bool readTerminalClock(CMDARG_C& job, CalendarRecord& clock) {
     std::uint8_t reply[4] = {};
     TelegramCommand command("TI,GE", TelegramCommand::ReceiveData, reply, sizeof reply);
@@ -29,12 +23,6 @@ bool readTerminalClock(CMDARG_C& job, CalendarRecord& clock) {
     clock = TerminalTime(reply[0] | (reply[1] << 8) | (reply[2] << 16) | (static_cast<std::uint32_t>(reply[3]) << 24))
                 .toCalendar();
     return true;
-}
-
-// Logs and shows one line.
-void report(CMDARG_C& job, const zString& line) {
-    job.run->log().log("%s", line.c_str());
-    job.run->info().line("%s", line.c_str());
 }
 
 // A missing or wrong daylight-saving key ends the command before anything is sent.
@@ -52,8 +40,8 @@ bool missingKey(CMDARG_C& job, const char* text, const char* value = nullptr) {
 bool readClockCommand(CMDARG_C& job) {
     CalendarRecord c;
     if (!readTerminalClock(job, c)) return false;
-    report(job, zString::format("%s GetTime: %2.2d/%2.2d/%2.2d %2.2d:%2.2d:%2.2d", labelOf(job), c.day, c.month,
-                                c.fullYear() % 100, c.hour, c.minute, c.second));
+    logAndShow(job, "%s GetTime: %2.2d/%2.2d/%2.2d %2.2d:%2.2d:%2.2d", labelOf(job), c.day, c.month, c.fullYear() % 100,
+               c.hour, c.minute, c.second);
     return true;
 }
 
@@ -84,15 +72,14 @@ bool readDaylightCommand(CMDARG_C& job) {
     ++job.count;
     DaylightRecord record = DaylightRecord::decode(reply);
     if (!record.active) {
-        report(job, zString::format("%s Ora Legale Disattivata!", labelOf(job)));
+        logAndShow(job, "%s Ora Legale Disattivata!", labelOf(job));
         return true;
     }
     CalendarRecord start = record.start.toCalendar();
     CalendarRecord end = record.end.toCalendar();
-    report(job, zString::format("%s Ora Legale: %2.2d/%2.2d %2.2d:%2.2d", labelOf(job), start.day, start.month,
-                                start.hour, start.minute));
-    report(job, zString::format("%s Ora Solare: %2.2d/%2.2d %2.2d:%2.2d", labelOf(job), end.day, end.month, end.hour,
-                                end.minute));
+    logAndShow(job, "%s Ora Legale: %2.2d/%2.2d %2.2d:%2.2d", labelOf(job), start.day, start.month, start.hour,
+               start.minute);
+    logAndShow(job, "%s Ora Solare: %2.2d/%2.2d %2.2d:%2.2d", labelOf(job), end.day, end.month, end.hour, end.minute);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "EMPHLP_C.h"
 #include "EmployeeStatusLine.h"
+#include "JobOutcome.h"
 #include "PrmCfg.h"
 #include "VersionReport.h"
 #include "Vorn.h"
@@ -20,13 +21,6 @@ constexpr int kFormatByte = 24;
 constexpr int kAssumedCount = 500;
 constexpr const char* kEmployeeSection = "[Anagrafiche]";
 constexpr const char* kReceivedFile = "DUMMY.EMP";
-
-const char* labelOf(const CMDARG_C& job) { return job.terminal->label().c_str(); }
-
-bool failWithStatus(CMDARG_C& job) {
-    job.result = job.terminal->statusCode();
-    return false;
-}
 
 zString employeeFileName(CMDARG_C& job) {
     const zString& runWide = job.run->manager().runSettings().employees.fileName;
@@ -188,8 +182,7 @@ bool uploadEmployees(CMDARG_C& job, bool onlyThisTerminal) {
     dialog.close();
     terminal.sendOff();
     job.count += sent;
-    run.log().log("%s %d anagrafiche inviate", labelOf(job), sent);
-    run.info().line("%s %d anagrafiche inviate", labelOf(job), sent);
+    logAndShow(job, "%s %d anagrafiche inviate", labelOf(job), sent);
     return whole && job.result == 0;
 }
 
@@ -318,8 +311,7 @@ bool receiveEmployeesCommand(CMDARG_C& job) {
     dialog.close();
     terminal.sendOff();
     job.count += written;
-    run.log().log("%s %d anagrafiche ricevute", labelOf(job), written);
-    run.info().line("%s %d anagrafiche ricevute", labelOf(job), written);
+    logAndShow(job, "%s %d anagrafiche ricevute", labelOf(job), written);
     return job.result == 0;
 }
 
@@ -366,7 +358,6 @@ bool countEmployeesCommand(CMDARG_C& job) {
     int count = 0;
     if (!employeeCount(job, count)) return failWithStatus(job);
     job.count = count;
-    job.run->info().line("%s Num. anagr.= %d", labelOf(job), count);
-    job.run->log().log("%s Num. anagr.= %d", labelOf(job), count);
+    logAndShow(job, "%s Num. anagr.= %d", labelOf(job), count);
     return count != 0;
 }
