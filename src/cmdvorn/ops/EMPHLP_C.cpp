@@ -67,7 +67,7 @@ int terminalNumber(std::string_view text) {
 void copyText(char (&target)[EmployeeData::kTextSize], std::string_view text) {
     text = trimmedText(text);
     std::size_t n = std::min<std::size_t>(text.size(), kMaxFieldText);
-    std::memcpy(target, text.data(), n);
+    if (n > 0) std::memcpy(target, text.data(), n);
     target[n] = '\0';
 }
 
@@ -75,13 +75,13 @@ void copyText(char (&target)[EmployeeData::kTextSize], std::string_view text) {
 void copyRecordText(char (&target)[EmployeeData::kTextSize], const std::uint8_t* bytes, int size) {
     int n = 0;
     while (n < size && n < kMaxFieldText && bytes[n] != 0) ++n;
-    std::memcpy(target, bytes, static_cast<std::size_t>(n));
+    if (n > 0) std::memcpy(target, bytes, static_cast<std::size_t>(n));
     target[n] = '\0';
 }
 
 void putText(std::uint8_t* out, const char* text, int size) {
     std::size_t n = std::min(std::strlen(text), static_cast<std::size_t>(size));
-    std::memcpy(out, text, n);
+    if (n > 0) std::memcpy(out, text, n);
 }
 
 void encodeShortHead(const EmployeeData& e, std::uint8_t* out) {
