@@ -148,3 +148,65 @@ TEST_F(ClockTest, TimeServiceWithoutAModemLineSaysSoAndLeavesThePcClock) {
     EXPECT_EQ(noPort.readData("RIDUVA.RET"), "00001\n");
     EXPECT_FALSE(std::filesystem::exists(pcClockFile));
 }
+
+// The time service dialled through the simulator's modem. They need the
+// modem dialling of VornModem::connect and hang-up of disconnect.
+class TimeServiceTest : public ClockTest {
+protected:
+    void startService(std::vector<std::string> extra) {
+        std::vector<std::string> args = {"--terminal", "5:VORN3", "--modem", "all", "--time-service", "0612345",
+                                         "--time-service-interval", "40", "--wire-log", wireLog};
+        args.insert(args.end(), extra.begin(), extra.end());
+        sim = std::make_unique<vornsim::VornSimProcess>(args);
+        ASSERT_TRUE(sim->start()) << sim->error();
+    }
+    std::string parameters() const {
+        return "[Global]\n[Time_Sync]\nPORT=" + sim->modemPath() + ":9600,N,8,1\nMODEM_DIAL_NR=0612345\n"
+               "[Terminal 5]\nCOM_TYPE=RS485\nTERM_TYPE=VORN3\nNODE_NR=5\nPORT=/dev/null\n";
+    }
+};
+
+TEST_F(TimeServiceTest, DISABLED_PcClockTakesTheServicesTime) {
+    startService({"--time-service-offset", "7200"});
+    ToolInstall install(CMDV32_PATH, parameters());
+    std::time_t before = std::time(nullptr) + 7200;
+    auto r = install.run({"-sync"}, pcClock());
+    std::time_t after = std::time(nullptr) + 7200;
+    EXPECT_EQ(r.exitCode, 0);
+    auto log = install.readData("cmdvorn.log");
+    EXPECT_TRUE(contains(log, "System: Sincronizzazione Orologio Completata (-7200 sec)") ||
+                contains(log, "System: Sincronizzazione Orologio Completata (-7199 sec)"))
+        << log;
+    std::string set = readFile(pcClockFile);
+    ASSERT_EQ(set.size(), 10 * 24u) << set;
+    // Each line is a time the service sent: between the start and the end of the call, two hours ahead.
+    char first[32], last[32];
+    std::tm t{};
+    localtime_r(&before, &t);
+    std::strftime(first, sizeof first, "%Y-%m-%d %H:%M:%S.000\n", &t);
+    localtime_r(&after, &t);
+    std::strftime(last, sizeof last, "%Y-%m-%d %H:%M:%S.000\n", &t);
+    EXPECT_GE(set.substr(0, 24), std::string(first));
+    EXPECT_LE(set.substr(216), std::string(last));
+}
+
+TEST_F(TimeServiceTest, DISABLED_RightPcClockIsNotSet) {
+    startService({});
+    ToolInstall install(CMDV32_PATH, parameters());
+    install.run({"-sync"}, pcClock());
+    auto log = install.readData("cmdvorn.log");
+    // A second may turn between a line and the look at the PC clock.
+    EXPECT_TRUE(contains(log, "System: Sincronizzazione Orologio Completata - nessuna differenza") ||
+                contains(log, "Completata (1 sec)"))
+        << log;
+    EXPECT_LE(readFile(pcClockFile).size(), 24u);
+}
+
+TEST_F(TimeServiceTest, DISABLED_NoTimeCodeLineIsAModemError) {
+    startService({"--time-service-junk", "20"});
+    ToolInstall install(CMDV32_PATH, parameters());
+    auto r = install.run({"-n5", "-sync", "-yd"}, pcClock());
+    auto log = install.readData("cmdvorn.log");
+    EXPECT_TRUE(contains(log, "System: Errore Sincronizzazione Orologio - nessun CTD msg. ricevuto !")) << log;
+    EXPECT_FALSE(std::filesystem::exists(pcClockFile));
+}
