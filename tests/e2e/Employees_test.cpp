@@ -279,3 +279,18 @@ TEST_F(EmployeesTest, TenThousandEmployeesAndAFullMemory) {
     EXPECT_TRUE(contains(install.readData("cmdvorn.log"), "[Term 004] 10 anagrafiche inviate"));
     EXPECT_EQ(requests(readFile(wireLog), 4, "EM,SE"), 11);
 }
+
+TEST_F(EmployeesTest, ConfiguredLayoutOfTheEmployeeFile) {
+    start({"--terminal", "3:VORN1"});
+    ToolInstall install(CMDV32_PATH, "[Global]\n[Anagrafiche]\nFILE_NAME=emp.txt\nFORMAT=F1,F2,F3,F4\nF1=MATRICOLA\n"
+                                     "F2=NAME\nF3=COMPANY\nF4=INFO2\nFLDSEP=';'\n" +
+                                         terminalSection(3, "VORN1", sim->tcpPort()));
+    writeData(install, "emp.txt", "1234;ROSSI MARIO;5;SECONDO\n1235;  ;5;\n");
+    install.run({"-t"});
+    EXPECT_EQ(install.readData("RIDUVA.RET"), "00001\n");
+    EXPECT_TRUE(contains(install.readData("cmdvorn.log"),
+                         "[Term 003] Parametro non definito in configuration file Nome dipendente =blank"));
+    auto rossi = employeeIn(stopAndReadState(), 1234);
+    EXPECT_TRUE(contains(rossi, "\"company\": 5")) << rossi;
+    EXPECT_TRUE(contains(rossi, "\"SECONDO\""));
+}
