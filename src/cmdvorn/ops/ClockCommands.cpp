@@ -2,6 +2,7 @@
 
 #include "DaylightSaving.h"
 #include "JobOutcome.h"
+#include "LittleEndian.h"
 #include "PrmCfg.h"
 #include "TimeCodeReader.h"
 #include "Vorn.h"
@@ -20,8 +21,7 @@ bool readTerminalClock(CMDARG_C& job, CalendarRecord& clock) {
     TelegramCommand command("TI,GE", TelegramCommand::ReceiveData, reply, sizeof reply);
     if (!job.terminal->sendCommand(command)) return failWithStatus(job);
     ++job.count;
-    clock = TerminalTime(reply[0] | (reply[1] << 8) | (reply[2] << 16) | (static_cast<std::uint32_t>(reply[3]) << 24))
-                .toCalendar();
+    clock = TerminalTime(getLe32(reply)).toCalendar();
     return true;
 }
 
@@ -56,9 +56,8 @@ bool setClockCommand(CMDARG_C& job) {
     c.hour = static_cast<std::uint8_t>(now.hour);
     c.minute = static_cast<std::uint8_t>(now.minute);
     c.second = static_cast<std::uint8_t>(now.second);
-    std::uint32_t seconds = TerminalTime::fromCalendar(c).seconds();
-    std::uint8_t data[4] = {static_cast<std::uint8_t>(seconds), static_cast<std::uint8_t>(seconds >> 8),
-                            static_cast<std::uint8_t>(seconds >> 16), static_cast<std::uint8_t>(seconds >> 24)};
+    std::uint8_t data[4];
+    putLe32(data, TerminalTime::fromCalendar(c).seconds());
     TelegramCommand command("TI,SE", TelegramCommand::SendData, data, sizeof data);
     if (!terminal.sendCommand(command)) return failWithStatus(job);
     ++job.count;

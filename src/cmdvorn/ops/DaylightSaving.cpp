@@ -1,5 +1,6 @@
 #include "DaylightSaving.h"
 
+#include "LittleEndian.h"
 #include "crc16.h"
 
 #include <cctype>
@@ -22,14 +23,6 @@ bool parse(std::string_view text, const char* format, int year, SwitchMoment& ou
         return false;
     out = m;
     return true;
-}
-
-void put32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-std::uint32_t get32(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 }  // namespace
@@ -62,18 +55,15 @@ TerminalTime terminalTimeOf(const SwitchMoment& moment, int year) {
 
 DaylightRecord DaylightRecord::decode(const std::uint8_t (&b)[kSize]) {
     DaylightRecord r;
-    r.active = (b[0] | (b[1] << 8)) != 0;
-    r.start = TerminalTime(get32(b + 2));
-    r.end = TerminalTime(get32(b + 6));
+    r.active = getLe16(b) != 0;
+    r.start = TerminalTime(getLe32(b + 2));
+    r.end = TerminalTime(getLe32(b + 6));
     return r;
 }
 
 void DaylightRecord::encode(std::uint8_t (&b)[kSize]) const {
-    b[0] = active ? 1 : 0;
-    b[1] = 0;
-    put32(b + 2, start.seconds());
-    put32(b + 6, end.seconds());
-    std::uint16_t crc = fnd::crc16(b, 10);
-    b[10] = static_cast<std::uint8_t>(crc);
-    b[11] = static_cast<std::uint8_t>(crc >> 8);
+    putLe16(b, active ? 1 : 0);
+    putLe32(b + 2, start.seconds());
+    putLe32(b + 6, end.seconds());
+    putLe16(b + 10, fnd::crc16(b, 10));
 }

@@ -1,5 +1,6 @@
 #include "EMPHLP_C.h"
 
+#include "LittleEndian.h"
 #include "crc16.h"
 
 #include <algorithm>
@@ -18,21 +19,6 @@ constexpr int kEmJcAt = 274;
 constexpr int kEmSecondCrcAt = 278;
 constexpr int kPersonalTextsAt = 7;
 constexpr std::uint8_t kDisabledBit = 0x40;
-
-void put16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void put32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-std::uint16_t get16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-
-std::uint32_t get32(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 // Leading blanks, then decimal digits as far as they go. False when there
 // is no digit or the value does not fit below max: such a number is not
@@ -87,7 +73,7 @@ void putText(std::uint8_t* out, const char* text, int size) {
 void encodeShortHead(const EmployeeData& e, std::uint8_t* out) {
     out[0] = e.company;
     out[5] = e.disabled ? kDisabledBit : 0;
-    put32(out + 6, e.employee);
+    putLe32(out + 6, e.employee);
 }
 
 }  // namespace
@@ -194,24 +180,24 @@ int EMPHLP_C::encode(EmployeeFormat format, const EmployeeData& e, std::uint8_t*
     switch (format) {
         case EmployeeFormat::US:
             encodeShortHead(e, out);
-            put16(out + 10, fnd::crc16(out, 10));
+            putLe16(out + 10, fnd::crc16(out, 10));
             break;
         case EmployeeFormat::UM:
             encodeShortHead(e, out);
             putText(out + 10, e.name, kUmNameLength);
-            put16(out + 26, fnd::crc16(out, 26));
+            putLe16(out + 26, fnd::crc16(out, 26));
             break;
         case EmployeeFormat::EM:
-            put32(out, e.employee);
+            putLe32(out, e.employee);
             out[4] = e.company;
             out[6] = e.disabled ? kDisabledBit : 0;
             putText(out + kEmNameAt, e.name, kMaxFieldText);
             for (int i = 0; i < EmployeeData::kTextCount; ++i)
                 putText(out + kEmTextsAt + i * EmployeeData::kTextSize, e.texts[i], kMaxFieldText);
-            put16(out + kEmFirstCrcAt, fnd::crc16(out, kEmFirstCrcAt));
-            put32(out + kEmJoAt, e.jo);
-            put32(out + kEmJcAt, e.jc);
-            put16(out + kEmSecondCrcAt, fnd::crc16(out, kEmSecondCrcAt));
+            putLe16(out + kEmFirstCrcAt, fnd::crc16(out, kEmFirstCrcAt));
+            putLe32(out + kEmJoAt, e.jo);
+            putLe32(out + kEmJcAt, e.jc);
+            putLe16(out + kEmSecondCrcAt, fnd::crc16(out, kEmSecondCrcAt));
             break;
     }
     return size;
@@ -223,34 +209,34 @@ bool EMPHLP_C::decode(EmployeeFormat format, const std::uint8_t* b, EmployeeData
         case EmployeeFormat::US:
         case EmployeeFormat::UM: {
             int crcAt = format == EmployeeFormat::US ? 10 : 26;
-            if (fnd::crc16(b, static_cast<std::size_t>(crcAt)) != get16(b + crcAt)) return false;
+            if (fnd::crc16(b, static_cast<std::size_t>(crcAt)) != getLe16(b + crcAt)) return false;
             out.company = b[0];
             out.disabled = (b[5] & kDisabledBit) != 0;
-            out.employee = get32(b + 6);
+            out.employee = getLe32(b + 6);
             if (format == EmployeeFormat::UM) copyRecordText(out.name, b + 10, kUmNameLength);
             return true;
         }
         case EmployeeFormat::EM:
             break;
     }
-    if (fnd::crc16(b, kEmFirstCrcAt) != get16(b + kEmFirstCrcAt) ||
-        fnd::crc16(b, kEmSecondCrcAt) != get16(b + kEmSecondCrcAt))
+    if (fnd::crc16(b, kEmFirstCrcAt) != getLe16(b + kEmFirstCrcAt) ||
+        fnd::crc16(b, kEmSecondCrcAt) != getLe16(b + kEmSecondCrcAt))
         return false;
-    out.employee = get32(b);
+    out.employee = getLe32(b);
     out.company = b[4];
     out.disabled = (b[6] & kDisabledBit) != 0;
     copyRecordText(out.name, b + kEmNameAt, EmployeeData::kTextSize);
     for (int i = 0; i < EmployeeData::kTextCount; ++i)
         copyRecordText(out.texts[i], b + kEmTextsAt + i * EmployeeData::kTextSize, EmployeeData::kTextSize);
     // The record holds four bytes each; the values are 16-bit.
-    out.jo = static_cast<std::uint16_t>(get32(b + kEmJoAt));
-    out.jc = static_cast<std::uint16_t>(get32(b + kEmJcAt));
+    out.jo = static_cast<std::uint16_t>(getLe32(b + kEmJoAt));
+    out.jc = static_cast<std::uint16_t>(getLe32(b + kEmJcAt));
     return true;
 }
 
 void EMPHLP_C::encodePersonal(const EmployeeData& e, std::uint8_t (&out)[kPersonalSize]) {
     std::memset(out, 0, sizeof out);
-    put32(out, e.employee);
+    putLe32(out, e.employee);
     out[4] = e.company;
     for (int i = 0; i < EmployeeData::kTextCount; ++i)
         putText(out + kPersonalTextsAt + i * EmployeeData::kTextSize, e.texts[i], kMaxFieldText);

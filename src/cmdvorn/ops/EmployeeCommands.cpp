@@ -3,6 +3,7 @@
 #include "EMPHLP_C.h"
 #include "EmployeeStatusLine.h"
 #include "JobOutcome.h"
+#include "LittleEndian.h"
 #include "PrmCfg.h"
 #include "VersionReport.h"
 #include "Vorn.h"
@@ -196,7 +197,7 @@ bool employeeCount(CMDARG_C& job, int& count) {
         TelegramCommand command(model == kVorn2 ? "MP,GE" : "EM,CO", TelegramCommand::ReceiveData, reply,
                                 model == kVorn2 ? kMemoryParametersSize : 2);
         if (!terminal.sendCommand(command)) return false;
-        count = reply[0] | (reply[1] << 8);
+        count = getLe16(reply);
         return true;
     }
     unsigned char record[VersionRecord::kSize] = {};
