@@ -67,6 +67,17 @@ std::unique_ptr<Vorn> TerminalSection::parse() {
     return build();
 }
 
+std::unique_ptr<VornModem> TerminalSection::parseModemLine(VornSettings identity) {
+    settings_ = std::move(identity);
+    settings_.kind = ConnectionKind::ModemExt;
+    if (!readPort()) return nullptr;
+    auto terminal = std::make_unique<VornModem>(settings_, true);
+    terminal->setModem(modem_);
+    terminal->setDialSettings(dial_);
+    terminal->setLink(link_);
+    return terminal;
+}
+
 bool TerminalSection::readPort() {
     zString value;
     if (!get("PORT", value)) {

@@ -21,6 +21,11 @@ public:
     TerminalSection(const PrmCfg& config, zLogger& log, VornMgr& manager, zString header);
 
     std::unique_ptr<Vorn> parse();
+    // A modem line whose section is not a terminal's (the time service): the
+    // identity is given, PORT and the modem keys are read as for a modem
+    // terminal. Nothing is dialled there but a service, so no log-on follows
+    // the call. None, after saying why in the log, without a usable PORT.
+    std::unique_ptr<VornModem> parseModemLine(VornSettings identity);
 
     // "position,length,fixed text"; items left out keep the field's values.
     static void parseBadgeField(const zString& value, BadgeField& field);

@@ -1,5 +1,7 @@
 #include "CommandTable.h"
 
+#include "ClockCommands.h"
+#include "EmployeeCommands.h"
 #include "TransactionCommands.h"
 #include "VersionCommand.h"
 #include "Vorn.h"
@@ -9,14 +11,14 @@ namespace {
 // Handlers arrive with the operations that implement them.
 constexpr DISPATCHER_C kTable[] = {
     {3, "VE", versionCommand},
-    {5, "EM,SE", nullptr},
-    {6, "EM,SE", nullptr},
-    {7, "EM,SD", nullptr},
-    {8, "EM,DE,*,*", nullptr},
-    {4, "EM,GE,", nullptr},
-    {9, "EI,GE,", nullptr},
+    {5, "EM,SE", uploadAssociatedEmployeesCommand},
+    {6, "EM,SE", uploadAllEmployeesCommand},
+    {7, "EM,SD", uploadPersonalDataCommand},
+    {8, "EM,DE,*,*", deleteEmployeesCommand},
+    {4, "EM,GE,", receiveEmployeesCommand},
+    {9, "EI,GE,", employeeInformationCommand},
     {10, "EM,GL", latestTransactionsCommand},
-    {39, "EM,CO", nullptr},
+    {39, "EM,CO", countEmployeesCommand},
     {11, "RE,NR", countPunchesCommand},
     {12, "RE,GE", downloadAndClearCommand},
     {13, "RE,GE", downloadAndKeepCommand},
@@ -31,23 +33,23 @@ constexpr DISPATCHER_C kTable[] = {
     {19, "FO,LR", nullptr},
     {20, "PA,GE", nullptr},
     {21, "PA,SE", nullptr},
-    {22, "TI,GE", nullptr},
-    {23, "TI,SE", nullptr},
+    {22, "TI,GE", readClockCommand},
+    {23, "TI,SE", setClockCommand},
     {24, "AL,GE,", nullptr},
     {25, "AL,SE,", nullptr},
     {26, "AL,DE,*", nullptr},
     {29, "EE,GE", nullptr},
     {30, "EE,SE", nullptr},
-    {31, "TL,GE", nullptr},
-    {32, "TL,SE", nullptr},
+    {31, "TL,GE", readDaylightCommand},
+    {32, "TL,SE", sendDaylightCommand},
     {33, "GL,BT", nullptr},
     {34, "GL,OF", nullptr},
     {36, "@B", nullptr},
     {38, "RA,DE", deleteRecoverableCommand},
     {37, "RA,NR", countRecoverableCommand},
     {40, "GL,UP", nullptr},
-    {41, "Sync CTD IEN", nullptr},
-    {42, "Sync From Vorn", nullptr},
+    {41, "Sync CTD IEN", pcClockFromTimeServiceCommand},
+    {42, "Sync From Vorn", pcClockFromTerminalCommand},
     {44, "FP,NR", nullptr},
     {45, "FP,ST", nullptr},
     {46, "FP,GI", nullptr},

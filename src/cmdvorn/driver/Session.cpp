@@ -5,6 +5,7 @@
 #include "Platform.h"
 #include "ResultFile.h"
 #include "RunErrors.h"
+#include "TimeServiceTerminal.h"
 #include "VornMgr.h"
 
 #include <cstdlib>
@@ -22,6 +23,7 @@ Session::~Session() { release(); }
 void Session::release() {
     context_.reset();
     info_.reset();
+    timeService_.reset();
     manager_.reset();
     log_.reset();
     parameterFile_.reset();
@@ -121,9 +123,8 @@ bool Session::runJob(const BatchJob& job) {
 }
 
 bool Session::runTimeServiceSync() {
-    // The time-service terminal is built from [Time_Sync] by the clock
-    // operations; until one exists the command has no terminal to run on.
-    return dispatch(*context_, nullptr, kTimeServiceSyncCommand);
+    if (!timeService_) timeService_ = createTimeServiceTerminal(*manager_);
+    return dispatch(*context_, timeService_.get(), kTimeServiceSyncCommand);
 }
 
 void Session::logSessionStart(const zString& commandLine) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 class VornMgr;
+class VornModem;
 
 // What differs between the console and the window.
 class FrontEnd {
@@ -85,6 +86,9 @@ private:
     std::unique_ptr<zFile> parameterFile_;
     std::unique_ptr<InfoOutput> info_;
     std::unique_ptr<RunContext> context_;
+    // The time service's modem line, built at the first -sync of the run;
+    // it borrows its port from the manager.
+    std::unique_ptr<VornModem> timeService_;
     int initialisations_ = 0;
 };
 

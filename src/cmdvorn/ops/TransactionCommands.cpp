@@ -1,6 +1,7 @@
 #include "TransactionCommands.h"
 
 #include "CMDREGS_C.h"
+#include "EmployeeStatusLine.h"
 #include "TerminalTime.h"
 #include "Vorn.h"
 
@@ -87,16 +88,6 @@ bool latestTransactionsCommand(CMDARG_C& job) {
     int n = reply[0] < kRecords ? reply[0] : kRecords;
     InfoOutput& info = job.run->info();
     info.line("%s %d transazioni presenti", terminal.label().c_str(), reply[0]);
-    for (int i = 0; i < n; ++i) {
-        EmployeeStatusRecord r = EmployeeStatusRecord::decode(reply + 1 + i * kRecordBytes);
-        char kind = kindLetter(r.kind());
-        if (kind == 'N') {
-            info.line("%d %lu %20.20s \t mai timbrato", r.company, static_cast<unsigned long>(r.employee), r.name);
-            continue;
-        }
-        CalendarRecord c = r.lastPassage.toCalendar();
-        info.line("%d %lu %20.20s %02d/%02d/%02d %02d:%02d:%02d %c %c", r.company, static_cast<unsigned long>(r.employee),
-                  r.name, c.day, c.month, c.fullYear() % 100, c.hour, c.minute, c.second, r.isIn() ? 'I' : 'U', kind);
-    }
+    for (int i = 0; i < n; ++i) showEmployeeStatus(info, EmployeeStatusRecord::decode(reply + 1 + i * kRecordBytes));
     return true;
 }

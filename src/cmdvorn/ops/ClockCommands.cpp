@@ -1,0 +1,156 @@
+#include "ClockCommands.h"
+
+#include "DaylightSaving.h"
+#include "JobOutcome.h"
+#include "LittleEndian.h"
+#include "PrmCfg.h"
+#include "TimeCodeReader.h"
+#include "Vorn.h"
+#include "VornMgr.h"
+#include "zClock.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr const char* kSystem = "System:";
+constexpr const char* kSynchronisation = "Sincronizzazione Orologio";
+
+bool readTerminalClock(CMDARG_C& job, CalendarRecord& clock) {
+    std::uint8_t reply[4] = {};
+    TelegramCommand command("TI,GE", TelegramCommand::ReceiveData, reply, sizeof reply);
+    if (!job.terminal->sendCommand(command)) return failWithStatus(job);
+    ++job.count;
+    clock = TerminalTime(getLe32(reply)).toCalendar();
+    return true;
+}
+
+// A missing or wrong daylight-saving key ends the command before anything is sent.
+bool missingKey(CMDARG_C& job, const char* text, const char* value = nullptr) {
+    if (value)
+        job.run->log().log(text, value);
+    else
+        job.run->log().log("%s", text);
+    job.result = 87;
+    return false;
+}
+
+}  // namespace
+
+bool readClockCommand(CMDARG_C& job) {
+    CalendarRecord c;
+    if (!readTerminalClock(job, c)) return false;
+    logAndShow(job, "%s GetTime: %2.2d/%2.2d/%2.2d %2.2d:%2.2d:%2.2d", labelOf(job), c.day, c.month, c.fullYear() % 100,
+               c.hour, c.minute, c.second);
+    return true;
+}
+
+bool setClockCommand(CMDARG_C& job) {
+    Vorn& terminal = *job.terminal;
+    if (!terminal.isConnected() && !terminal.connect()) return failWithStatus(job);
+    fnd::LocalTime now = fnd::localNow();
+    CalendarRecord c;
+    c.year = static_cast<std::uint8_t>(now.year - 1900);
+    c.month = static_cast<std::uint8_t>(now.month);
+    c.day = static_cast<std::uint8_t>(now.day);
+    c.hour = static_cast<std::uint8_t>(now.hour);
+    c.minute = static_cast<std::uint8_t>(now.minute);
+    c.second = static_cast<std::uint8_t>(now.second);
+    std::uint8_t data[4];
+    putLe32(data, TerminalTime::fromCalendar(c).seconds());
+    TelegramCommand command("TI,SE", TelegramCommand::SendData, data, sizeof data);
+    if (!terminal.sendCommand(command)) return failWithStatus(job);
+    ++job.count;
+    return true;
+}
+
+bool readDaylightCommand(CMDARG_C& job) {
+    std::uint8_t reply[DaylightRecord::kSize] = {};
+    TelegramCommand command("TL,GE", TelegramCommand::ReceiveData, reply, sizeof reply);
+    if (!job.terminal->sendCommand(command)) return failWithStatus(job);
+    ++job.count;
+    DaylightRecord record = DaylightRecord::decode(reply);
+    if (!record.active) {
+        logAndShow(job, "%s Ora Legale Disattivata!", labelOf(job));
+        return true;
+    }
+    CalendarRecord start = record.start.toCalendar();
+    CalendarRecord end = record.end.toCalendar();
+    logAndShow(job, "%s Ora Legale: %2.2d/%2.2d %2.2d:%2.2d", labelOf(job), start.day, start.month, start.hour,
+               start.minute);
+    logAndShow(job, "%s Ora Solare: %2.2d/%2.2d %2.2d:%2.2d", labelOf(job), end.day, end.month, end.hour, end.minute);
+    return true;
+}
+
+bool sendDaylightCommand(CMDARG_C& job) {
+    const PrmCfg* config = job.run->manager().config();
+    auto global = [&](const char* key, zString& value) { return config && config->getValue(PrmCfg::kGlobal, key, value); };
+    int year = fnd::localNow().year;
+
+    zString daylight, summer, winter;
+    if (!global("GL_DAYLIGHT", daylight)) return missingKey(job, "Errore: Manca parametro GL_DAYLIGHT");
+    if (!global("GL_LEGALE", summer)) return missingKey(job, "Errore: Manca parametro GL_LEGALE");
+    SwitchMoment start, end;
+    if (!parseSummerStart(summer, year, start))
+        return missingKey(job, "Errore parametro GL_LEGALE: %s", summer.c_str());
+    if (!global("GL_SOLARE", winter)) return missingKey(job, "Errore: Manca parametro GL_SOLARE");
+    if (!parseSummerEnd(winter, year, end)) return missingKey(job, "Errore parametro GL_SOLARE: %s", winter.c_str());
+
+    DaylightRecord record;
+    record.active = daylightSwitchOn(daylight);
+    record.start = terminalTimeOf(start, year);
+    record.end = terminalTimeOf(end, year);
+    std::uint8_t data[DaylightRecord::kSize];
+    record.encode(data);
+    TelegramCommand command("TL,SE", TelegramCommand::SendData, data, sizeof data);
+    if (!job.terminal->sendCommand(command)) return failWithStatus(job);
+    ++job.count;
+    return true;
+}
+
+bool pcClockFromTerminalCommand(CMDARG_C& job) {
+    CalendarRecord c;
+    if (!readTerminalClock(job, c)) return false;
+    fnd::LocalTime pc = fnd::localNow();
+    pc.year = c.fullYear();
+    pc.month = c.month;
+    pc.day = c.day;
+    pc.hour = c.hour;
+    pc.minute = c.minute;
+    pc.second = c.second;
+    pc.millisecond = 0;
+    if (int error = fnd::setLocalClock(pc); error != 0)
+        job.run->log().log("%s SetLocalTimeError ! %s", labelOf(job), std::strerror(error));
+    else
+        job.run->log().log("%s PC-Time: sincronizzato a %2.2d/%2.2d/%2.2d %2.2d:%2.2d:%2.2d", labelOf(job), c.day,
+                           c.month, c.fullYear() % 100, c.hour, c.minute, c.second);
+    return true;
+}
+
+bool pcClockFromTimeServiceCommand(CMDARG_C& job) {
+    zLogger& log = job.run->log();
+    job.result = 87;
+    log.log("%s Inizio %s", kSystem, kSynchronisation);
+
+    Vorn* service = job.terminal;
+    zCommDev* link = service ? service->getLink() : nullptr;
+    if (!link) {
+        log.log("%s Errore %s. Non so che modem usare !", kSystem, kSynchronisation);
+        return false;
+    }
+    if (!service->connect()) return false;
+    TimeCodeReader::Outcome outcome = TimeCodeReader(*link, log).read();
+    service->disconnect();
+
+    if (outcome.timeCodes == 0) {
+        job.result = 127;
+        log.log("%s Errore %s - nessun CTD msg. ricevuto !", kSystem, kSynchronisation);
+        return false;
+    }
+    job.result = 0;
+    if (outcome.difference == 0)
+        log.log("%s %s Completata - nessuna differenza", kSystem, kSynchronisation);
+    else
+        log.log("%s %s Completata (%d sec)", kSystem, kSynchronisation, outcome.difference);
+    return true;
+}

@@ -1,0 +1,14 @@
+#pragma once
+// The employee commands: uploads of the employee file (-t to the terminals
+// each line names, -es to every selected terminal), the personal texts
+// (-ed), the list read back into "DUMMY.EMP" (-ea), the per-employee
+// information (-ei), deletion (-k) and count (-yt).
+#include "RunContext.h"
+
+bool uploadAssociatedEmployeesCommand(CMDARG_C& job);  // -t
+bool uploadAllEmployeesCommand(CMDARG_C& job);         // -es
+bool uploadPersonalDataCommand(CMDARG_C& job);         // -ed
+bool receiveEmployeesCommand(CMDARG_C& job);           // -ea
+bool employeeInformationCommand(CMDARG_C& job);        // -ei
+bool deleteEmployeesCommand(CMDARG_C& job);            // -k
+bool countEmployeesCommand(CMDARG_C& job);             // -yt

@@ -1,0 +1,22 @@
+#include "JobOutcome.h"
+
+#include "Vorn.h"
+
+#include <cstdarg>
+
+const char* labelOf(const CMDARG_C& job) { return job.terminal->label().c_str(); }
+
+bool failWithStatus(CMDARG_C& job) {
+    job.result = job.terminal->statusCode();
+    return false;
+}
+
+void logAndShow(CMDARG_C& job, const char* fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    zString line;
+    line.vprintf(fmt, args);
+    va_end(args);
+    job.run->log().log("%s", line.c_str());
+    job.run->info().line("%s", line.c_str());
+}

@@ -1,0 +1,12 @@
+#pragma once
+// What the employee and clock commands do alike at the end of an exchange:
+// take the terminal's status as the job's result, or log a line and show it
+// in the information window.
+#include "RunContext.h"
+
+// The job's terminal label.
+const char* labelOf(const CMDARG_C& job);
+// The terminal's status code becomes the job's result; returns false.
+bool failWithStatus(CMDARG_C& job);
+// One line to the log and to the information window.
+void logAndShow(CMDARG_C& job, const char* fmt, ...) __attribute__((format(printf, 2, 3)));

@@ -1,0 +1,57 @@
+#include "TimeCodeReader.h"
+
+#include "zSerialPort.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+constexpr int kSettleMs = 100;
+
+// Keeps a link's terminator for the reading and gives the old one back.
+class TerminatorScope {
+public:
+    TerminatorScope(zCommDev& link, char terminator) : link_(link), previous_(link.terminator()) {
+        link_.setTerminator(terminator);
+    }
+    ~TerminatorScope() { link_.setTerminator(previous_); }
+    TerminatorScope(const TerminatorScope&) = delete;
+    TerminatorScope& operator=(const TerminatorScope&) = delete;
+
+private:
+    zCommDev& link_;
+    char previous_;
+};
+
+}  // namespace
+
+TimeCodeReader::Outcome TimeCodeReader::read() {
+    TerminatorScope lineFeed(link_, zCommDev::kLF);
+    std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs));
+    link_.purge(zSerialPort::PurgeBoth);
+    link_.setReadTimeout(kLineWaitMs);
+
+    char line[TimeCode::kLineLength + 1];
+    link_.readLine(line, sizeof line);
+
+    Outcome outcome;
+    for (int i = 0; i < kLinesRead; ++i) {
+        line[0] = '\0';
+        link_.readLine(line, sizeof line);
+        std::size_t length = std::strlen(line);
+        if (length == 0) continue;  // nothing arrived in time
+        log_.log("%.*s", static_cast<int>(length > 0 && line[length - 1] == '\n' ? length - 1 : length), line);
+
+        TimeCode code;
+        if (!TimeCode::parse(std::string_view(line, length), code)) continue;
+        fnd::LocalTime pc = clock_.now();
+        int difference = code.differenceFrom(pc);
+        if (difference != 0 || !code.sameDate(pc)) clock_.set(code.asLocalTime());
+        if (outcome.timeCodes == 0 || std::abs(difference) > std::abs(outcome.difference)) outcome.difference = difference;
+        ++outcome.timeCodes;
+    }
+    return outcome;
+}

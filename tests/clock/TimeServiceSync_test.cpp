@@ -1,0 +1,137 @@
+// The -sync command over a scripted line: its outcome lines, its error
+// codes, and the PC clock it sets through PCCLOCK_FILE.
+#include "ClockCommands.h"
+#include "ScriptedLine.h"
+#include "TerminalTime.h"
+#include "Vorn.h"
+#include "VornMgr.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+class SilentDialog : public BREAKDLG_C {
+public:
+    void open(const char*, int, int) override {}
+    bool pump() override { return false; }
+    void setText(const char*) override {}
+    void addLine(const char*) override {}
+    void showBar(int, unsigned) override {}
+    void setBar(int, const char*) override {}
+    void close() override {}
+};
+
+// The service's line for now plus an offset, made when it is read.
+std::string lineForNow(int offsetSeconds) {
+    fnd::LocalTime t = fnd::toLocalTime(std::time(nullptr) + offsetSeconds);
+    return codeLine(t.year, t.month, t.day, t.hour, t.minute, t.second);
+}
+
+std::string slurp(const std::string& path) {
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+int lines(const std::string& text) {
+    int n = 0;
+    for (char c : text) n += c == '\n';
+    return n;
+}
+
+class TimeServiceSync : public ::testing::Test {
+protected:
+    void SetUp() override { setenv("PCCLOCK_FILE", pcClockFile.c_str(), 1); }
+    void TearDown() override {
+        unsetenv("PCCLOCK_FILE");
+        std::filesystem::remove(pcClockFile);
+        std::filesystem::remove(logPath);
+    }
+
+    bool run(ScriptedLine* line) {
+        VornSettings settings;
+        settings.name = "Time_Sync";
+        Vorn service(settings);
+        service.setLink(line);
+        service.setLogger(&log);
+        CMDARG_C job;
+        job.terminal = &service;
+        job.id = 41;
+        job.run = &context;
+        bool ok = pcClockFromTimeServiceCommand(job);
+        result = job.result;
+        opened = line && line->isOpen();
+        return ok;
+    }
+    bool logged(const std::string& text) { return slurp(logPath).find(text) != std::string::npos; }
+
+    std::string base = std::filesystem::temp_directory_path() / ("sync_" + std::to_string(getpid()));
+    std::string logPath = base + ".log";
+    std::string pcClockFile = base + "_pcclock.txt";
+    zLogger log{zString(logPath.c_str())};
+    VornMgr manager{log};
+    SilentDialog dialog;
+    InfoOutput info{log};
+    RunState state;
+    RunContext context{log, manager, dialog, info, state};
+    int result = -1;
+    bool opened = true;
+};
+
+}  // namespace
+
+TEST_F(TimeServiceSync, RightPcClockIsLeftAlone) {
+    ScriptedLine line("", [] { return lineForNow(0); });
+    EXPECT_TRUE(run(&line));
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(logged("System: Inizio Sincronizzazione Orologio"));
+    EXPECT_TRUE(logged("System: Sincronizzazione Orologio Completata - nessuna differenza")) << slurp(logPath);
+    EXPECT_EQ(slurp(pcClockFile), "");
+    EXPECT_FALSE(opened);  // the call is ended
+}
+
+TEST_F(TimeServiceSync, WrongPcClockTakesTheServicesTime) {
+    std::string first;
+    ScriptedLine line("", [&] {
+        std::string l = lineForNow(3600);
+        if (first.empty()) first = l;
+        return l;
+    });
+    EXPECT_TRUE(run(&line));
+    EXPECT_EQ(result, 0);
+    // A second may turn between the line and the look at the PC clock.
+    EXPECT_TRUE(logged("Completata (-3600 sec)") || logged("Completata (-3599 sec)")) << slurp(logPath);
+    std::string set = slurp(pcClockFile);
+    EXPECT_EQ(lines(set), 10);
+    EXPECT_EQ(set.substr(0, 24), first.substr(0, 10) + " " + first.substr(11, 8) + ".000\n");
+    // Each time code line is logged as it came.
+    EXPECT_TRUE(logged(first.substr(0, 78)));
+}
+
+TEST_F(TimeServiceSync, NoTimeCodeLineIsAModemError) {
+    ScriptedLine line("ATDT\r\nCONNECT\r\n" + codeLine(2026, 1, 1, 1, 1, 1).substr(2));
+    EXPECT_FALSE(run(&line));
+    EXPECT_EQ(result, 127);
+    EXPECT_TRUE(logged("System: Errore Sincronizzazione Orologio - nessun CTD msg. ricevuto !"));
+    EXPECT_EQ(slurp(pcClockFile), "");
+}
+
+TEST_F(TimeServiceSync, WithoutALineOrACallNothingIsRead) {
+    EXPECT_FALSE(run(nullptr));
+    EXPECT_EQ(result, 87);
+    EXPECT_TRUE(logged("System: Errore Sincronizzazione Orologio. Non so che modem usare !"));
+
+    ScriptedLine refused(codeLine(2026, 1, 1, 1, 1, 1));
+    refused.opens = false;
+    EXPECT_FALSE(run(&refused));
+    EXPECT_EQ(result, 87);
+    EXPECT_EQ(refused.bytesRead, 0);
+}
