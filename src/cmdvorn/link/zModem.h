@@ -39,6 +39,8 @@ public:
     void setRetryCount(int retries) { retries_ = retries; }
     int connectWaitMs() const { return connectWaitMs_; }
     int commandTimeoutMs() const { return commandTimeoutMs_; }
+    // How long each response line may take; dial sets it from the terminal.
+    void setCommandTimeoutMs(int ms) { commandTimeoutMs_ = ms; }
 
     bool isConnected() const { return connected_; }
     const zString& currentNumber() const { return currentNumber_; }
