@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <unistd.h>
+
 namespace {
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -15,10 +18,17 @@ int countOf(const std::string& text, const std::string& part) {
     return n;
 }
 
-std::string modemTerminal(int node, const std::string& port, const std::string& number, const std::string& extra = "") {
-    return "[Terminal " + std::to_string(node) + "]\nCOM_TYPE=MODEM\nTERM_TYPE=VORN3\nNODE_NR=" + std::to_string(node) +
+std::string modemTerminal(int node, const std::string& port, const std::string& number, const std::string& extra = "",
+                          const std::string& comType = "MODEM") {
+    return "[Terminal " + std::to_string(node) + "]\nCOM_TYPE=" + comType + "\nTERM_TYPE=VORN3\nNODE_NR=" + std::to_string(node) +
            "\nPORT=" + port + ":38400,N,8,1\nMODEM_DIAL_NR=" + number +
            "\nMODEM_WAIT_CONNECT=2\nMODEM_PAUSE=0\nCOM_TIME_OUT=101\n" + extra;
+}
+
+// Terminals 5 and 6, both at number 0123 behind the simulator's modem.
+std::string twoTerminalsOnOneNumber(const vornsim::VornSimProcess& sim, const std::string& password) {
+    return "[Global]\n" + modemTerminal(5, sim.modemPath(), "0123", "PASSWORD=" + password + "\n") +
+           modemTerminal(6, sim.modemPath(), "0123", "PASSWORD=" + password + "\n");
 }
 
 // The simulator with a modem in front of terminals 5 and 6, password "secret".
@@ -34,8 +44,7 @@ std::vector<std::string> simArgs(std::vector<std::string> extra = {}) {
 TEST(Modem, DialLogOnVersionAndCallReusedForTheSameNumber) {
     vornsim::VornSimProcess sim(simArgs());
     ASSERT_TRUE(sim.start()) << sim.error();
-    ToolInstall install(CMDV32_PATH, "[Global]\n" + modemTerminal(5, sim.modemPath(), "0123", "PASSWORD=secret\n") +
-                                         modemTerminal(6, sim.modemPath(), "0123", "PASSWORD=secret\n"));
+    ToolInstall install(CMDV32_PATH, twoTerminalsOnOneNumber(sim, "secret"));
     auto r = install.run({"-v"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(countOf(r.out, "Version info"), 2) << r.out;
@@ -43,12 +52,35 @@ TEST(Modem, DialLogOnVersionAndCallReusedForTheSameNumber) {
     // One call serves both terminals; the log-on went through, else VE would not run.
     EXPECT_EQ(countOf(log, "Chiamata Modem: 0123"), 1) << log;
     EXPECT_TRUE(contains(log, "[Term 005] Modem: ATE1->ATE1")) << log;
-    EXPECT_TRUE(contains(log, "[Term 005] Modem collegato: ATD0123...CONNECT")) << log;
+    // (a late echo of the LF after "ATV1\r\n" may come before the dial's echo)
+    EXPECT_TRUE(contains(log, "[Term 005] Modem collegato: ")) << log;
+    EXPECT_TRUE(contains(log, "ATD0123...CONNECT..\n")) << log;
     EXPECT_TRUE(contains(log, "[Term 005] Comando VE eseguito.")) << log;
     EXPECT_TRUE(contains(log, "[Term 006] Comando VE eseguito.")) << log;
     // The pseudo-terminal has no modem lines: said once, and the dialogue stands in.
     EXPECT_EQ(countOf(log, "senza linee CTS/DCD"), 1) << log;
     EXPECT_NE(install.readData("RIDUVA.RET")[0], '-');
+}
+
+TEST(Modem, EmptyPasswordLogOnExternalLineAndAnotherNumberReplacesTheCall) {
+    auto wireLog = std::filesystem::temp_directory_path() / ("modem_wire_" + std::to_string(getpid()));
+    vornsim::VornSimProcess sim({"--terminal", "5:VORN3", "--terminal", "6:VORN3", "--modem", "all",
+                                 "--modem-connect-ms", "30", "--wire-log", wireLog.string()});
+    ASSERT_TRUE(sim.start()) << sim.error();
+    ToolInstall install(CMDV32_PATH, "[Global]\n" + modemTerminal(5, sim.modemPath(), "0123") +
+                                         modemTerminal(6, sim.modemPath(), "0456", "", "MODEM_EXT"));
+    auto r = install.run({"-v"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    sim.stop();
+    std::string wire = readFile(wireLog);
+    std::filesystem::remove(wireLog);
+    // The log-on carries the empty password's NUL and nothing else.
+    EXPECT_TRUE(contains(wire, "\"OPEN\" data=1 | \\x0105000101OPEN\\x0200")) << wire;
+    EXPECT_EQ(countOf(wire, "\"OPEN\""), 1) << wire;  // none on the external line
+    EXPECT_TRUE(contains(wire, "MODEM command ATH0")) << wire;
+    EXPECT_TRUE(contains(wire, "MODEM dialling 0456")) << wire;
+    auto log = install.readData("cmdvorn.log");
+    EXPECT_TRUE(contains(log, "[Term 006] Comando VE eseguito.")) << log;
 }
 
 TEST(Modem, BusyIsRetriedAfterThePause) {
@@ -74,7 +106,8 @@ TEST(Modem, NoCarrierIsAModemErrorInTheResultFile) {
     EXPECT_EQ(install.readData("RIDUVA.RET"), "-0001\n");
     auto log = install.readData("cmdvorn.log");
     EXPECT_TRUE(contains(log, "[Term 005] Modem non risponde: NO CARRIER")) << log;
-    EXPECT_TRUE(contains(log, "[Term 005] Errore collegamento Modem: ATD0123...NO CARRIER..")) << log;
+    EXPECT_TRUE(contains(log, "[Term 005] Errore collegamento Modem: ")) << log;
+    EXPECT_TRUE(contains(log, "ATD0123...NO CARRIER..\n")) << log;
     EXPECT_TRUE(contains(log, " [Term 005] Errore collegamento 0123")) << log;
     EXPECT_FALSE(contains(log, "Pause"));  // MODEM_RETRY 0 and MAX_RETRY 0: one attempt
     EXPECT_FALSE(contains(log, "Comando VE eseguito"));
@@ -83,8 +116,7 @@ TEST(Modem, NoCarrierIsAModemErrorInTheResultFile) {
 TEST(Modem, WrongPasswordFailsAndTheCallIsNotReusedWithoutLogOn) {
     vornsim::VornSimProcess sim(simArgs());
     ASSERT_TRUE(sim.start()) << sim.error();
-    ToolInstall install(CMDV32_PATH, "[Global]\n" + modemTerminal(5, sim.modemPath(), "0123", "PASSWORD=wrong\n") +
-                                         modemTerminal(6, sim.modemPath(), "0123", "PASSWORD=wrong\n"));
+    ToolInstall install(CMDV32_PATH, twoTerminalsOnOneNumber(sim, "wrong"));
     auto r = install.run({"-v"});
     EXPECT_EQ(install.readData("RIDUVA.RET"), "-0002\n");
     auto log = install.readData("cmdvorn.log");
@@ -99,8 +131,7 @@ TEST(Modem, DroppedCallIsRecoveredOnce) {
     // Requests: 1 OPEN, 2 VE of terminal 5, 3 VE of terminal 6 (over the same call): dropped.
     vornsim::VornSimProcess sim(simArgs({"--drop", "3"}));
     ASSERT_TRUE(sim.start()) << sim.error();
-    ToolInstall install(CMDV32_PATH, "[Global]\n" + modemTerminal(5, sim.modemPath(), "0123", "PASSWORD=secret\n") +
-                                         modemTerminal(6, sim.modemPath(), "0123", "PASSWORD=secret\n"));
+    ToolInstall install(CMDV32_PATH, twoTerminalsOnOneNumber(sim, "secret"));
     auto r = install.run({"-v"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     auto log = install.readData("cmdvorn.log");
@@ -118,8 +149,7 @@ TEST(Modem, DroppedAgainAfterRecoveryIsAModemError) {
     // after redialling and logging on (request 5).
     vornsim::VornSimProcess sim(simArgs({"--drop", "3", "--drop", "5"}));
     ASSERT_TRUE(sim.start()) << sim.error();
-    ToolInstall install(CMDV32_PATH, "[Global]\n" + modemTerminal(5, sim.modemPath(), "0123", "PASSWORD=secret\n") +
-                                         modemTerminal(6, sim.modemPath(), "0123", "PASSWORD=secret\n"));
+    ToolInstall install(CMDV32_PATH, twoTerminalsOnOneNumber(sim, "secret"));
     auto r = install.run({"-v"});
     EXPECT_EQ(install.readData("RIDUVA.RET"), "-0001\n");
     auto log = install.readData("cmdvorn.log");

@@ -14,6 +14,7 @@ constexpr const char* kFailureWords[] = {"NO CARRIER", "BUSY", "NO ANSWER", "NO 
 constexpr int kDialReadMs = 1000;
 constexpr int kCarrierPollMs = 200;
 constexpr unsigned kDialBarColour = 0xFF0000;
+constexpr int kMaxResponseLine = 256;
 
 void sleepMs(int ms) {
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -39,22 +40,6 @@ zString withoutLineEnd(const char* text) {
         shown.remove(shown.length() - 1, 1);
     return shown;
 }
-
-// The modem answers in lines, whatever terminator the telegram layer left
-// on the port; the previous one is restored afterwards.
-class LineTerminator {
-public:
-    explicit LineTerminator(zSerialPort& port) : port_(port), previous_(port.terminator()) {
-        port_.setTerminator(zCommDev::kLF);
-    }
-    ~LineTerminator() { port_.setTerminator(previous_); }
-    LineTerminator(const LineTerminator&) = delete;
-    LineTerminator& operator=(const LineTerminator&) = delete;
-
-private:
-    zSerialPort& port_;
-    char previous_;
-};
 
 }  // namespace
 
@@ -109,9 +94,10 @@ bool zModem::command(const char* text, bool requireOk) {
 
     zString response;
     if (written) {
-        LineTerminator lines(*port_);
+        // A device that keeps talking without ever saying OK ends the wait too.
+        const auto deadline = Clock::now() + std::chrono::milliseconds(commandTimeoutMs_);
         zString line;
-        while (!contains(response, "OK") && port_->readLineString(line)) response += line;
+        while (!contains(response, "OK") && readResponseLine(line, deadline)) response += line;
     }
     response = dotted(response);
     if (!requireOk) return true;
@@ -124,6 +110,17 @@ bool zModem::command(const char* text, bool requireOk) {
     const char* reason = !contains(response, shown) ? "no echo" : "no OK";
     log_->log("%s Errore Modem: %s %s -> %s", label(), reason, shown.c_str(), response.c_str());
     return false;
+}
+
+bool zModem::readResponseLine(zString& line, std::chrono::steady_clock::time_point deadline) {
+    line.clear();
+    char c = 0;
+    while (line.length() < kMaxResponseLine && Clock::now() < deadline && port_->readByte(c)) {
+        if (c == '\0') continue;
+        line += c;
+        if (c == zCommDev::kLF) break;
+    }
+    return !line.isEmpty();
 }
 
 bool zModem::carrier() {
@@ -194,35 +191,32 @@ bool zModem::call(const zString& number) {
 
     port_->setReadTimeout(kDialReadMs);
     zString response;
-    {
-        LineTerminator lines(*port_);
-        for (;;) {
-            zString line;
-            if (port_->readLineString(line)) {
-                response += line;
-                if (dialog_) dialog_->addLine(withoutLineEnd(line.c_str()).c_str());
-            } else if (port_->lastError() != 0) {
-                break;  // the port itself failed: no answer can come
-            }
-            if (contains(response, kConnectWord)) break;
-            const char* failure = nullptr;
-            for (const char* word : kFailureWords)
-                if (!failure && contains(response, word)) failure = word;
-            if (failure) {
-                log_->log("%s Modem non risponde: %s", label(), failure);
+    for (;;) {
+        zString line;
+        if (readResponseLine(line, Clock::now() + std::chrono::milliseconds(kDialReadMs))) {
+            response += line;
+            if (dialog_) dialog_->addLine(withoutLineEnd(line.c_str()).c_str());
+        } else if (port_->lastError() != 0) {
+            break;  // the port itself failed: no answer can come
+        }
+        if (contains(response, kConnectWord)) break;
+        const char* failure = nullptr;
+        for (const char* word : kFailureWords)
+            if (!failure && contains(response, word)) failure = word;
+        if (failure) {
+            log_->log("%s Modem non risponde: %s", label(), failure);
+            break;
+        }
+        int elapsed = static_cast<int>(msSince(start) / 1000);
+        if (dialog_) {
+            dialog_->setBar(elapsed,
+                            zString::format("%s - timeout %d", number.c_str(), waitSeconds - elapsed).c_str());
+            if (dialog_->pump()) {
+                interrupted_ = true;
                 break;
             }
-            int elapsed = static_cast<int>(msSince(start) / 1000);
-            if (dialog_) {
-                dialog_->setBar(elapsed,
-                                zString::format("%s - timeout %d", number.c_str(), waitSeconds - elapsed).c_str());
-                if (dialog_->pump()) {
-                    interrupted_ = true;
-                    break;
-                }
-            }
-            if (elapsed >= waitSeconds) break;
         }
+        if (elapsed >= waitSeconds) break;
     }
     port_->setReadTimeout(commandTimeoutMs_);
 

@@ -13,6 +13,7 @@
 #include "zLogger.h"
 #include "zString.h"
 
+#include <chrono>
 #include <string_view>
 
 class zSerialPort;
@@ -76,6 +77,9 @@ public:
 private:
     // Writes to the modem, opening the port when needed; each '~' is a 100 ms pause.
     bool sendModemString(const char* text);
+    // One response line up to LF, bounded in length and by the deadline, so
+    // that a device that never stops talking cannot hold the dialer.
+    bool readResponseLine(zString& line, std::chrono::steady_clock::time_point deadline);
     bool checkPresent();
     bool initialise();
     bool call(const zString& number);
