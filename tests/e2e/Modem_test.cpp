@@ -20,9 +20,10 @@ int countOf(const std::string& text, const std::string& part) {
 
 std::string modemTerminal(int node, const std::string& port, const std::string& number, const std::string& extra = "",
                           const std::string& comType = "MODEM") {
-    return "[Terminal " + std::to_string(node) + "]\nCOM_TYPE=" + comType + "\nTERM_TYPE=VORN3\nNODE_NR=" + std::to_string(node) +
-           "\nPORT=" + port + ":38400,N,8,1\nMODEM_DIAL_NR=" + number +
-           "\nMODEM_WAIT_CONNECT=2\nMODEM_PAUSE=0\nCOM_TIME_OUT=101\n" + extra;
+    // The first of two equal keys counts: `extra` may replace the short waits.
+    return "[Terminal " + std::to_string(node) + "]\n" + extra + "COM_TYPE=" + comType +
+           "\nTERM_TYPE=VORN3\nNODE_NR=" + std::to_string(node) + "\nPORT=" + port + ":38400,N,8,1\nMODEM_DIAL_NR=" +
+           number + "\nMODEM_WAIT_CONNECT=2\nMODEM_PAUSE=0\nCOM_TIME_OUT=101\n";
 }
 
 // Terminals 5 and 6, both at number 0123 behind the simulator's modem.
@@ -155,6 +156,22 @@ TEST(Modem, DroppedAgainAfterRecoveryIsAModemError) {
     auto log = install.readData("cmdvorn.log");
     EXPECT_EQ(countOf(log, "Ripristino connessione modem!"), 1) << log;
     EXPECT_FALSE(contains(log, "[Term 006] Comando VE eseguito.")) << log;
+}
+
+TEST(Modem, CtrlCDuringTheDialStopsTheCommandWithoutRetrying) {
+    vornsim::VornSimProcess sim({"--terminal", "5:VORN3", "--modem", "all", "--modem-connect-ms", "20000"});
+    ASSERT_TRUE(sim.start()) << sim.error();
+    ToolInstall install(CMDV32_PATH, "[Global]\n" + modemTerminal(5, sim.modemPath(), "0123",
+                                                                  "MODEM_WAIT_CONNECT=30\nMODEM_RETRY=3\n"));
+    // The operator's Ctrl-C, 1.5 s into the dial.
+    auto r = runProcess("/usr/bin/timeout", {"-s", "INT", "1.5", (install.programDir() / "Cmdv32").string(), "-v"},
+                        install.dataDir().string());
+    EXPECT_EQ(install.readData("RIDUVA.RET"), "-0002\n");
+    auto log = install.readData("cmdvorn.log");
+    EXPECT_TRUE(contains(log, "[Term 005] Chiamata modem interrota dall'utente")) << log;
+    EXPECT_EQ(countOf(log, "Chiamata Modem: 0123"), 1) << log;
+    EXPECT_FALSE(contains(log, "Errore collegamento 0123")) << log;
+    EXPECT_TRUE(contains(log, "Fine sessione")) << log;
 }
 
 TEST(Modem, ModemTerminalOnATcpPortIsAConfigurationError) {
