@@ -72,6 +72,7 @@ bool Session::initialise() {
         return false;
     }
 
+    manager_->setBreakDialog(&frontEnd_.breakDialog());
     info_ = std::make_unique<InfoOutput>(*log_);
     info_->setSink(frontEnd_.infoSink());
     info_->setDataOut(manager_->runSettings().dataOut);

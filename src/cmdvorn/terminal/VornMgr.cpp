@@ -117,8 +117,14 @@ zModem* VornMgr::addModem(std::unique_ptr<zModem> modem) {
     if (!modem) return nullptr;
     if (zModem* existing = findModem(modem->name())) return existing;
     modem->setListener(listener_);
+    modem->setBreakDialog(breakDialog_);
     modems_.push_back(std::move(modem));
     return modems_.back().get();
+}
+
+void VornMgr::setBreakDialog(BREAKDLG_C* dialog) {
+    breakDialog_ = dialog;
+    for (auto& m : modems_) m->setBreakDialog(dialog);
 }
 
 zModem* VornMgr::findModem(const zString& name) {

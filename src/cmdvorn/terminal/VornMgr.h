@@ -3,6 +3,7 @@
 // the parameter-file reader that built them. Terminals on the same port or
 // endpoint share one link; terminals on the same port with the same modem
 // set-up string share one modem. Destroys terminals, then modems, then links.
+#include "BreakDialog.h"
 #include "RunSettings.h"
 #include "Vorn.h"
 #include "zCommDev.h"
@@ -72,6 +73,9 @@ public:
 
     // Receiver of link and modem notifications (the window, when there is one).
     void setListener(zLinkListener* listener) { listener_ = listener; }
+    // The front end's interrupt dialog, handed to every modem (and to those
+    // added later) for the progress and interruption of dials.
+    void setBreakDialog(BREAKDLG_C* dialog);
     // Where notices go; by default standard error.
     void setNoticeHandler(NoticeHandler handler) { notice_ = std::move(handler); }
 
@@ -84,6 +88,7 @@ private:
     zLogger& log_;
     bool labelByName_;
     zLinkListener* listener_ = nullptr;
+    BREAKDLG_C* breakDialog_ = nullptr;
     NoticeHandler notice_;
     RunSettings settings_;
     std::vector<std::unique_ptr<Vorn>> terminals_;

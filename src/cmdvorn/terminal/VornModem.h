@@ -1,12 +1,15 @@
 #pragma once
 // A terminal reached by dialling its number through a Hayes modem on a
 // serial port. The modem object is shared by the terminals on the same port
-// with the same set-up string and is owned by the terminal manager.
+// with the same set-up string and is owned by the terminal manager. A call
+// to a number serves every terminal with that number until it drops; an
+// exchange that fails because the call dropped redials once.
 #include "Vorn.h"
 
 #include <cstdint>
 
 class zModem;
+class zSerialPort;
 
 struct DialSettings {
     zString phoneNumber;            // MODEM_DIAL_NR
@@ -30,7 +33,28 @@ public:
 
     void showConnection() override;
 
+    // Dials, and for a MODEM (not MODEM_EXT) terminal logs on with "OPEN"
+    // and the password. Status 127 when the dial fails, 106 when the
+    // operator stopped it, 126 when the link is not a serial port.
+    bool connect() override;
+    // Hangs the call up, then closes the port.
+    void disconnect() override;
+    // The port's call is up and is to this terminal's number.
+    bool isConnected() override;
+    // The exchange; when a call that was up has dropped meanwhile, one
+    // reconnection and a second try.
+    bool sendCommand(TelegramCommand& command, bool quiet = false) override;
+
+protected:
+    // Also shows the modem what arrived instead of a reply ("NO CARRIER").
+    bool readTelegram(char* buffer, std::size_t size) override;
+
 private:
+    // The link as a serial port; otherwise the configuration error is
+    // logged, status 126, nullptr.
+    zSerialPort* serialPort();
+    bool logOn();
+
     zModem* modem_ = nullptr;
     bool external_;
     DialSettings dial_;
