@@ -11,14 +11,6 @@
 
 namespace {
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-int countOf(const std::string& text, const std::string& part) {
-    int n = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
 int lines(const std::string& text) { return countOf(text, "\n"); }
 
 // A parameter file routing every kind of record to its own file.

@@ -11,14 +11,6 @@
 
 namespace {
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-int countOf(const std::string& text, const std::string& part) {
-    int n = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
 // Requests of one node with the given command text in the wire log.
 int requests(const std::string& wire, int node, const std::string& command) {
     char nodeText[16];

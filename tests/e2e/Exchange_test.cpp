@@ -9,17 +9,9 @@
 
 namespace {
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 std::string tcpTerminal(int termNr, int node, int port, const std::string& extra = "") {
     return "[Terminal " + std::to_string(termNr) + "]\nCOM_TYPE=RS485\nTERM_TYPE=VORN3\nNODE_NR=" + std::to_string(node) +
            "\nTERM_NR=" + std::to_string(termNr) + "\nPORT=tcp//127.0.0.1:" + std::to_string(port) + "\n" + extra;
-}
-
-int countOf(const std::string& text, const std::string& part) {
-    int n = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
 }
 
 }  // namespace

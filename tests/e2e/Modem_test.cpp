@@ -10,14 +10,6 @@
 
 namespace {
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-int countOf(const std::string& text, const std::string& part) {
-    int n = 0;
-    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
-    return n;
-}
-
 std::string modemTerminal(int node, const std::string& port, const std::string& number, const std::string& extra = "",
                           const std::string& comType = "MODEM") {
     // The first of two equal keys counts: `extra` may replace the short waits.

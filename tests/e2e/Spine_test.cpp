@@ -21,8 +21,6 @@ const char* kTwoTerminals =
     "TERM_NR=7\n"
     "PORT=tcp//127.0.0.1:9\n";
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 }  // namespace
 
 TEST(Spine, NoArgumentsShowsTheHelpAndExitsZero) {

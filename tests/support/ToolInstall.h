@@ -31,3 +31,11 @@ private:
 };
 
 std::string readFile(const std::filesystem::path& path);
+
+// Text checks the end-to-end tests share.
+inline bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+inline int countOf(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
