@@ -219,3 +219,16 @@ TEST_F(DownloadTest, CtrlCStopsTheDownloadWith106AndDeletesNothing) {
     EXPECT_TRUE(contains(log, "Timbrature RIMASTE sul terminale"));
     EXPECT_FALSE(contains(readFile(wireLog), "\"RE,DE\""));
 }
+
+TEST_F(DownloadTest, PeerClosingMidDownloadIsAReadErrorAndDeletesNothing) {
+    startSimulator({"--records", "8", "--drop", "RE,GE,3"});
+    ToolInstall install(CMDV32_PATH, parameters(sim->tcpPort()));
+    auto r = install.run({"-r"}, {}, std::chrono::seconds(30));
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(install.readData("RIDUVA.RET"), "-0002\n");
+    auto log = install.readData("cmdvorn.log");
+    EXPECT_TRUE(contains(log, "[Term 005] Error Read")) << log;
+    EXPECT_TRUE(contains(log, "[Term 005] 5 Timbrature RIMASTE sul terminale")) << log;
+    EXPECT_EQ(lines(allOutput(install)), 3);
+    EXPECT_FALSE(contains(readFile(wireLog), "\"RE,DE\""));
+}
