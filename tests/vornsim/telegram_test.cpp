@@ -43,23 +43,23 @@ TEST(Telegram, RequestDataAndChecksumCases) {
 }
 
 TEST(Telegram, ReplyLayoutByteForByte) {
-    ReplySpec spec;
-    spec.source = 5;
-    spec.sequence = 42;
-    spec.data = Bytes{0x03, 0x00};
+    ReplyParts reply;
+    reply.source = 5;
+    reply.sequence = 42;
+    reply.data = Bytes{0x03, 0x00};
     std::string prefix = SOH + "000542" + "00" + STX + "0300";
     char crc[5];
     std::snprintf(crc, sizeof crc, "%04x", fnd::crc16(prefix.data(), prefix.size()));
-    EXPECT_EQ(buildReply(spec), prefix + crc + EOT);
+    EXPECT_EQ(buildReply(reply), prefix + crc + EOT);
 
-    spec.text = "W";
-    spec.data.reset();
-    spec.destination = 5;
-    std::string warn = buildReply(spec);
+    reply.text = "W";
+    reply.data.reset();
+    reply.destination = 5;
+    std::string warn = buildReply(reply);
     EXPECT_EQ(warn.substr(0, 10), SOH + "050542" + "00W");
 
-    spec.corruptChecksum = true;
-    std::string bad = buildReply(spec);
+    reply.corruptChecksum = true;
+    std::string bad = buildReply(reply);
     EXPECT_EQ(bad.substr(0, 10), warn.substr(0, 10));
     EXPECT_NE(bad, warn);
 }

@@ -283,14 +283,14 @@ void Server::handleTelegram(Channel& ch, const std::string& frame) {
     else
         answer = answerRequest(*term, req);
 
-    ReplySpec spec;
-    spec.destination = has(Fault::WrongDestination) ? (req.destination ? req.destination : 99) : 0;
-    spec.source = req.destination;
-    spec.sequence = req.sequence;
-    spec.text = answer.kind == Answer::Warning ? "W" : answer.kind == Answer::Error ? "E" : "";
-    spec.data = answer.data;
-    spec.corruptChecksum = has(Fault::BadChecksum);
-    std::string reply = (has(Fault::Noise) ? kNoise : std::string()) + buildReply(spec);
+    ReplyParts parts;
+    parts.destination = has(Fault::WrongDestination) ? (req.destination ? req.destination : 99) : 0;
+    parts.source = req.destination;
+    parts.sequence = req.sequence;
+    parts.text = answer.kind == Answer::Warning ? "W" : answer.kind == Answer::Error ? "E" : "";
+    parts.data = answer.data;
+    parts.corruptChecksum = has(Fault::BadChecksum);
+    std::string reply = (has(Fault::Noise) ? kNoise : std::string()) + buildReply(parts);
 
     auto byteTime = config_.baud ? std::chrono::nanoseconds(10'000'000'000LL / config_.baud) : std::chrono::nanoseconds(0);
     auto notBefore = std::max(now, ch.requestStart + byteTime * static_cast<long>(frame.size())) +
@@ -300,7 +300,7 @@ void Server::handleTelegram(Channel& ch, const std::string& frame) {
     for (Fault f : faults) what += std::string(" fault=") + faultName(f);
 
     if (has(Fault::LateReply)) {
-        ReplySpec stale = spec;
+        ReplyParts stale = parts;
         stale.sequence = req.sequence > 1 ? req.sequence - 1 : 99;
         ch.out.push_back({buildReply(stale), notBefore, {}, "TX " + id + " late reply seq=" + twoDigits(stale.sequence)});
         ch.out.push_back({reply, notBefore, std::chrono::milliseconds(config_.lateGapMs), what});

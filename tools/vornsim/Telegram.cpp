@@ -89,18 +89,18 @@ ParsedRequest parseRequest(std::string_view frame) {
     return result;
 }
 
-std::string buildReply(const ReplySpec& spec) {
+std::string buildReply(const ReplyParts& reply) {
     char header[16];
-    std::snprintf(header, sizeof header, "%c%02d%02d%02d00", kSoh, spec.destination % 100, spec.source % 100,
-                  spec.sequence % 100);
+    std::snprintf(header, sizeof header, "%c%02d%02d%02d00", kSoh, reply.destination % 100, reply.source % 100,
+                  reply.sequence % 100);
     std::string out = header;
-    out += spec.text;
-    if (spec.data) {
+    out += reply.text;
+    if (reply.data) {
         out.push_back(kStx);
-        out += hexEncode(*spec.data);
+        out += hexEncode(*reply.data);
     }
     std::uint16_t crc = fnd::crc16(out.data(), out.size());
-    if (spec.corruptChecksum) crc ^= 0x5a5a;
+    if (reply.corruptChecksum) crc ^= 0x5a5a;
     char trailer[8];
     std::snprintf(trailer, sizeof trailer, "%04x%c", crc, kEot);
     out += trailer;

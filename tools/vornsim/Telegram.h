@@ -37,7 +37,7 @@ struct ParsedRequest {
 // `frame` runs from SOH to EOT inclusive.
 ParsedRequest parseRequest(std::string_view frame);
 
-struct ReplySpec {
+struct ReplyParts {
     int destination = 0;  // anything but 0 is a misaddressed reply
     int source = 0;       // the answering node
     int sequence = 0;
@@ -46,7 +46,7 @@ struct ReplySpec {
     bool corruptChecksum = false;
 };
 
-std::string buildReply(const ReplySpec& spec);
+std::string buildReply(const ReplyParts& reply);
 
 std::string hexEncode(const Bytes& data);
 std::optional<Bytes> hexDecode(std::string_view hex);

@@ -1,6 +1,6 @@
 #include "TerminalSection.h"
 
-#include "PortSpec.h"
+#include "PortValue.h"
 #include "WinsockError.h"
 #include "RoutedVorn.h"
 #include "VornMgr.h"
@@ -107,18 +107,18 @@ bool TerminalSection::readPort() {
         return true;
     }
 
-    SerialPortSpec spec;
-    bool parsed = parseSerialPort(value, spec);
+    SerialPortValue serial;
+    bool parsed = parseSerialPort(value, serial);
     if (parsed && isModemKind(settings_.kind)) parsed = readModemKeys();
     if (!parsed) {
         log_.log("Configuration error parsing \"PORT\" %s", header_.c_str());
         return false;
     }
-    settings_.lineSpeed = spec.speed;
+    settings_.lineSpeed = serial.speed;
 
-    auto* port = dynamic_cast<zSerialPort*>(manager_.findLink(spec.portName));
+    auto* port = dynamic_cast<zSerialPort*>(manager_.findLink(serial.portName));
     if (!port) {
-        auto created = std::make_unique<zSerialPort>(spec.portName, config_.irqFor(spec.portName));
+        auto created = std::make_unique<zSerialPort>(serial.portName, config_.irqFor(serial.portName));
         created->setLogger(&log_);
         port = dynamic_cast<zSerialPort*>(manager_.addLink(std::move(created)));
     }

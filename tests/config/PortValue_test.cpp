@@ -1,16 +1,16 @@
-#include "PortSpec.h"
+#include "PortValue.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 long speedOf(const char* value) {
-    SerialPortSpec spec;
-    EXPECT_TRUE(parseSerialPort(value, spec)) << value;
-    return spec.speed;
+    SerialPortValue serial;
+    EXPECT_TRUE(parseSerialPort(value, serial)) << value;
+    return serial.speed;
 }
 
-TEST(PortSpec, SerialSpeedNeedsACommaAfterIt) {
+TEST(PortValue, SerialSpeedNeedsACommaAfterIt) {
     EXPECT_EQ(speedOf("COM1:9600"), 38400);
     EXPECT_EQ(speedOf("COM2:19200,E,7,2"), 19200);
     EXPECT_EQ(speedOf("COM2:300,N,8,1"), 38400);
@@ -21,15 +21,15 @@ TEST(PortSpec, SerialSpeedNeedsACommaAfterIt) {
         EXPECT_EQ(speedOf(("COM1:" + std::to_string(s) + ",N,8,1").c_str()), s);
 }
 
-TEST(PortSpec, SerialNameIsTheTextBeforeTheColon) {
-    SerialPortSpec spec;
-    ASSERT_TRUE(parseSerialPort("/dev/ttyUSB0:115200,N,8,1", spec));
-    EXPECT_EQ(spec.portName, zString("/dev/ttyUSB0"));
-    EXPECT_FALSE(parseSerialPort("COM1", spec));
-    EXPECT_FALSE(parseSerialPort(":9600,N,8,1", spec));
+TEST(PortValue, SerialNameIsTheTextBeforeTheColon) {
+    SerialPortValue serial;
+    ASSERT_TRUE(parseSerialPort("/dev/ttyUSB0:115200,N,8,1", serial));
+    EXPECT_EQ(serial.portName, zString("/dev/ttyUSB0"));
+    EXPECT_FALSE(parseSerialPort("COM1", serial));
+    EXPECT_FALSE(parseSerialPort(":9600,N,8,1", serial));
 }
 
-TEST(PortSpec, TcpEndpoints) {
+TEST(PortValue, TcpEndpoints) {
     TcpEndpoint e;
     EXPECT_TRUE(isTcpPortValue("TCP//bridge:4001"));
     EXPECT_FALSE(isTcpPortValue("tcp/bridge"));

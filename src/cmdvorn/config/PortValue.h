@@ -4,7 +4,7 @@
 // the Ethernet bridge ("tcp//host:4001"; "tcp//" in any case).
 #include "zString.h"
 
-struct SerialPortSpec {
+struct SerialPortValue {
     zString portName;
     long speed = 38400;
 };
@@ -21,7 +21,7 @@ bool isTcpPortValue(const zString& value);
 
 // False when the value has no ":" or no port name before it. Parity, data
 // and stop bits after the speed are accepted and not used.
-bool parseSerialPort(const zString& value, SerialPortSpec& spec);
+bool parseSerialPort(const zString& value, SerialPortValue& serial);
 
 // False when the host is empty. A port outside 1..65535 (absent, 0,
 // negative, too large, not a number) becomes 3000.

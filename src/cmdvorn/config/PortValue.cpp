@@ -1,4 +1,4 @@
-#include "PortSpec.h"
+#include "PortValue.h"
 
 namespace {
 constexpr char kTcpPrefix[] = "tcp//";
@@ -14,16 +14,16 @@ bool isSupportedSpeed(long baud) {
 
 bool isTcpPortValue(const zString& value) { return value.left(kTcpPrefixLength).equalsNoCase(kTcpPrefix); }
 
-bool parseSerialPort(const zString& value, SerialPortSpec& spec) {
+bool parseSerialPort(const zString& value, SerialPortValue& serial) {
     int colon = value.find(':');
     if (colon <= 0) return false;
-    spec.portName = value.left(colon);
-    spec.speed = 38400;
+    serial.portName = value.left(colon);
+    serial.speed = 38400;
     zString rest = value.mid(colon + 1);
     int comma = rest.find(',');
     if (comma >= 1) {
         long baud = rest.left(comma).toLong();
-        if (isSupportedSpeed(baud)) spec.speed = baud;
+        if (isSupportedSpeed(baud)) serial.speed = baud;
     }
     return true;
 }
