@@ -1,8 +1,7 @@
 // Clocks end to end: a simulated terminal's clock read and set, its
 // daylight-saving dates sent and read back, and the PC clock taken from the
 // terminal (written to PCCLOCK_FILE, never to the machine's clock).
-#include "ToolInstall.h"
-#include "VornSimProcess.h"
+#include "SimulatorTest.h"
 
 #include <gtest/gtest.h>
 
@@ -15,13 +14,11 @@ std::string terminal5(int port) {
            std::to_string(port) + "\n";
 }
 
-class ClockTest : public ::testing::Test {
+class ClockTest : public SimulatorTest {
 protected:
     void start(std::vector<std::string> extra = {}) {
-        std::vector<std::string> args = {"--terminal", "5:VORN3", "--tcp", "0", "--wire-log", wireLog, "--state-out", stateOut};
-        args.insert(args.end(), extra.begin(), extra.end());
-        sim = std::make_unique<vornsim::VornSimProcess>(args);
-        ASSERT_TRUE(sim->start()) << sim->error();
+        extra.insert(extra.begin(), {"--terminal", "5:VORN3"});
+        runSimulator(extra);
     }
     long clockOffset() {
         sim->stop();
@@ -31,17 +28,7 @@ protected:
     }
     std::map<std::string, std::string> pcClock() const { return {{"PCCLOCK_FILE", pcClockFile}}; }
 
-    std::string base = std::filesystem::temp_directory_path() / ("clock_" + std::to_string(getpid()));
-    std::string wireLog = base + "_wire.log";
-    std::string stateOut = base + "_state.json";
-    std::string pcClockFile = base + "_pcclock.txt";
-    std::unique_ptr<vornsim::VornSimProcess> sim;
-
-    void TearDown() override {
-        std::filesystem::remove(wireLog);
-        std::filesystem::remove(stateOut);
-        std::filesystem::remove(pcClockFile);
-    }
+    std::string pcClockFile = scratch("_pcclock.txt");
 };
 
 }  // namespace
@@ -147,16 +134,12 @@ TEST_F(ClockTest, TimeServiceWithoutAModemLineSaysSoAndLeavesThePcClock) {
     EXPECT_FALSE(std::filesystem::exists(pcClockFile));
 }
 
-// The time service dialled through the simulator's modem. They need the
-// modem dialling of VornModem::connect and hang-up of disconnect.
+// The time service dialled through the simulator's modem.
 class TimeServiceTest : public ClockTest {
 protected:
     void startService(std::vector<std::string> extra) {
-        std::vector<std::string> args = {"--terminal", "5:VORN3", "--modem", "all", "--time-service", "0612345",
-                                         "--time-service-interval", "40", "--wire-log", wireLog};
-        args.insert(args.end(), extra.begin(), extra.end());
-        sim = std::make_unique<vornsim::VornSimProcess>(args);
-        ASSERT_TRUE(sim->start()) << sim->error();
+        extra.insert(extra.begin(), {"--modem", "all", "--time-service", "0612345", "--time-service-interval", "40"});
+        start(extra);
     }
     std::string parameters() const {
         return "[Global]\n[Time_Sync]\nPORT=" + sim->modemPath() + ":9600,N,8,1\nMODEM_DIAL_NR=0612345\n"

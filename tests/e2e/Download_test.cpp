@@ -1,7 +1,6 @@
 // The main job end to end: punches downloaded from the simulator into their
 // files, and deleted on the terminal only when every record is on the disk.
-#include "ToolInstall.h"
-#include "VornSimProcess.h"
+#include "SimulatorTest.h"
 
 #include <gtest/gtest.h>
 
@@ -24,45 +23,28 @@ std::string parameters(int port, const std::string& terminalExtra = "", const st
            std::to_string(port) + "\n" + terminalExtra;
 }
 
-class DownloadTest : public ::testing::Test {
+class DownloadTest : public SimulatorTest {
 protected:
     // Starts the simulator with node 5 (VORN3) and the given extra options.
     void startSimulator(std::vector<std::string> extra) {
-        std::vector<std::string> args = {"--terminal", "5:VORN3", "--tcp", "0", "--wire-log", wireLog, "--state-out", stateOut};
-        args.insert(args.end(), extra.begin(), extra.end());
-        sim = std::make_unique<vornsim::VornSimProcess>(args);
-        ASSERT_TRUE(sim->start()) << sim->error();
-    }
-    std::string stopAndReadState() {
-        sim->stop();
-        return readFile(stateOut);
+        extra.insert(extra.begin(), {"--terminal", "5:VORN3"});
+        runSimulator(extra);
     }
     std::string allOutput(const ToolInstall& install) {
         return install.readData("tmb.txt") + install.readData("acc.txt") + install.readData("mensa.txt") +
                install.readData("comm.txt");
-    }
-
-    std::string wireLog = std::filesystem::temp_directory_path() / ("wire_" + std::to_string(getpid()) + ".log");
-    std::string stateOut = std::filesystem::temp_directory_path() / ("state_" + std::to_string(getpid()) + ".json");
-    std::unique_ptr<vornsim::VornSimProcess> sim;
-
-    void TearDown() override {
-        std::filesystem::remove(wireLog);
-        std::filesystem::remove(stateOut);
     }
 };
 
 }  // namespace
 
 TEST_F(DownloadTest, PunchLinesByteForByte) {
-    auto state = std::filesystem::temp_directory_path() / ("punches_" + std::to_string(getpid()) + ".json");
+    std::string state = scratch("_punches.json");
     std::ofstream(state) << R"({"terminals":[{"node":5,"model":"VORN3","punches":[
         {"company":1,"terminal":5,"employee":1758,"time":"2026-01-05 07:08:41","flags":64,"cause":0},
         {"company":2,"terminal":5,"employee":123456,"time":"2008-12-31 23:59:00","flags":4,"cause":7},
         {"company":1,"terminal":5,"employee":42,"time":"2026-01-05 12:30:00","flags":36,"cause":0}]}]})";
-    sim = std::make_unique<vornsim::VornSimProcess>(
-        std::vector<std::string>{"--state", state.string(), "--tcp", "0", "--state-out", stateOut});
-    ASSERT_TRUE(sim->start()) << sim->error();
+    runSimulator({"--state", state});
     ToolInstall install(CMDV32_PATH, parameters(sim->tcpPort()));
 
     auto r = install.run({"-n5", "-r"});
@@ -77,7 +59,6 @@ TEST_F(DownloadTest, PunchLinesByteForByte) {
     EXPECT_TRUE(contains(log, "[Term 005] 3 timb. ricevute, 3 salvate"));
     EXPECT_TRUE(contains(log, "[Term 005] Timbrature rimosse dal terminale"));
     EXPECT_TRUE(contains(stopAndReadState(), "\"punches\": []"));
-    std::filesystem::remove(state);
 }
 
 TEST_F(DownloadTest, ClearDeletesOnlyAfterEverythingIsSavedAndKeepNeverDeletes) {
@@ -162,19 +143,16 @@ TEST_F(DownloadTest, UnwritableOrUnopenableFilesStopWithoutDeleting) {
 }
 
 TEST_F(DownloadTest, CorruptRecordIsACrcErrorAndNothingIsDeleted) {
-    auto state = std::filesystem::temp_directory_path() / ("crc_" + std::to_string(getpid()) + ".json");
+    std::string state = scratch("_crc.json");
     std::ofstream(state) << R"({"terminals":[{"node":5,"model":"VORN3","punches":[
         {"company":1,"terminal":5,"employee":1,"time":"2026-01-05 07:08:41","flags":64,"cause":0},
         {"company":1,"terminal":5,"employee":2,"time":"2026-01-05 07:09:41","flags":64,"cause":0,"check":1}]}]})";
-    sim = std::make_unique<vornsim::VornSimProcess>(
-        std::vector<std::string>{"--state", state.string(), "--tcp", "0", "--wire-log", wireLog});
-    ASSERT_TRUE(sim->start()) << sim->error();
+    runSimulator({"--state", state});
     ToolInstall install(CMDV32_PATH, parameters(sim->tcpPort()));
     install.run({"-r"});
     EXPECT_EQ(install.readData("RIDUVA.RET"), "-0002\n");
     EXPECT_TRUE(contains(install.readData("cmdvorn.log"), "Errore CRC nei dati ricevuti.  Timbratura RE,GE,1"));
     EXPECT_FALSE(contains(readFile(wireLog), "\"RE,DE\""));
-    std::filesystem::remove(state);
 }
 
 TEST_F(DownloadTest, CountsAndTheGluedFileName) {

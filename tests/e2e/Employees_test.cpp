@@ -1,8 +1,7 @@
 // Employee master data end to end: the employee file sent to the simulated
 // terminals in their own record formats, read back into DUMMY.EMP, counted
 // and deleted.
-#include "ToolInstall.h"
-#include "VornSimProcess.h"
+#include "SimulatorTest.h"
 
 #include <gtest/gtest.h>
 
@@ -37,33 +36,14 @@ std::string terminalSection(int node, const std::string& model, int port, const 
            "\n" + extra;
 }
 
-class EmployeesTest : public ::testing::Test {
+class EmployeesTest : public SimulatorTest {
 protected:
-    void start(std::vector<std::string> extra) {
-        std::vector<std::string> args = {"--tcp", "0", "--wire-log", wireLog, "--state-out", stateOut};
-        args.insert(args.end(), extra.begin(), extra.end());
-        sim = std::make_unique<vornsim::VornSimProcess>(args);
-        ASSERT_TRUE(sim->start()) << sim->error();
-    }
-    std::string stopAndReadState() {
-        sim->stop();
-        return readFile(stateOut);
-    }
+    void start(std::vector<std::string> extra) { runSimulator(extra); }
     void writeData(const ToolInstall& install, const std::string& name, const std::string& text) {
         std::ofstream(install.dataDir() / name, std::ios::binary) << text;
     }
 
-    std::string base = std::filesystem::temp_directory_path() / ("emp_" + std::to_string(getpid()));
-    std::string wireLog = base + "_wire.log";
-    std::string stateOut = base + "_state.json";
-    std::string stateIn = base + "_in.json";
-    std::unique_ptr<vornsim::VornSimProcess> sim;
-
-    void TearDown() override {
-        std::filesystem::remove(wireLog);
-        std::filesystem::remove(stateOut);
-        std::filesystem::remove(stateIn);
-    }
+    std::string stateIn = scratch("_in.json");
 };
 
 const char* kEmployeeFile =
