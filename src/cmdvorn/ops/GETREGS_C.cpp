@@ -1,5 +1,6 @@
 #include "GETREGS_C.h"
 
+#include "LittleEndian.h"
 #include "Vorn.h"
 
 #include <cstdio>
@@ -25,7 +26,7 @@ int GETREGS_C::count(const char* object) {
     TelegramCommand command(commandText_, TelegramCommand::ReceiveData, reply, 2);
     int value = 0;
     if (terminal_.sendCommand(command))
-        value = static_cast<std::int16_t>(reply[0] | (reply[1] << 8));
+        value = static_cast<std::int16_t>(getLe16(reply));
     else
         job_.result = terminal_.statusCode();
     terminal_.lastCount = value;
@@ -189,5 +190,5 @@ int GETREGS_C::countJobs(bool& ok) {
         job_.result = terminal_.statusCode();
         return 0;
     }
-    return static_cast<std::int16_t>(reply[0] | (reply[1] << 8));
+    return static_cast<std::int16_t>(getLe16(reply));
 }

@@ -1,5 +1,6 @@
 #include "ParameterReports.h"
 
+#include "LittleEndian.h"
 #include "TerminalTime.h"
 
 #include <cstdio>
@@ -44,21 +45,15 @@ std::string field(const unsigned char* p, int width) {
     return std::string(text, strnlen(text, static_cast<std::size_t>(width)));
 }
 
-unsigned le16(const unsigned char* p) { return p[0] | (p[1] << 8u); }
-
-std::uint32_t le32(const unsigned char* p) {
-    return p[0] | (p[1] << 8u) | (p[2] << 16u) | (static_cast<std::uint32_t>(p[3]) << 24u);
-}
-
 }  // namespace
 
 AlarmRecord AlarmRecord::decode(const unsigned char (&b)[kSize]) {
     AlarmRecord a;
-    a.startTime = le32(b + 0);
+    a.startTime = getLe32(b + 0);
     a.days = b[4];
-    a.duration = static_cast<std::uint16_t>(le16(b + 5));
-    a.crc = static_cast<std::uint16_t>(le16(b + 7));
-    a.lastActivation = le32(b + 9);
+    a.duration = static_cast<std::uint16_t>(getLe16(b + 5));
+    a.crc = static_cast<std::uint16_t>(getLe16(b + 7));
+    a.lastActivation = getLe32(b + 9);
     return a;
 }
 
@@ -68,8 +63,8 @@ void reportLongParameters(InfoOutput& out, const char* label, const unsigned cha
     out.line("           Tipo: VORN%x", b[Long::kModel]);
     out.line("       Nr. Nodo: %d", b[Long::kNode]);
     out.line("   Nr. Terminal: %d", b[Long::kTerminalNumber]);
-    out.line("   Nr. di serie: %d", static_cast<int>(le32(b + Long::kSerialNumber)));
-    out.line("  Cod. Impianto: %d", le16(b + Long::kPlantCode));
+    out.line("   Nr. di serie: %d", static_cast<int>(getLe32(b + Long::kSerialNumber)));
+    out.line("  Cod. Impianto: %d", getLe16(b + Long::kPlantCode));
     out.line("     Comm. port: %s", named(kLinkKinds, b[Long::kLinkKind]).c_str());
     out.line(" Velocita comm.: %s=%s, %s=%s, %s=%s", kLinkKinds[0], named(kLineSpeeds, b[Long::kRs232Speed]).c_str(),
              kLinkKinds[1], named(kLineSpeeds, b[Long::kRs485Speed]).c_str(), kLinkKinds[2],
@@ -103,7 +98,7 @@ void reportLongParameters(InfoOutput& out, const char* label, const unsigned cha
     for (const auto& d : kDoorActivations)
         if (b[Long::kDoorActivation] & d.bit) door += d.text;
     out.line(" Attivaz. Apriporta: %s", b[Long::kDoorActivation] == 0 ? "NO" : door.c_str());
-    out.line("    Tempo Apriporta: %d sec.", le16(b + Long::kDoorTime));
+    out.line("    Tempo Apriporta: %d sec.", getLe16(b + Long::kDoorTime));
 
     out.line("     Giustificativi: %s", yesNo(b[Long::kCauses]));
     out.line("    Vis. timbrature: %s", yesNo(b[Long::kShowPunches]));

@@ -1,20 +1,14 @@
 #include "TransactionRecords.h"
 
+#include "LittleEndian.h"
 #include "crc16.h"
 
 #include <cstring>
 
 namespace {
 
-std::uint16_t u16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-
-std::uint32_t u32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
 bool crcMatches(const std::uint8_t* bytes, std::size_t dataSize) {
-    return fnd::crc16(bytes, dataSize) == u16(bytes + dataSize);
+    return fnd::crc16(bytes, dataSize) == getLe16(bytes + dataSize);
 }
 
 }  // namespace
@@ -44,13 +38,13 @@ TransactionRecord TransactionRecord::decode(const std::uint8_t* b) {
     TransactionRecord r;
     r.company = b[0];
     r.terminal = b[1];
-    r.employee = u32(b + 2);
-    r.time = TerminalTime(u32(b + 6));
+    r.employee = getLe32(b + 2);
+    r.time = TerminalTime(getLe32(b + 6));
     r.flags = b[10];
     r.cause = b[11];
-    r.job = u32(b + 12);
+    r.job = getLe32(b + 12);
     r.workHigh = b[16];
-    r.check = u16(b + 17);
+    r.check = getLe16(b + 17);
     return r;
 }
 
@@ -60,13 +54,13 @@ JobRecord JobRecord::decode(const std::uint8_t* b) {
     JobRecord r;
     r.company = b[0];
     r.terminal = b[1];
-    r.employee = u32(b + 2);
-    r.time = TerminalTime(u32(b + 6));
+    r.employee = getLe32(b + 2);
+    r.time = TerminalTime(getLe32(b + 6));
     r.status = b[10];
     std::memcpy(r.jobData, b + 11, kJobDataLength);
     std::memcpy(r.subStart, b + 43, kSubFields);
     std::memcpy(r.subLength, b + 51, kSubFields);
-    r.check = u16(b + 59);
+    r.check = getLe16(b + 59);
     return r;
 }
 
@@ -106,19 +100,19 @@ char JobRecord::beginEndLetter() const {
 ExtendedRecord ExtendedRecord::decode(const std::uint8_t* b) {
     ExtendedRecord r;
     r.terminal = b[1];
-    r.employee = u32(b + 2);
-    r.word6 = u16(b + 6);
-    r.time = TerminalTime(u32(b + 8));
+    r.employee = getLe32(b + 2);
+    r.word6 = getLe16(b + 6);
+    r.time = TerminalTime(getLe32(b + 8));
     r.byte12 = b[12];
     r.code = b[13];
     std::memcpy(r.text, b + 18, kTextLength);
-    r.signed26 = static_cast<std::int16_t>(u16(b + 26));
-    r.word28 = u16(b + 28);
-    r.time30 = TerminalTime(u32(b + 30));
-    r.signed34 = static_cast<std::int16_t>(u16(b + 34));
-    r.long36 = static_cast<std::int32_t>(u32(b + 36));
-    r.hundredths40 = static_cast<std::int32_t>(u32(b + 40));
-    r.signed44 = static_cast<std::int16_t>(u16(b + 44));
+    r.signed26 = static_cast<std::int16_t>(getLe16(b + 26));
+    r.word28 = getLe16(b + 28);
+    r.time30 = TerminalTime(getLe32(b + 30));
+    r.signed34 = static_cast<std::int16_t>(getLe16(b + 34));
+    r.long36 = static_cast<std::int32_t>(getLe32(b + 36));
+    r.hundredths40 = static_cast<std::int32_t>(getLe32(b + 40));
+    r.signed44 = static_cast<std::int16_t>(getLe16(b + 44));
     return r;
 }
 
@@ -126,9 +120,9 @@ EmployeeStatusRecord EmployeeStatusRecord::decode(const std::uint8_t* b) {
     EmployeeStatusRecord r;
     std::memcpy(r.name, b, kNameLength);
     r.name[kNameLength - 1] = '\0';
-    r.employee = u32(b + 21);
+    r.employee = getLe32(b + 21);
     r.company = b[25];
-    r.flags = u16(b + 26);
-    r.lastPassage = TerminalTime(u32(b + 28));
+    r.flags = getLe16(b + 26);
+    r.lastPassage = TerminalTime(getLe32(b + 28));
     return r;
 }

@@ -1,12 +1,11 @@
 #include "VersionReport.h"
 
+#include "LittleEndian.h"
 #include "crc16.h"
 
 #include <cstring>
 
 namespace {
-
-int le16(const unsigned char* p) { return p[0] | (p[1] << 8); }
 
 // Copies a fixed field, always terminated even when the terminal filled it.
 template <std::size_t N>
@@ -27,13 +26,13 @@ VersionRecord VersionRecord::decode(const unsigned char (&b)[kSize]) {
     text(v.date, b + 21, 15);
     text(v.time, b + 36, 10);
     text(v.version, b + 46, 10);
-    v.numOfRec = le16(b + 56);
-    v.rec = le16(b + 58);
-    v.numOfEmp = le16(b + 60);
-    v.emp = le16(b + 62);
-    v.numOfMes = le16(b + 64);
-    v.mes = le16(b + 66);
-    v.receivedCrc = static_cast<std::uint16_t>(le16(b + 68));
+    v.numOfRec = getLe16(b + 56);
+    v.rec = getLe16(b + 58);
+    v.numOfEmp = getLe16(b + 60);
+    v.emp = getLe16(b + 62);
+    v.numOfMes = getLe16(b + 64);
+    v.mes = getLe16(b + 66);
+    v.receivedCrc = static_cast<std::uint16_t>(getLe16(b + 68));
     v.computedCrc = fnd::crc16(b, 68);
     return v;
 }
