@@ -28,13 +28,13 @@ LocalTime localNow() {
     return toLocalTime(ts.tv_sec, static_cast<int>(ts.tv_nsec / 1000000));
 }
 
-namespace {
+bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
 int daysInMonth(int year, int month) {
     static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
+    if (month < 1 || month > 12) return 0;
+    return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
 }
-}  // namespace
 
 int setLocalClock(const LocalTime& t) {
     if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > daysInMonth(t.year, t.month) || t.hour < 0 || t.hour > 23 ||

@@ -18,6 +18,10 @@ struct LocalTime {
     int weekday = 0; // 0 = Sunday
 };
 
+bool isLeapYear(int year);
+// Days of a month (1..12) in the Gregorian calendar; 0 for no such month.
+int daysInMonth(int year, int month);
+
 LocalTime localNow();
 LocalTime toLocalTime(std::time_t t, int millisecond = 0);
 

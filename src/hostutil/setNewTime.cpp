@@ -3,17 +3,6 @@
 
 #include <cstdint>
 
-namespace {
-
-bool isLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
-
-int daysInMonth(int year, int month) {
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
-}
-
-}  // namespace
-
 extern "C" MIRTA_API int SetNewTime(int year, int month, int day, int hour, int minute) {
     // Each value counts as a signed 16-bit number; a negative one (or a zero
     // date field) keeps the current value.
@@ -26,6 +15,5 @@ extern "C" MIRTA_API int SetNewTime(int year, int month, int day, int hour, int 
     if (asShort(minute) >= 0) t.minute = asShort(minute);
 
     // A date that does not exist (31 February) is refused, not rolled over.
-    if (t.month > 12 || t.day > daysInMonth(t.year, t.month)) return 0;
     return fnd::setLocalClock(t) == 0 ? 1 : 0;
 }

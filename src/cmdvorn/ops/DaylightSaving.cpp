@@ -2,6 +2,7 @@
 
 #include "LittleEndian.h"
 #include "crc16.h"
+#include "zClock.h"
 
 #include <cctype>
 #include <cstdio>
@@ -12,7 +13,7 @@ namespace {
 // A day the month of that year does not have would silently become a day
 // of the next month on the terminal.
 bool inRange(const SwitchMoment& m, int year) {
-    return m.month >= 1 && m.month <= 12 && m.day >= 1 && m.day <= TerminalTime::daysInMonth(m.month, year) &&
+    return m.month >= 1 && m.month <= 12 && m.day >= 1 && m.day <= fnd::daysInMonth(year, m.month) &&
            m.hour >= 0 && m.hour <= 23 && m.minute >= 0 && m.minute <= 59;
 }
 

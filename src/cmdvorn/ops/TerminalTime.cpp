@@ -1,20 +1,14 @@
 #include "TerminalTime.h"
 
+#include "zClock.h"
+
 namespace {
 
 constexpr int kFirstYear = 1990;
 
-int daysInYear(int year) { return TerminalTime::isLeapYear(year) ? 366 : 365; }
+int daysInYear(int year) { return fnd::isLeapYear(year) ? 366 : 365; }
 
 }  // namespace
-
-bool TerminalTime::isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int TerminalTime::daysInMonth(int month, int year) {
-    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12) return 0;
-    return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
-}
 
 CalendarRecord TerminalTime::toCalendar() const {
     std::uint32_t days = seconds_ / kSecondsPerDay;  // 1 is 1 January 1990
@@ -29,8 +23,8 @@ CalendarRecord TerminalTime::toCalendar() const {
         ++year;
     }
     int month = 1;
-    while (month < 12 && days > static_cast<std::uint32_t>(daysInMonth(month, year))) {
-        days -= daysInMonth(month, year);
+    while (month < 12 && days > static_cast<std::uint32_t>(fnd::daysInMonth(year, month))) {
+        days -= fnd::daysInMonth(year, month);
         ++month;
     }
 
@@ -48,7 +42,7 @@ CalendarRecord TerminalTime::toCalendar() const {
 TerminalTime TerminalTime::fromCalendar(const CalendarRecord& c) {
     std::uint32_t days = c.day;
     int year = c.fullYear();
-    for (int m = 1; m < c.month && m <= 12; ++m) days += daysInMonth(m, year);
+    for (int m = 1; m < c.month && m <= 12; ++m) days += fnd::daysInMonth(year, m);
     for (int y = kFirstYear; y < year; ++y) days += daysInYear(y);
     return TerminalTime(days * kSecondsPerDay + c.hour * 3600u + c.minute * 60u + c.second);
 }

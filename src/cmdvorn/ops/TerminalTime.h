@@ -30,9 +30,6 @@ public:
     CalendarRecord toCalendar() const;
     std::uint32_t seconds() const { return seconds_; }
 
-    static bool isLeapYear(int year);
-    static int daysInMonth(int month, int year);
-
 private:
     std::uint32_t seconds_ = 0;
 };

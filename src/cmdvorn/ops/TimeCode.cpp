@@ -1,6 +1,7 @@
 #include "TimeCode.h"
 
 #include "TerminalTime.h"
+#include "zClock.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ bool TimeCode::parse(std::string_view line, TimeCode& out) {
     c.minute = numberAt(line, 14, 2);
     c.second = numberAt(line, 17, 2);
     c.weekday = numberAt(line, 25, 1);
-    if (c.year < 1990 || c.month < 1 || c.month > 12 || c.day < 1 || c.day > TerminalTime::daysInMonth(c.month, c.year) ||
+    if (c.year < 1990 || c.month < 1 || c.month > 12 || c.day < 1 || c.day > fnd::daysInMonth(c.year, c.month) ||
         c.hour < 0 || c.hour > 23 || c.minute < 0 || c.minute > 59 || c.second < 0 || c.second > 59)
         return false;
     out = c;
