@@ -23,7 +23,6 @@ std::unique_ptr<VornModem> createTimeServiceTerminal(VornMgr& manager) {
     else
         service = TerminalSection(*config, log, manager, kSection).parseModemLine(identity);
     if (!service) service = std::make_unique<VornModem>(identity, true);
-    service->setLabel(zString::format("[Term %3.3d]", service->terminalNumber()));
-    service->setLogger(&log);
+    manager.prepare(*service);
     return service;
 }

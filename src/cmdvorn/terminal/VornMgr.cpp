@@ -55,11 +55,15 @@ Vorn* VornMgr::findByTermNr(int terminalNumber) {
 
 Vorn* VornMgr::addTerminal(std::unique_ptr<Vorn> terminal) {
     if (!terminal || findByName(terminal->name())) return nullptr;
-    terminal->setLabel(labelByName_ ? zString::format("[Term %s]", terminal->name().c_str())
-                                    : zString::format("[Term %3.3d]", terminal->terminalNumber()));
-    terminal->setLogger(&log_);
+    prepare(*terminal);
     terminals_.push_back(std::move(terminal));
     return terminals_.back().get();
+}
+
+void VornMgr::prepare(Vorn& terminal) {
+    terminal.setLabel(labelByName_ ? zString::format("[Term %s]", terminal.name().c_str())
+                                   : zString::format("[Term %3.3d]", terminal.terminalNumber()));
+    terminal.setLogger(&log_);
 }
 
 zCommDev* VornMgr::findLink(const zString& name) {

@@ -46,6 +46,9 @@ public:
     // present; gives it its label and the log. Returns the terminal kept,
     // or nullptr when it was refused (and destroyed).
     Vorn* addTerminal(std::unique_ptr<Vorn> terminal);
+    // Gives a terminal its label and the run's log, as added terminals get
+    // them; also for terminals the manager does not own (the time service).
+    void prepare(Vorn& terminal);
     // Returns the link to use: the one given, or an existing link with the
     // same name or second name (case ignored), in which case the given one
     // is destroyed. A kept link gets the terminator EOT and the listener.
