@@ -23,8 +23,6 @@ public:
     bool download(const char* object, bool clear);
     bool downloadJobs(bool clear);
 
-    int saved() const { return saved_; }
-
 protected:
     virtual bool writeTransaction(const TransactionRecord& record) = 0;
     virtual bool writeJob(const JobRecord& record) = 0;

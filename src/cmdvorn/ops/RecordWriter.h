@@ -48,7 +48,6 @@ public:
     bool writeExtended(const ExtendedRecord& record);
 
     int saved() const { return saved_; }
-    void resetSaved() { saved_ = 0; }
 
     // Every open output file and the backup onto the disk, before the
     // terminal is told to delete anything; reports 111 on failure.
