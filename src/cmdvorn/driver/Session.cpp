@@ -51,9 +51,7 @@ bool Session::initialise() {
     if (std::FILE* probe = std::fopen(parameterPath.c_str(), "r")) {
         std::fclose(probe);
     } else {
-        log_->log("%s not found !!", kParameterFileName);
-        frontEnd_.showMessage(state_.programName.c_str(), zString::format("%s not found !!", kParameterFileName).c_str());
-        return false;
+        return initialisationFailed(zString::format("%s not found !!", kParameterFileName));
     }
 
     parameterFile_ = std::make_unique<zFile>(parameterPath);
@@ -65,11 +63,8 @@ bool Session::initialise() {
         frontEnd_.showMessage("Exception", e.message().c_str());
     }
     if (!loaded) {
-        log_->log("Errore lettura parametri %s", state_.parameterDirectory.c_str());
-        frontEnd_.showMessage(state_.programName.c_str(),
-                              zString::format("Errore lettura parametri %s", state_.parameterDirectory.c_str()).c_str());
         parameterFile_->close();
-        return false;
+        return initialisationFailed(zString::format("Errore lettura parametri %s", state_.parameterDirectory.c_str()));
     }
 
     manager_->setBreakDialog(&frontEnd_.breakDialog());
@@ -84,6 +79,12 @@ bool Session::initialise() {
     log_->log(zLogger::Header, "Direttorio dati: %s", state_.dataDirectory.c_str());
     if (initialisations_ > 1) log_->log("Configurazione reinizializzata!");
     return true;
+}
+
+bool Session::initialisationFailed(const zString& message) {
+    log_->log("%s", message.c_str());
+    frontEnd_.showMessage(state_.programName.c_str(), message.c_str());
+    return false;
 }
 
 CommandPlan Session::plan(const zString& commandLine) {

@@ -79,6 +79,9 @@ public:
     RunContext* context() { return context_.get(); }
 
 private:
+    // Logs why the run cannot start and tells the operator; false.
+    bool initialisationFailed(const zString& message);
+
     FrontEnd& frontEnd_;
     RunState state_;
     std::unique_ptr<zLogger> log_;
