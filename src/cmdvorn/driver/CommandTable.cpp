@@ -1,10 +1,14 @@
 #include "CommandTable.h"
 
+#include "CardFormatCommands.h"
 #include "ClockCommands.h"
 #include "EmployeeCommands.h"
+#include "FingerprintCommands.h"
 #include "TransactionCommands.h"
 #include "VersionCommand.h"
 #include "Vorn.h"
+
+#include <array>
 
 namespace {
 
@@ -28,9 +32,9 @@ constexpr DISPATCHER_C kTable[] = {
     {CommandId::SendCauses, "CA,SE,", nullptr},
     {CommandId::DeleteCauses, "CA,DE", nullptr},
     {CommandId::Reset, "@@", nullptr},
-    {CommandId::ReceiveCardFormat, "FO,GE", nullptr},
-    {CommandId::SendCardFormat, "FO,SE", nullptr},
-    {CommandId::TestCardRead, "FO,LR", nullptr},
+    {CommandId::ReceiveCardFormat, "FO,GE", readCardFormatCommand},
+    {CommandId::SendCardFormat, "FO,SE", sendCardFormatCommand},
+    {CommandId::TestCardRead, "FO,LR", testReadBadgeCommand},
     {CommandId::ReceiveParameters, "PA,GE", nullptr},
     {CommandId::SendParameters, "PA,SE", nullptr},
     {CommandId::ReadClock, "TI,GE", readClockCommand},
@@ -57,12 +61,31 @@ constexpr DISPATCHER_C kTable[] = {
 };
 static_assert(std::size(kTable) == 44);
 
+// The window offers the fingerprint commands the console build lacks.
+constexpr std::array<DISPATCHER_C, std::size(kTable)> withFingerprints() {
+    std::array<DISPATCHER_C, std::size(kTable)> table{};
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        table[i] = kTable[i];
+        switch (table[i].id) {
+            case CommandId::CountFingerprints: table[i].handler = countFingerprintsCommand; break;
+            case CommandId::SendFingerprints: table[i].handler = uploadFingerprintsCommand; break;
+            case CommandId::ReceiveFingerprints: table[i].handler = downloadFingerprintsCommand; break;
+            case CommandId::DeleteFingerprints: table[i].handler = deleteFingerprintsCommand; break;
+            default: break;
+        }
+    }
+    return table;
+}
+constexpr auto kWindowTable = withFingerprints();
+
 }  // namespace
 
 std::span<const DISPATCHER_C> commandTable() { return kTable; }
 
-const DISPATCHER_C* findCommand(CommandId id) {
-    for (const auto& entry : kTable)
+std::span<const DISPATCHER_C> windowCommandTable() { return kWindowTable; }
+
+const DISPATCHER_C* findCommand(CommandId id, std::span<const DISPATCHER_C> table) {
+    for (const auto& entry : table)
         if (entry.id == id) return &entry;
     return nullptr;
 }
@@ -73,7 +96,7 @@ const char* commandName(CommandId id, zLogger& log) {
     return nullptr;
 }
 
-bool dispatch(RunContext& run, Vorn* terminal, CommandId id) {
+bool dispatch(RunContext& run, Vorn* terminal, CommandId id, std::span<const DISPATCHER_C> table) {
     RunState& state = run.state();
     if (!terminal) {
         run.reportError(RunError::BadTerminalNumber, nullptr);
@@ -85,7 +108,7 @@ bool dispatch(RunContext& run, Vorn* terminal, CommandId id) {
     arg.id = id;
     arg.run = &run;
 
-    const DISPATCHER_C* entry = findCommand(id);
+    const DISPATCHER_C* entry = findCommand(id, table);
     const char* name = entry ? entry->name : "";
     run.log().log("%s Invio Cmd. %s", terminal->label().c_str(), name);
 

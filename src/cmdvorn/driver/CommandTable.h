@@ -14,14 +14,16 @@ struct DISPATCHER_C {
 };
 
 // The 44 entries in their fixed order; search is linear, first match wins.
+// The console's table has no fingerprint handlers; the window's has them.
 std::span<const DISPATCHER_C> commandTable();
+std::span<const DISPATCHER_C> windowCommandTable();
 
 // The first entry with the id, or nullptr.
-const DISPATCHER_C* findCommand(CommandId id);
+const DISPATCHER_C* findCommand(CommandId id, std::span<const DISPATCHER_C> table = commandTable());
 
 // The command's name; logs "Fatal Error! Func. %d not defined" and returns
 // nullptr when there is none.
 const char* commandName(CommandId id, zLogger& log);
 
 // Runs one command on one terminal and folds its outcome into the run state.
-bool dispatch(RunContext& run, Vorn* terminal, CommandId id);
+bool dispatch(RunContext& run, Vorn* terminal, CommandId id, std::span<const DISPATCHER_C> table = commandTable());
