@@ -250,6 +250,24 @@ TEST_F(XmodemPty, ALateAnswerIsWaitedForAgainWithoutResending) {
     EXPECT_TRUE(lines.has("packeto nr. 1. Timeout waiting NAK"));
 }
 
+TEST_F(XmodemPty, AReceiverThatFallsSilentIsWaitedForTenTimesMore) {
+    timing.answerMs = 150;
+    timing.byteTimeoutMs = 50;
+    writeFirmware(pattern(100));
+    int packets = 0;
+    std::string tail;
+    bool acked = send([&](XmodemPeer& rx) {
+        startWhenWaiting(rx);
+        if (rx.packet()) ++packets;
+        tail = rx.read(kCancelSequence.size(), 10000);
+    });
+    EXPECT_FALSE(acked);
+    EXPECT_EQ(packets, 1);
+    EXPECT_EQ(failure, zXmodem::Failure::NoAnswer);
+    EXPECT_EQ(lines.count("packeto nr. 1. Timeout waiting NAK"), 10);
+    EXPECT_EQ(tail, kCancelSequence) << "nothing sent again, then the cancel";
+}
+
 TEST_F(XmodemPty, AReceiverCancelMidwayFailsWithoutTheCancelSequence) {
     writeFirmware(pattern(300));
     std::string after;
@@ -345,7 +363,7 @@ TEST_F(XmodemPty, ALineThatDropsEndsTheHandshakeAtOnce) {
         pty.closeMaster();
     });
     EXPECT_FALSE(acked);
-    EXPECT_EQ(failure, zXmodem::Failure::LineFailed);
+    EXPECT_EQ(failure, zXmodem::Failure::ReadFailed);
     EXPECT_LT(msSince(start), 10000);
 }
 

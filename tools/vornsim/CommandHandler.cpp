@@ -1,6 +1,7 @@
 #include "CommandHandler.h"
 
 #include "BadgeCommands.h"
+#include "DeviceCommands.h"
 
 #include <algorithm>
 #include <map>
@@ -185,6 +186,7 @@ Answer answerRequest(Terminal& t, const Request& r) {
     const std::string& text = r.text;
     std::string object = text.substr(0, 2);
 
+    if (auto device = answerDeviceCommand(t, r)) return *device;
     if (text == "VE")
         return ok(encodeVersion(t.version, static_cast<std::uint16_t>(std::min<std::size_t>(t.storedCount(), 65535)),
                                 static_cast<std::uint16_t>(t.employees.size())));

@@ -14,18 +14,15 @@
 class VornMgr;
 class VornModem;
 
-// What differs between the console and the window.
-class FrontEnd {
+// What differs between the console and the window; both also answer the
+// operations' questions.
+class FrontEnd : public OperatorDialogs {
 public:
     virtual ~FrontEnd() = default;
     virtual void showHelp(const RunState& state) = 0;
     virtual BREAKDLG_C& breakDialog() = 0;
     // Where information lines are shown (the console prints them).
     virtual InfoSink* infoSink() = 0;
-    // A message box in the window; the log and standard error on the console.
-    virtual void showMessage(const char* caption, const char* text) = 0;
-    // A Yes/No question; true for Yes.
-    virtual bool askYesNo(const char* caption, const char* text) = 0;
     // The build's command table.
     virtual std::span<const DISPATCHER_C> commands() const { return commandTable(); }
 };

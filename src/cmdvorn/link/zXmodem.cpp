@@ -7,7 +7,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kPurgeBoth = 3;
 constexpr unsigned kBarColour = 0x8000;
 constexpr int kEotTries = 4;
 constexpr int kCancelBytes = 5;
@@ -65,7 +64,7 @@ bool zXmodem::sendFile(const char* path) {
 
 bool zXmodem::transfer() {
     state_ = State::Sending;
-    link_.purge(kPurgeBoth);
+    link_.purge(Purge::Both);
     if (progress_) progress_->showBar(static_cast<int>(fileSize_), kBarColour);
     if (!handshake()) {
         log_.log("Error XMODEM protocol init");
@@ -145,12 +144,12 @@ bool zXmodem::handshake() {
                 if (progress_) progress_->setText(prompt.c_str());
                 // The receiver asks before it starts: the answer is yes.
                 if (byte == '?') {
-                    if (!link_.writeByte('y')) return fail(State::Failed, Failure::LineFailed);
+                    if (!link_.writeByte('y')) return fail(State::Failed, Failure::WriteFailed);
                     prompt = zString();
                 }
             }
-        } else if (failure_ == Failure::LineFailed) {
-            return fail(State::Failed, Failure::LineFailed);
+        } else if (failure_ == Failure::ReadFailed) {
+            return fail(State::Failed, Failure::ReadFailed);
         }
         if (progress_) progress_->setBar(static_cast<int>(msSince(start) / 1000));
         if (operatorCancelled()) return cancelByOperator();
@@ -168,7 +167,7 @@ bool zXmodem::sendPacket(int count) {
     std::uint8_t sum = 0;
     for (int i = 0; i < kBlockSize; ++i) sum = static_cast<std::uint8_t>(sum + data[i]);
     packet_[kPacketSize - 1] = sum;
-    link_.purge(kPurgeBoth);
+    link_.purge(Purge::Both);
     std::size_t written = 0;
     return link_.write(packet_, kPacketSize, written) && written == kPacketSize;
 }
@@ -182,7 +181,7 @@ bool zXmodem::waitAnswer(std::uint8_t& answer) {
         if (operatorCancelled()) return cancelByOperator();
         std::uint8_t byte = 0;
         if (!readOne(byte)) {
-            if (failure_ == Failure::LineFailed) return fail(State::Failed, Failure::LineFailed);
+            if (failure_ == Failure::ReadFailed) return fail(State::Failed, Failure::ReadFailed);
             continue;
         }
         if (byte == ACK) {
@@ -212,17 +211,18 @@ bool zXmodem::sendBlock(int count) {
     for (;;) {
         if (state_ != State::AnswerTimedOut && !sendPacket(count)) {
             log_.log("Error SendPacket !");
-            return fail(State::Failed, Failure::LineFailed);
+            return fail(State::Failed, Failure::WriteFailed);
         }
         std::uint8_t answer = 0;
         if (waitAnswer(answer)) return true;
-        if (failure_ == Failure::LineFailed || failure_ == Failure::OperatorCancel) return false;
+        if (failure_ == Failure::ReadFailed || failure_ == Failure::OperatorCancel) return false;
         if (state_ == State::CancelledByReceiver) {
             log_.log("Trasmissione cancellata da receiver");
             failure_ = Failure::ReceiverCancelled;
             return false;
         }
-        if (retriesLeft == 0) return fail(State::Failed, Failure::NotAcknowledged);
+        if (retriesLeft == 0)
+            return fail(State::Failed, state_ == State::AnswerTimedOut ? Failure::NoAnswer : Failure::NotAcknowledged);
         --retriesLeft;
         if (answer != 0) {
             zString what = answer == NAK ? zString("NAK") : zString::format("%#X", answer);
@@ -240,7 +240,7 @@ bool zXmodem::sendEot() {
         std::uint8_t byte = 0;
         if (!readOne(byte)) return false;
         if (byte == ACK) return true;
-        link_.purge(kPurgeBoth);
+        link_.purge(Purge::Both);
     }
     state_ = State::Failed;
     return false;
@@ -261,7 +261,7 @@ bool zXmodem::readOne(std::uint8_t& byte) {
         byte = static_cast<std::uint8_t>(c);
         return true;
     }
-    if (link_.lastError() != 0 || !link_.isOpen()) failure_ = Failure::LineFailed;
+    if (link_.lastError() != 0 || !link_.isOpen()) failure_ = Failure::ReadFailed;
     return false;
 }
 

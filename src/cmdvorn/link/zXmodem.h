@@ -38,9 +38,11 @@ public:
         OperatorCancel,    // the operator stopped it
         NoHandshake,       // no NAK from the receiver in time
         ReceiverRefused,   // two ACK/CAN instead of the first NAK
-        NotAcknowledged,   // a block not acknowledged after every retry
+        NotAcknowledged,   // a block refused (NAK) at every retry
+        NoAnswer,          // a block's answer still missing after every retry
         ReceiverCancelled, // two CAN while waiting for a block's answer
-        LineFailed,        // the link failed to read or write
+        ReadFailed,        // the link failed to read
+        WriteFailed,       // the link failed to write
     };
 
     using Timing = XmodemTiming;
@@ -69,7 +71,7 @@ private:
     void sendCancel();
 
     // One byte within the byte time-out; false on time-out or a failed link
-    // (then failure_ says so).
+    // (then failure_ is ReadFailed).
     bool readOne(std::uint8_t& byte);
     bool fail(State state, Failure failure);
     bool operatorCancelled();
