@@ -187,7 +187,6 @@ void MainWindow::initialise() {
     } catch (...) {
         boxes_.message(this, OperatorBoxes::Icon::Warning, "InitCmdv", "Unknown Exception");
     }
-    if (session_.log()) session_.log()->setListSink(this);
     initialised_ = ok;
     fillChooser();
     if (!ok) {

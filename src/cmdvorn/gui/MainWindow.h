@@ -49,11 +49,14 @@ public:
     QListWidget* results() const { return results_; }
     QListWidget* errorLog() const { return errorLog_; }
     const MainMenu& menu() const { return *menu_; }
+    // The close handling has run (result file written, run released).
+    bool isClosed() const { return closed_; }
 
     // FrontEnd
     void showHelp(const RunState& state) override;
     BREAKDLG_C& breakDialog() override { return breakDialog_; }
     InfoSink* infoSink() override { return this; }
+    zLogSink* logSink() override { return this; }
     void showMessage(const char* caption, const char* text) override;
     bool askYesNo(const char* caption, const char* text) override;
     // InfoSink: the "Results" list.

@@ -49,7 +49,7 @@ void ProgressBar::paintEvent(QPaintEvent*) {
     painter.drawRect(client.adjusted(0, 0, -1, -1));
     const bool sunken = style_ & Sunken;
     if (sunken) {
-        QRect edge = client.adjusted(1, 1, -2, -2);
+        QRect edge = client.adjusted(1, 1, -1, -1);
         painter.setPen(Qt::white);
         painter.drawLine(edge.topLeft(), edge.topRight());
         painter.drawLine(edge.topLeft(), edge.bottomLeft());
