@@ -1,6 +1,6 @@
 #include "JobStack.h"
 
-#include "CommandTable.h"
+#include "CommandId.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ CommandPlan twoTerminalsTwoCommands(bool sync) {
     plan.anyCommand = true;
     plan.timeServiceSync = sync;
     for (int t : {1, 2})
-        for (int id : {12, kVersionCommand}) plan.jobs.push_back({0, id, terminal(t)});
+        for (CommandId id : {CommandId::DownloadAndClear, CommandId::Version}) plan.jobs.push_back({0, id, terminal(t)});
     return plan;
 }
 
@@ -34,14 +34,14 @@ TEST(JobStack, JobsComeOutInCommandLineOrderThenTheTimeServiceThenTheClose) {
     }
     ASSERT_EQ(order.size(), 6u);
     EXPECT_EQ(order[0].terminal, terminal(1));
-    EXPECT_EQ(order[0].commandId, 12);
+    EXPECT_EQ(order[0].commandId, CommandId::DownloadAndClear);
     EXPECT_EQ(order[1].terminal, terminal(1));
-    EXPECT_EQ(order[1].commandId, kVersionCommand);
+    EXPECT_EQ(order[1].commandId, CommandId::Version);
     EXPECT_EQ(order[2].terminal, terminal(2));
-    EXPECT_EQ(order[2].commandId, 12);
+    EXPECT_EQ(order[2].commandId, CommandId::DownloadAndClear);
     EXPECT_EQ(order[3].terminal, terminal(2));
-    EXPECT_EQ(order[3].commandId, kVersionCommand);
-    EXPECT_EQ(order[4].commandId, kTimeServiceSyncCommand);
+    EXPECT_EQ(order[3].commandId, CommandId::Version);
+    EXPECT_EQ(order[4].commandId, CommandId::PcClockFromTimeService);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(order[i].message, kRun);
     EXPECT_EQ(order[5].message, kClose);
     EXPECT_TRUE(stack.next().empty());
@@ -61,11 +61,11 @@ TEST(JobStack, OnlySpecialCommandsLeaveTheCloseAlone) {
 TEST(JobStack, APoppedJobThatIsNotARunFlushesEverythingLeft) {
     JobStack stack(kRun, kClose);
     stack.load(twoTerminalsTwoCommands(false));
-    stack.push({kOther, 0, nullptr});
+    stack.push({kOther, CommandId::None, nullptr});
     auto next = stack.next();
     ASSERT_EQ(next.size(), 6u);
     EXPECT_EQ(next[0].message, kOther);
-    EXPECT_EQ(next[1].commandId, 12);
+    EXPECT_EQ(next[1].commandId, CommandId::DownloadAndClear);
     EXPECT_EQ(next[1].terminal, terminal(1));
     EXPECT_EQ(next[4].terminal, terminal(2));
     EXPECT_EQ(next[5].message, kClose);

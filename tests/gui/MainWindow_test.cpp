@@ -146,10 +146,10 @@ TEST_F(WindowTest, InteractiveUseDispatchesOnTheChosenTerminalAndWritesNoResultF
     EXPECT_EQ(window->chooser()->itemText(0), " 001  Terminal 1");
     EXPECT_EQ(window->chooser()->itemText(1), " 007  Magazzino");
     EXPECT_EQ(window->chooser()->currentIndex(), 0);
-    EXPECT_TRUE(window->menu().item(110)->isEnabled());
+    EXPECT_TRUE(window->menu().item(menuIdOfCommand(CommandId::Version))->isEnabled());
 
     window->chooser()->setCurrentIndex(1);
-    window->menu().item(110)->trigger();
+    window->menu().item(menuIdOfCommand(CommandId::Version))->trigger();
     EXPECT_NE(requestAt(readFile(wireLog), 2, "VE"), std::string::npos);
     EXPECT_EQ(requestAt(readFile(wireLog), 1, "VE"), std::string::npos);
     EXPECT_TRUE(listHas(window->results(), "SIM 1.0"));
@@ -230,13 +230,13 @@ TEST_F(WindowTest, MissingParameterFileIsNotReportedAsSuccess) {
 
 TEST_F(WindowTest, MenuCarriesEveryItemWithItsAcceleratorText) {
     open("", false);
-    EXPECT_EQ(window->menu().item(110)->text(), "&Versione  \t(-v)");
-    EXPECT_EQ(window->menu().item(119)->text(), "Ric&ezione+Cancellazione \t(-r)");
-    EXPECT_EQ(window->menu().item(141)->text(), "&Spegnimento \t (-ot)");
+    EXPECT_EQ(window->menu().item(menuIdOfCommand(CommandId::Version))->text(), "&Versione  \t(-v)");
+    EXPECT_EQ(window->menu().item(menuIdOfCommand(CommandId::DownloadAndClear))->text(), "Ric&ezione+Cancellazione \t(-r)");
+    EXPECT_EQ(window->menu().item(menuIdOfCommand(CommandId::SwitchOff))->text(), "&Spegnimento \t (-ot)");
     EXPECT_EQ(window->menu().item(kMenuAbout)->text(), "&About WCMDVORN...");
     int commandItems = 0;
     for (int id = kMenuFirstCommand; id <= kMenuLastCommand; ++id) commandItems += window->menu().item(id) != nullptr;
     EXPECT_EQ(commandItems, 40);
-    EXPECT_FALSE(window->menu().item(110)->isEnabled());  // nothing chosen yet
+    EXPECT_FALSE(window->menu().item(menuIdOfCommand(CommandId::Version))->isEnabled());  // nothing chosen yet
     EXPECT_EQ(window->windowTitle(), "WCMDVORN");
 }

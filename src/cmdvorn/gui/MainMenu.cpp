@@ -14,6 +14,8 @@ struct Entry {
 
 constexpr Entry kSeparator{0, nullptr};
 
+constexpr int commandItem(CommandId id) { return menuIdOfCommand(id); }
+
 }  // namespace
 
 MainMenu::MainMenu(QMenuBar& bar, std::function<void(int id)> onItem) {
@@ -39,45 +41,45 @@ MainMenu::MainMenu(QMenuBar& bar, std::function<void(int id)> onItem) {
                {kMenuExit, "E&xit"}});
 
     QMenu* commands = bar.addMenu("&Comandi");
-    add(commands, {{110, "&Versione  \t(-v)"}, {136, "Parametri &EEPROM "}});
-    add(commands->addMenu("&Parametri"), {{127, "&Get \t(-pg)"}, {128, "&Send \t(-ps)"}});
-    add(commands->addMenu("&Timbrature"), {{118, "&Numero timb. \t(-yr)"},
-                                           {120, "&Ricezione \t(-x)"},
-                                           {119, "Ric&ezione+Cancellazione \t(-r)"},
+    add(commands, {{commandItem(CommandId::Version), "&Versione  \t(-v)"}, {commandItem(CommandId::ReadEeprom), "Parametri &EEPROM "}});
+    add(commands->addMenu("&Parametri"), {{commandItem(CommandId::ReceiveParameters), "&Get \t(-pg)"}, {commandItem(CommandId::SendParameters), "&Send \t(-ps)"}});
+    add(commands->addMenu("&Timbrature"), {{commandItem(CommandId::CountPunches), "&Numero timb. \t(-yr)"},
+                                           {commandItem(CommandId::DownloadAndKeep), "&Ricezione \t(-x)"},
+                                           {commandItem(CommandId::DownloadAndClear), "Ric&ezione+Cancellazione \t(-r)"},
                                            kSeparator,
-                                           {135, "Ric. Tmb &Commesse \t(-j)"}});
-    add(commands->addMenu("&Anagrafiche"), {{146, "&Numero anagrafiche \t(-yt)"},
-                                            {112, "&Trasmissione \t(-t)"},
-                                            {111, "&Ricezione   \t(-ea)"},
-                                            {115, "&Azzeramento  \t(-k)"},
+                                           {commandItem(CommandId::DownloadJobs), "Ric. Tmb &Commesse \t(-j)"}});
+    add(commands->addMenu("&Anagrafiche"), {{commandItem(CommandId::CountEmployees), "&Numero anagrafiche \t(-yt)"},
+                                            {commandItem(CommandId::UploadAssociatedEmployees), "&Trasmissione \t(-t)"},
+                                            {commandItem(CommandId::ReceiveEmployees), "&Ricezione   \t(-ea)"},
+                                            {commandItem(CommandId::DeleteEmployees), "&Azzeramento  \t(-k)"},
                                             kSeparator,
-                                            {114, "Trasm. &Dati Personali \t(-ed)"},
-                                            {116, "Get &Info    \t(-ei)"},
-                                            {117, "Get &List    \t(-gl)"}});
+                                            {commandItem(CommandId::UploadPersonalData), "Trasm. &Dati Personali \t(-ed)"},
+                                            {commandItem(CommandId::EmployeeInformation), "Get &Info    \t(-ei)"},
+                                            {commandItem(CommandId::LatestTransactions), "Get &List    \t(-gl)"}});
     add(commands->addMenu("&Giustificativi"),
-        {{121, "&Get    \t(-gg)"}, {122, "&Send   \t(-gs)"}, {123, "&Delete \t(-gd)"}});
-    add(commands->addMenu("&Allarmi"), {{131, "&Get    \t(-ag)"}, {132, "&Send   \t(-as)"}, {133, "&Delete \t(-ad)"}});
+        {{commandItem(CommandId::ReceiveCauses), "&Get    \t(-gg)"}, {commandItem(CommandId::SendCauses), "&Send   \t(-gs)"}, {commandItem(CommandId::DeleteCauses), "&Delete \t(-gd)"}});
+    add(commands->addMenu("&Allarmi"), {{commandItem(CommandId::ReceiveAlarms), "&Get    \t(-ag)"}, {commandItem(CommandId::SendAlarms), "&Send   \t(-as)"}, {commandItem(CommandId::DeleteAlarms), "&Delete \t(-ad)"}});
     add(commands->addMenu("Formato &Badge"),
-        {{125, "&Trasmette   \t(-fs)"}, {124, "&Riceve   \t(-fg)"}, {126, "Test &Lettura \t(-fr)"}});
-    add(commands->addMenu("&FingerPrint"), {{151, "&Numero fingerprint \t(-in)"},
-                                            {152, "&Trasmette   \t(-is)"},
-                                            {153, "&Riceve   \t(-ir)"},
+        {{commandItem(CommandId::SendCardFormat), "&Trasmette   \t(-fs)"}, {commandItem(CommandId::ReceiveCardFormat), "&Riceve   \t(-fg)"}, {commandItem(CommandId::TestCardRead), "Test &Lettura \t(-fr)"}});
+    add(commands->addMenu("&FingerPrint"), {{commandItem(CommandId::CountFingerprints), "&Numero fingerprint \t(-in)"},
+                                            {commandItem(CommandId::SendFingerprints), "&Trasmette   \t(-is)"},
+                                            {commandItem(CommandId::ReceiveFingerprints), "&Riceve   \t(-ir)"},
                                             kSeparator,
-                                            {154, "&Azzeramento  \t(-id)"}});
-    add(commands->addMenu("&Orologio"), {{129, "&Ora Get "},
-                                         {130, "Ora &Send \t(-d)"},
+                                            {commandItem(CommandId::DeleteFingerprints), "&Azzeramento  \t(-id)"}});
+    add(commands->addMenu("&Orologio"), {{commandItem(CommandId::ReadClock), "&Ora Get "},
+                                         {commandItem(CommandId::SetClock), "Ora &Send \t(-d)"},
                                          kSeparator,
-                                         {138, "Ora &Legale Get\t(-lg)"},
-                                         {139, "Ora Le&gale Send \t(-ls)"}});
-    add(commands->addMenu("VORN-&L"), {{144, "Numero Timb. Recuperabi&le \t(-yz)"},
-                                       {142, "&Recupero Timbrature \t(-z)"},
-                                       {145, "&Cancellazione Permanente Timb. \t(-@z)"},
+                                         {commandItem(CommandId::ReadDaylight), "Ora &Legale Get\t(-lg)"},
+                                         {commandItem(CommandId::SendDaylight), "Ora Le&gale Send \t(-ls)"}});
+    add(commands->addMenu("VORN-&L"), {{commandItem(CommandId::CountRecoverable), "Numero Timb. Recuperabi&le \t(-yz)"},
+                                       {commandItem(CommandId::RecoverPunches), "&Recupero Timbrature \t(-z)"},
+                                       {commandItem(CommandId::DeleteRecoverable), "&Cancellazione Permanente Timb. \t(-@z)"},
                                        kSeparator,
-                                       {140, "Ricarica &Batteria \t(-br)"},
-                                       {143, "Reset+Conf &Fabrica \t(-@F)"},
-                                       {141, "&Spegnimento \t (-ot)"},
-                                       {147, "&Aggiornamento Firmware \t(-uf)"}});
-    add(commands, {kSeparator, {134, "&Reset Vorn  \t(-@)"}});
+                                       {commandItem(CommandId::ChargeBatteries), "Ricarica &Batteria \t(-br)"},
+                                       {commandItem(CommandId::FactoryReset), "Reset+Conf &Fabrica \t(-@F)"},
+                                       {commandItem(CommandId::SwitchOff), "&Spegnimento \t (-ot)"},
+                                       {commandItem(CommandId::UpgradeFirmware), "&Aggiornamento Firmware \t(-uf)"}});
+    add(commands, {kSeparator, {commandItem(CommandId::Reset), "&Reset Vorn  \t(-@)"}});
 
     QMenu* help = bar.addMenu("&Help");
     add(help, {{kMenuHelp, "&Help..."}, {kMenuAbout, "&About WCMDVORN..."}});

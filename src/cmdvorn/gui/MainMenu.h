@@ -1,6 +1,8 @@
 #pragma once
 // The main window's menu "MAIN_MENU". A command's item id is its command id
 // plus 107; the other items are the window's own.
+#include "CommandId.h"
+
 #include <QObject>
 
 #include <functional>
@@ -22,8 +24,8 @@ enum MenuId : int {
     kMenuLastCommand = 154,
 };
 
-constexpr int menuIdOfCommand(int commandId) { return commandId + kMenuCommandOffset; }
-constexpr int commandOfMenuId(int menuId) { return menuId - kMenuCommandOffset; }
+constexpr int menuIdOfCommand(CommandId id) { return code(id) + kMenuCommandOffset; }
+constexpr CommandId commandOfMenuId(int menuId) { return static_cast<CommandId>(menuId - kMenuCommandOffset); }
 constexpr bool isCommandItem(int menuId) { return menuId >= kMenuFirstCommand && menuId <= kMenuLastCommand; }
 
 class MainMenu {

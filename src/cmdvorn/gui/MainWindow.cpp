@@ -24,10 +24,11 @@ namespace {
 // One posted window message with what it carries.
 class MessageEvent : public QEvent {
 public:
-    MessageEvent(WindowMessage message, const BatchJob& job, const zString& text)
-        : QEvent(static_cast<QEvent::Type>(message)), job(job), text(text) {}
+    MessageEvent(WindowMessage message, const BatchJob& job, const zString& text, int menuId)
+        : QEvent(static_cast<QEvent::Type>(message)), job(job), text(text), menuId(menuId) {}
     BatchJob job;
     zString text;
+    int menuId;
 };
 
 bool isBlank(const zString& text) {
@@ -95,8 +96,8 @@ MainWindow::MainWindow(OperatorBoxes& boxes)
     versionButton_ = new QPushButton("Versione", central);
     parametersButton_ = new QPushButton("Parametri", central);
     auto* exitButton = new QPushButton("Esce", central);
-    connect(versionButton_, &QPushButton::clicked, this, [this] { menuCommand(menuIdOfCommand(kVersionCommand)); });
-    connect(parametersButton_, &QPushButton::clicked, this, [this] { menuCommand(127); });
+    connect(versionButton_, &QPushButton::clicked, this, [this] { menuCommand(menuIdOfCommand(CommandId::Version)); });
+    connect(parametersButton_, &QPushButton::clicked, this, [this] { menuCommand(menuIdOfCommand(CommandId::ReceiveParameters)); });
     connect(exitButton, &QPushButton::clicked, this, [this] { menuCommand(kMenuClose); });
     for (QPushButton* button : {versionButton_, parametersButton_, exitButton}) bottom->addWidget(button);
     layout->addLayout(bottom);
@@ -111,13 +112,13 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::start(const zString& commandLine) {
-    post(WindowMessage::MenuCommand, {static_cast<int>(WindowMessage::MenuCommand), kMenuInitialise, nullptr});
+    post(WindowMessage::MenuCommand, {}, {}, kMenuInitialise);
     session_.state().commandLineMode = !isBlank(commandLine);
     if (session_.state().commandLineMode) post(WindowMessage::RunCommandLine, {}, commandLine);
 }
 
-void MainWindow::post(WindowMessage message, const BatchJob& job, const zString& text) {
-    QCoreApplication::postEvent(this, new MessageEvent(message, job, text));
+void MainWindow::post(WindowMessage message, const BatchJob& job, const zString& text, int menuId) {
+    QCoreApplication::postEvent(this, new MessageEvent(message, job, text, menuId));
 }
 
 bool MainWindow::event(QEvent* event) {
@@ -125,7 +126,7 @@ bool MainWindow::event(QEvent* event) {
     if (!message) return QMainWindow::event(event);
     switch (static_cast<WindowMessage>(event->type())) {
     case WindowMessage::MenuCommand:
-        menuCommand(message->job.commandId);
+        menuCommand(message->menuId);
         break;
     case WindowMessage::RunCommandLine:
         runCommandLine(message->text);
@@ -191,8 +192,8 @@ void MainWindow::initialise() {
     fillChooser();
     if (!ok) {
         // A calling application must not read a failed start as success.
-        if (session_.state().errorCode == 0) session_.state().errorCode = 87;
-        fatal(87);
+        if (session_.state().errorCode == RunError::None) session_.state().errorCode = RunError::InvalidParameter;
+        fatal(RunError::InvalidParameter);
     }
 }
 
@@ -218,10 +219,10 @@ Vorn* MainWindow::selectedTerminal() {
     return manager->terminalAt(index);
 }
 
-void MainWindow::dispatchOnSelected(int commandId) {
+void MainWindow::dispatchOnSelected(CommandId id) {
     Vorn* terminal = selectedTerminal();
     if (!initialised_ || !terminal) return;
-    running([&] { dispatch(*session_.context(), terminal, commandId); });
+    running([&] { dispatch(*session_.context(), terminal, id, commands()); });
 }
 
 template <typename Run>
@@ -236,7 +237,7 @@ void MainWindow::runCommandLine(const zString& commandLine) {
     if (!initialised_ || closed_) return;
     CommandPlan plan = session_.plan(commandLine);
     if (!plan.anyCommand) {
-        fatal(87);
+        fatal(RunError::InvalidParameter);
         return;
     }
     if (plan.help) showHelp(session_.state());
@@ -248,7 +249,7 @@ void MainWindow::runCommandLine(const zString& commandLine) {
 void MainWindow::runJob(const BatchJob& job) {
     if (!initialised_ || closed_) return;
     running([&] {
-        if (job.commandId == kTimeServiceSyncCommand) {
+        if (job.commandId == CommandId::PcClockFromTimeService) {
             session_.state().lastCommandId = job.commandId;
             session_.runTimeServiceSync();
         } else {
@@ -262,8 +263,8 @@ void MainWindow::postNextJobs() {
     for (const BatchJob& job : jobs_.next()) post(static_cast<WindowMessage>(job.message), job);
 }
 
-void MainWindow::fatal(int code) {
-    if (code == 87 || code == 102) {
+void MainWindow::fatal(RunError error) {
+    if (error == RunError::InvalidParameter || error == RunError::BadTerminalNumber) {
         boxes_.message(this, OperatorBoxes::Icon::Error, kProgramName, "Errore fatale - Impossibile continuare!");
         post(WindowMessage::Close);
     } else {

@@ -59,6 +59,8 @@ public:
     zLogSink* logSink() override { return this; }
     void showMessage(const char* caption, const char* text) override;
     bool askYesNo(const char* caption, const char* text) override;
+    // The window's table has the fingerprint commands.
+    std::span<const DISPATCHER_C> commands() const override { return windowCommandTable(); }
     // InfoSink: the "Results" list.
     void addInfoLine(const char* line) override;
     // zLogSink: the "Error Log" list.
@@ -69,18 +71,19 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void post(WindowMessage message, const BatchJob& job = {}, const zString& text = {});
+    void post(WindowMessage message, const BatchJob& job = {}, const zString& text = {}, int menuId = 0);
     void initialise();
     void runCommandLine(const zString& commandLine);
     void runJob(const BatchJob& job);
     void postNextJobs();
-    // The run cannot go on: a box for codes 87 and 102, then the window closes.
-    void fatal(int code);
+    // The run cannot go on: a box for a bad command line or terminal number,
+    // then the window closes.
+    void fatal(RunError error);
     void fillChooser();
     void updateCommandItems();
     // The terminal chosen in the chooser, or nullptr.
     Vorn* selectedTerminal();
-    void dispatchOnSelected(int commandId);
+    void dispatchOnSelected(CommandId id);
     // Runs one dispatch; a close asked for meanwhile happens after it.
     template <typename Run>
     void running(Run run);
