@@ -12,7 +12,6 @@ enum Code : int {
     kTimeout = 91,          // no complete reply in time; socket: over 1024 bytes without CR
     kStopped = 92,          // the operator pressed Stop
     kFileMissing = 98,
-    kWindowStillAlive = 100,
     kUnknownCommand = 9999,
     kBusy = -1,
     kNotOpen = -2,
