@@ -13,8 +13,8 @@ bool failWithStatus(CMDARG_C& job) {
 
 bool interrupted(CMDARG_C& job) {
     if (!job.run->dialog().pump()) return false;
-    job.run->reportError(106, job.terminal);
-    job.result = 106;
+    job.run->reportError(RunError::Interrupted, job.terminal);
+    job.result = RunError::Interrupted;
     return true;
 }
 
