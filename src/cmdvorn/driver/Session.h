@@ -23,6 +23,8 @@ public:
     virtual BREAKDLG_C& breakDialog() = 0;
     // Where information lines are shown (the console prints them).
     virtual InfoSink* infoSink() = 0;
+    // Where log lines are shown besides the file (the window's list).
+    virtual zLogSink* logSink() { return nullptr; }
     // The build's command table.
     virtual std::span<const DISPATCHER_C> commands() const { return commandTable(); }
 };
