@@ -91,6 +91,13 @@ TEST(XmodemReceiver, TheSendersCancelEndsItAndSoDoesLongSilence) {
     EXPECT_TRUE(cancelled.rx.finished());
     EXPECT_FALSE(cancelled.rx.complete());
 
+    ReceiverRig cutShort;
+    cutShort.send(packet(1, "x").substr(0, 60) + std::string(5, '\x18') + std::string(5, '\x08'));
+    EXPECT_FALSE(cutShort.rx.finished()) << "still a block, as far as it knows";
+    cutShort.wait(1s);
+    EXPECT_TRUE(cutShort.rx.finished());
+    EXPECT_FALSE(cutShort.rx.complete());
+
     XmodemReceiver::Config c;
     c.startNaks = 3;
     ReceiverRig quiet(c);

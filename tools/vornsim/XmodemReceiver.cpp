@@ -104,6 +104,11 @@ void XmodemReceiver::tick(Clock::time_point now, Output& out) {
     out.notBefore = now;
     if (phase_ == Phase::Finished) return;
     if (!pending_.empty() && now - packetStart_ >= kBlockTimeout) {
+        // A sender that gave up cuts its block short and cancels.
+        if (pending_.find(std::string(2, CAN)) != std::string::npos) {
+            finish(false, "cancelled by the sender", out);
+            return;
+        }
         out.log.push_back("XMODEM NAK: block incomplete after " + std::to_string(pending_.size()) + " bytes");
         pending_.clear();
         say(NAK, out);
