@@ -59,20 +59,13 @@ std::string unescapedText(const std::string& text) {
     return out;
 }
 
-int countLines(const std::string& path) {
-    LineReader in(path);
-    int n = 0;
-    while (in.next(kTextLineLimit)) ++n;
-    return n;
-}
-
 int sendBlock(Session& s, const std::string& name, int block, int count, const std::string& data) {
     s.status(count > 0 ? 100 * block / count : 0, format("Blk Rec %03d", block));
     return s.exchange("F0", format("%s %04X %s", name.c_str(), block, data.c_str()));
 }
 
 int sendText(Session& s, const std::string& name) {
-    const int count = countLines(name);
+    const int count = countLines(name, kTextLineLimit);
     LineReader in(name);
     int block = 0, result = kDone;
     while (auto line = in.next(kTextLineLimit)) {

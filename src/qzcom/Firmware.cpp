@@ -24,15 +24,8 @@ constexpr int kWaitRounds = 99;
 constexpr int kLongTimeout = 15;
 constexpr long kNewLoaderBaud = 19200;
 
-int countLines(const std::string& path) {
-    LineReader in(path);
-    int n = 0;
-    while (in.next(kRecordLimit)) ++n;
-    return n;
-}
-
 int writeRecords(Session& s, const std::string& file) {
-    const int lines = countLines(file);
+    const int lines = countLines(file, kRecordLimit);
     LineReader in(file);
     int result = kDone;
     for (int index = 0; !s.stopFlag; ++index) {

@@ -8,16 +8,7 @@
 
 namespace qzcom {
 namespace {
-
 enum RawFileCode : int { kLogoTooShort = 98 };
-
-int countLines(const std::string& path, std::size_t limit) {
-    LineReader in(path);
-    int n = 0;
-    while (in.next(limit)) ++n;
-    return n;
-}
-
 }  // namespace
 
 int txFile(Session& s, const std::string& parameter, std::string&) {
