@@ -1,7 +1,10 @@
 #include "CommandTable.h"
 
+#include "AlarmCommands.h"
+#include "CauseCommands.h"
 #include "ClockCommands.h"
 #include "EmployeeCommands.h"
+#include "ParameterCommands.h"
 #include "TransactionCommands.h"
 #include "VersionCommand.h"
 #include "Vorn.h"
@@ -24,22 +27,22 @@ constexpr DISPATCHER_C kTable[] = {
     {13, "RE,GE", downloadAndKeepCommand},
     {28, "JR,GE", downloadJobsCommand},
     {35, "RECOVER_REGS", recoverPunchesCommand},
-    {14, "CA,GE,", nullptr},
-    {15, "CA,SE,", nullptr},
-    {16, "CA,DE", nullptr},
+    {14, "CA,GE,", readCausesCommand},
+    {15, "CA,SE,", sendCausesCommand},
+    {16, "CA,DE", deleteCausesCommand},
     {27, "@@", nullptr},
     {17, "FO,GE", nullptr},
     {18, "FO,SE", nullptr},
     {19, "FO,LR", nullptr},
-    {20, "PA,GE", nullptr},
-    {21, "PA,SE", nullptr},
+    {20, "PA,GE", readParametersCommand},
+    {21, "PA,SE", sendParametersCommand},
     {22, "TI,GE", readClockCommand},
     {23, "TI,SE", setClockCommand},
-    {24, "AL,GE,", nullptr},
-    {25, "AL,SE,", nullptr},
-    {26, "AL,DE,*", nullptr},
-    {29, "EE,GE", nullptr},
-    {30, "EE,SE", nullptr},
+    {24, "AL,GE,", readAlarmsCommand},
+    {25, "AL,SE,", sendAlarmsCommand},
+    {26, "AL,DE,*", deleteAlarmsCommand},
+    {29, "EE,GE", eepromCommand},
+    {30, "EE,SE", eepromCommand},
     {31, "TL,GE", readDaylightCommand},
     {32, "TL,SE", sendDaylightCommand},
     {33, "GL,BT", nullptr},

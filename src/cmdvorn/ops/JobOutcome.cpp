@@ -11,6 +11,13 @@ bool failWithStatus(CMDARG_C& job) {
     return false;
 }
 
+bool sendWithoutData(CMDARG_C& job, const char* text) {
+    TelegramCommand command(text);
+    if (!job.terminal->sendCommand(command)) return failWithStatus(job);
+    ++job.count;
+    return true;
+}
+
 void logAndShow(CMDARG_C& job, const char* fmt, ...) {
     va_list args;
     va_start(args, fmt);

@@ -8,5 +8,7 @@
 const char* labelOf(const CMDARG_C& job);
 // The terminal's status code becomes the job's result; returns false.
 bool failWithStatus(CMDARG_C& job);
+// One telegram without data; a failure gives the job the terminal's status.
+bool sendWithoutData(CMDARG_C& job, const char* text);
 // One line to the log and to the information window.
 void logAndShow(CMDARG_C& job, const char* fmt, ...) __attribute__((format(printf, 2, 3)));

@@ -1,0 +1,62 @@
+#include "TableTransfer.h"
+
+#include "JobOutcome.h"
+#include "TableFiles.h"
+#include "Vorn.h"
+#include "zFile.h"
+
+#include <cstdio>
+
+namespace {
+constexpr int kBadValue = 107;
+constexpr int kOpenError = 108;
+constexpr int kInterrupted = 106;
+}  // namespace
+
+TableTransfer::TableTransfer(CMDARG_C& job, const zString& caption, int range) : job_(job), range_(range) {
+    job.run->info().line(" ==== %s ====", caption.c_str());
+    BREAKDLG_C& dialog = job.run->dialog();
+    dialog.open(caption.c_str());
+    dialog.showBar(range);
+}
+
+TableTransfer::~TableTransfer() { job_.run->dialog().close(); }
+
+bool TableTransfer::advance(const char* item, int done) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%s: %d/%d", item, done, range_);
+    BREAKDLG_C& dialog = job_.run->dialog();
+    dialog.setBar(done, text);
+    if (!dialog.pump()) return true;
+    job_.run->reportError(kInterrupted, job_.terminal);
+    job_.result = kInterrupted;
+    return false;
+}
+
+void TableTransfer::finish(const char* what) {
+    zString line = zString::format("%s %d %s", labelOf(job_), job_.count, what);
+    job_.run->log().log("%s", line.c_str());
+    job_.run->info().line("\t%s", line.c_str());
+}
+
+bool TableTransfer::forEachLine(const zString& path, const std::function<bool(std::string_view)>& handle) {
+    zFile file(path);
+    if (!file.open() || !file.seekStart()) {
+        job_.run->reportError(kOpenError, job_.terminal, path.c_str(), file.errorText().c_str());
+        job_.result = kOpenError;
+        return false;
+    }
+    zString line;
+    while (file.readLineString(line))
+        if (!handle(line)) break;
+    file.close();
+    return true;
+}
+
+void TableTransfer::rejectLine(const char* field, const char* value, std::string_view line) {
+    job_.run->reportError(kBadValue, job_.terminal, field, value);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+    job_.run->log().log("Riga:%.*s", static_cast<int>(std::min<std::size_t>(line.size(), kMaxTableLineLength)),
+                        line.data());
+    job_.result = kBadValue;
+}
