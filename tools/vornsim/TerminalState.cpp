@@ -176,6 +176,7 @@ Terminal terminalFromJson(const json& j) {
         o.mes = v.value("mes", o.mes);
     }
     if (j.contains("tables")) t.tables = j.at("tables");
+    configFromJson(j, t);
     return t;
 }
 
@@ -336,6 +337,7 @@ json toJson(const std::vector<Terminal>& terminals) {
                     {"numOfMes", t.version.numOfMes},
                     {"mes", t.version.mes}}},
                   {"tables", t.tables}};
+        configToJson(t.config, j);
         list.push_back(std::move(j));
     }
     return {{"terminals", list}};
