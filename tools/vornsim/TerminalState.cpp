@@ -175,6 +175,7 @@ Terminal terminalFromJson(const json& j) {
         o.numOfMes = v.value("numOfMes", o.numOfMes);
         o.mes = v.value("mes", o.mes);
     }
+    badgeFromJson(j, t.badge);
     if (j.contains("tables")) t.tables = j.at("tables");
     configFromJson(j, t);
     return t;
@@ -337,6 +338,7 @@ json toJson(const std::vector<Terminal>& terminals) {
                     {"numOfMes", t.version.numOfMes},
                     {"mes", t.version.mes}}},
                   {"tables", t.tables}};
+        badgeToJson(t.badge, j);
         configToJson(t.config, j);
         list.push_back(std::move(j));
     }

@@ -2,6 +2,7 @@
 // What one simulated terminal holds: stored records, employees, clock,
 // daylight-saving and version records, and any tables later features add.
 // Loaded from and saved to a readable JSON state file, or generated.
+#include "BadgeStore.h"
 #include "ConfigTables.h"
 #include "Records.h"
 
@@ -35,6 +36,7 @@ struct Terminal {
     std::vector<Employee> employees;
     DaylightSaving daylight;
     VersionInfo version;
+    BadgeStore badge;
     ConfigTables config;  // causes, alarms, parameter blocks, EEPROM
     nlohmann::ordered_json tables = nlohmann::ordered_json::object();  // kept as found
 

@@ -1,13 +1,17 @@
 #include "CommandTable.h"
 
 #include "AlarmCommands.h"
+#include "CardFormatCommands.h"
 #include "CauseCommands.h"
 #include "ClockCommands.h"
 #include "EmployeeCommands.h"
+#include "FingerprintCommands.h"
 #include "ParameterCommands.h"
 #include "TransactionCommands.h"
 #include "VersionCommand.h"
 #include "Vorn.h"
+
+#include <array>
 
 namespace {
 
@@ -31,9 +35,9 @@ constexpr DISPATCHER_C kTable[] = {
     {15, "CA,SE,", sendCausesCommand},
     {16, "CA,DE", deleteCausesCommand},
     {27, "@@", nullptr},
-    {17, "FO,GE", nullptr},
-    {18, "FO,SE", nullptr},
-    {19, "FO,LR", nullptr},
+    {17, "FO,GE", readCardFormatCommand},
+    {18, "FO,SE", sendCardFormatCommand},
+    {19, "FO,LR", testReadBadgeCommand},
     {20, "PA,GE", readParametersCommand},
     {21, "PA,SE", sendParametersCommand},
     {22, "TI,GE", readClockCommand},
@@ -60,12 +64,31 @@ constexpr DISPATCHER_C kTable[] = {
 };
 static_assert(std::size(kTable) == 44);
 
+// The window offers the fingerprint commands the console build lacks.
+constexpr std::array<DISPATCHER_C, std::size(kTable)> withFingerprints() {
+    std::array<DISPATCHER_C, std::size(kTable)> table{};
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        table[i] = kTable[i];
+        switch (table[i].id) {
+            case 44: table[i].handler = countFingerprintsCommand; break;
+            case 45: table[i].handler = uploadFingerprintsCommand; break;
+            case 46: table[i].handler = downloadFingerprintsCommand; break;
+            case 47: table[i].handler = deleteFingerprintsCommand; break;
+            default: break;
+        }
+    }
+    return table;
+}
+constexpr auto kWindowTable = withFingerprints();
+
 }  // namespace
 
 std::span<const DISPATCHER_C> commandTable() { return kTable; }
 
-const DISPATCHER_C* findCommand(int id) {
-    for (const auto& entry : kTable)
+std::span<const DISPATCHER_C> windowCommandTable() { return kWindowTable; }
+
+const DISPATCHER_C* findCommand(int id, std::span<const DISPATCHER_C> table) {
+    for (const auto& entry : table)
         if (entry.id == id) return &entry;
     return nullptr;
 }
@@ -76,7 +99,7 @@ const char* commandName(int id, zLogger& log) {
     return nullptr;
 }
 
-bool dispatch(RunContext& run, Vorn* terminal, int id) {
+bool dispatch(RunContext& run, Vorn* terminal, int id, std::span<const DISPATCHER_C> table) {
     RunState& state = run.state();
     if (!terminal) {
         run.reportError(102, nullptr);
@@ -88,7 +111,7 @@ bool dispatch(RunContext& run, Vorn* terminal, int id) {
     arg.id = id;
     arg.run = &run;
 
-    const DISPATCHER_C* entry = findCommand(id);
+    const DISPATCHER_C* entry = findCommand(id, table);
     const char* name = entry ? entry->name : "";
     run.log().log("%s Invio Cmd. %s", terminal->label().c_str(), name);
 

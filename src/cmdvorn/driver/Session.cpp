@@ -121,12 +121,12 @@ CommandPlan Session::plan(const zString& commandLine) {
 
 bool Session::runJob(const BatchJob& job) {
     state_.lastCommandId = job.commandId;
-    return dispatch(*context_, job.terminal, job.commandId);
+    return dispatch(*context_, job.terminal, job.commandId, frontEnd_.commands());
 }
 
 bool Session::runTimeServiceSync() {
     if (!timeService_) timeService_ = createTimeServiceTerminal(*manager_);
-    return dispatch(*context_, timeService_.get(), kTimeServiceSyncCommand);
+    return dispatch(*context_, timeService_.get(), kTimeServiceSyncCommand, frontEnd_.commands());
 }
 
 void Session::logSessionStart(const zString& commandLine) {

@@ -5,6 +5,7 @@
 // loop; the window queues them and runs one per message, through the same
 // calls.
 #include "CommandLine.h"
+#include "CommandTable.h"
 #include "RunContext.h"
 
 #include <memory>
@@ -25,6 +26,8 @@ public:
     virtual void showMessage(const char* caption, const char* text) = 0;
     // A Yes/No question; true for Yes.
     virtual bool askYesNo(const char* caption, const char* text) = 0;
+    // The build's command table.
+    virtual std::span<const DISPATCHER_C> commands() const { return commandTable(); }
 };
 
 struct BatchJob {

@@ -97,13 +97,6 @@ void rejectLine(CMDARG_C& job, const char* what, const char* why, const zString&
     job.run->log().log("Riga:%.255s", line.c_str());
 }
 
-bool interrupted(CMDARG_C& job) {
-    if (!job.run->dialog().pump()) return false;
-    job.run->reportError(106, job.terminal);
-    job.result = 106;
-    return true;
-}
-
 // Reads the employee file line by line and hands each employee meant for
 // this terminal to `send`, which returns false to stop. False when a line
 // cannot be read as an employee.

@@ -18,6 +18,13 @@ bool sendWithoutData(CMDARG_C& job, const char* text) {
     return true;
 }
 
+bool interrupted(CMDARG_C& job) {
+    if (!job.run->dialog().pump()) return false;
+    job.run->reportError(106, job.terminal);
+    job.result = 106;
+    return true;
+}
+
 void logAndShow(CMDARG_C& job, const char* fmt, ...) {
     va_list args;
     va_start(args, fmt);

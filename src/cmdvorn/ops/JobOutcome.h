@@ -1,13 +1,16 @@
 #pragma once
-// What the employee and clock commands do alike at the end of an exchange:
-// take the terminal's status as the job's result, or log a line and show it
-// in the information window.
+// What the commands do alike around their exchanges: take the terminal's
+// status as the job's result, notice the operator's stop, or log a line and
+// show it in the information window.
 #include "RunContext.h"
 
 // The job's terminal label.
 const char* labelOf(const CMDARG_C& job);
 // The terminal's status code becomes the job's result; returns false.
 bool failWithStatus(CMDARG_C& job);
+// Lets the operator act; once the operator stopped the command, 106 is
+// reported and becomes the job's result, and true is returned.
+bool interrupted(CMDARG_C& job);
 // One telegram without data; a failure gives the job the terminal's status.
 bool sendWithoutData(CMDARG_C& job, const char* text);
 // One line to the log and to the information window.

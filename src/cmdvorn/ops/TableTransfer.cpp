@@ -10,7 +10,6 @@
 namespace {
 constexpr int kBadValue = 107;
 constexpr int kOpenError = 108;
-constexpr int kInterrupted = 106;
 }  // namespace
 
 TableTransfer::TableTransfer(CMDARG_C& job, const zString& caption, int range) : job_(job), range_(range) {
@@ -25,12 +24,8 @@ TableTransfer::~TableTransfer() { job_.run->dialog().close(); }
 bool TableTransfer::advance(const char* item, int done) {
     char text[64];
     std::snprintf(text, sizeof text, "%s: %d/%d", item, done, range_);
-    BREAKDLG_C& dialog = job_.run->dialog();
-    dialog.setBar(done, text);
-    if (!dialog.pump()) return true;
-    job_.run->reportError(kInterrupted, job_.terminal);
-    job_.result = kInterrupted;
-    return false;
+    job_.run->dialog().setBar(done, text);
+    return !interrupted(job_);
 }
 
 void TableTransfer::finish(const char* what) {
