@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr int kCount = 44, kUpload = 45, kDownload = 46, kDelete = 47;
 
 std::string slurp(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -72,7 +71,7 @@ protected:
     }
 
     // Terminals 1 and 2 (VORN3) with the templates given for terminal 1.
-    void start(const std::vector<std::pair<int, int>>& templatesOfTerminal1) {
+    void start(const std::vector<std::pair<int, int>>& templatesOfTerminal1, std::vector<std::string> faults = {}) {
         std::string list;
         for (const auto& [company, employee] : templatesOfTerminal1) {
             if (!list.empty()) list += ",";
@@ -81,8 +80,10 @@ protected:
         }
         std::ofstream(dir / "state.json") << "{\"terminals\":[{\"node\":1,\"model\":\"VORN3\",\"fingerprints\":[" + list +
                                                  "]},{\"node\":2,\"model\":\"VORN3\"}]}";
-        sim = std::make_unique<vornsim::VornSimProcess>(std::vector<std::string>{
-            "--tcp", "0", "--state", (dir / "state.json").string(), "--state-out", (dir / "after.json").string()});
+        std::vector<std::string> args = {"--tcp", "0", "--state", (dir / "state.json").string(), "--state-out",
+                                         (dir / "after.json").string()};
+        args.insert(args.end(), faults.begin(), faults.end());
+        sim = std::make_unique<vornsim::VornSimProcess>(args);
         ASSERT_TRUE(sim->start()) << sim->error();
 
         std::string prm = "[Global]\n";
@@ -99,8 +100,8 @@ protected:
         context = std::make_unique<RunContext>(*log, *manager, dialog, info, state);
     }
 
-    bool run(int id, int terminal) {
-        state.errorCode = 0;
+    bool run(CommandId id, int terminal) {
+        state.errorCode = RunError::None;
         state.count = 0;
         return dispatch(*context, manager->findTerminal(terminal), id, windowCommandTable());
     }
@@ -128,24 +129,24 @@ protected:
 }  // namespace
 
 TEST(FingerprintTables, OnlyTheWindowBindsTheFingerprintCommands) {
-    for (int id : {kCount, kUpload, kDownload, kDelete}) {
+    for (CommandId id : {CommandId::CountFingerprints, CommandId::SendFingerprints, CommandId::ReceiveFingerprints, CommandId::DeleteFingerprints}) {
         ASSERT_NE(findCommand(id), nullptr);
-        EXPECT_EQ(findCommand(id)->handler, nullptr) << id;
-        EXPECT_NE(findCommand(id, windowCommandTable())->handler, nullptr) << id;
+        EXPECT_EQ(findCommand(id)->handler, nullptr) << code(id);
+        EXPECT_NE(findCommand(id, windowCommandTable())->handler, nullptr) << code(id);
     }
-    EXPECT_EQ(findCommand(kUpload, windowCommandTable())->handler, uploadFingerprintsCommand);
-    EXPECT_STREQ(findCommand(kDownload, windowCommandTable())->name, "FP,GI");
+    EXPECT_EQ(findCommand(CommandId::SendFingerprints, windowCommandTable())->handler, uploadFingerprintsCommand);
+    EXPECT_STREQ(findCommand(CommandId::ReceiveFingerprints, windowCommandTable())->name, "FP,GI");
     // Everything else is the same in both builds.
     for (const auto& entry : commandTable()) {
-        if (entry.id < kCount) {
-            EXPECT_EQ(findCommand(entry.id, windowCommandTable())->handler, entry.handler) << entry.id;
+        if (code(entry.id) < code(CommandId::CountFingerprints)) {
+            EXPECT_EQ(findCommand(entry.id, windowCommandTable())->handler, entry.handler) << code(entry.id);
         }
     }
 }
 
 TEST_F(FingerprintCommands, CountIsShownAndLogged) {
     start({{1, 10}, {1, 11}, {2, 12}});
-    EXPECT_TRUE(run(kCount, 1));
+    EXPECT_TRUE(run(CommandId::CountFingerprints, 1));
     EXPECT_EQ(state.count, 3);
     EXPECT_EQ(shown.lines, std::vector<std::string>{"[Term 001] Num. finger print= 3"});
     EXPECT_NE(logText().find("[Term 001] Num. finger print= 3"), std::string::npos);
@@ -154,7 +155,7 @@ TEST_F(FingerprintCommands, CountIsShownAndLogged) {
 TEST_F(FingerprintCommands, DownloadWritesOneLinePerTemplateAndShowsProgress) {
     start({{1, 10}, {3, 4000000000}});
     writeFile("old content\n");
-    EXPECT_TRUE(run(kDownload, 1));
+    EXPECT_TRUE(run(CommandId::ReceiveFingerprints, 1));
     EXPECT_EQ(slurp(fingerprintFile), fileLine(1, 10) + "00003 4000000000 " + templateHex(4000000000) + "\n");
     EXPECT_EQ(fileLine(1, 10).substr(0, 18), "00001 000000010 AB");
     EXPECT_EQ(state.count, 2);
@@ -167,19 +168,42 @@ TEST_F(FingerprintCommands, DownloadWritesOneLinePerTemplateAndShowsProgress) {
     EXPECT_NE(logText().find("[Term 001] 2 fingerprint ricevuti"), std::string::npos);
 }
 
+TEST_F(FingerprintCommands, FailedExchangeOrInterruptionKeepsWhatWasDownloaded) {
+    start({{1, 10}, {1, 11}, {1, 12}}, {"--error", "FP,GI,2"});
+    EXPECT_FALSE(run(CommandId::ReceiveFingerprints, 1));
+    EXPECT_EQ(state.errorCode, RunError::TerminalError);
+    EXPECT_EQ(slurp(fingerprintFile), fileLine(1, 10) + fileLine(1, 11));
+    EXPECT_NE(logText().find("[Term 001] 2 fingerprint ricevuti"), std::string::npos);
+
+    dialog.pumps = 0;
+    dialog.stopAtPump = 1;
+    EXPECT_FALSE(run(CommandId::ReceiveFingerprints, 1));
+    EXPECT_EQ(state.errorCode, RunError::Interrupted);
+    EXPECT_EQ(slurp(fingerprintFile), fileLine(1, 10));
+}
+
+TEST_F(FingerprintCommands, UploadEndsAtTheFirstRefusedTemplate) {
+    start({}, {"--error", "FP,ST"});
+    writeFile(fileLine(1, 1) + fileLine(1, 2));
+    EXPECT_FALSE(run(CommandId::SendFingerprints, 2));
+    EXPECT_EQ(state.errorCode, RunError::TerminalError);
+    EXPECT_EQ(state.count, 0);
+    EXPECT_EQ(logText().find("Sending finger print: 1 2"), std::string::npos);
+}
+
 TEST_F(FingerprintCommands, TerminalWithoutTemplatesLeavesTheFileUntouched) {
     start({});
     writeFile("00001 000000001 AB\n");
-    EXPECT_TRUE(run(kDownload, 2));
+    EXPECT_TRUE(run(CommandId::ReceiveFingerprints, 2));
     EXPECT_EQ(slurp(fingerprintFile), "00001 000000001 AB\n");
     EXPECT_NE(logText().find("[Term 002] Errore 0 No Fingerprint"), std::string::npos) << logText();
-    EXPECT_EQ(state.errorCode, 0);
+    EXPECT_EQ(state.errorCode, RunError::None);
 }
 
 TEST_F(FingerprintCommands, FileOfCommentsOnlyUploadsNothingAndSucceeds) {
     start({});
     writeFile("# templates of plant 3\n\n#00001 000000001 AB\r\n");
-    EXPECT_TRUE(run(kUpload, 2));
+    EXPECT_TRUE(run(CommandId::SendFingerprints, 2));
     EXPECT_EQ(dialog.opened, std::vector<std::string>{"[Term 002] Invio 0 Fingerprint"});
     EXPECT_EQ(shown.lines, std::vector<std::string>{"[Term 002] 0 fingerprint inviati"});
     EXPECT_EQ(occurrences(stateAfter(), "\"template\""), 0);
@@ -188,8 +212,8 @@ TEST_F(FingerprintCommands, FileOfCommentsOnlyUploadsNothingAndSucceeds) {
 TEST_F(FingerprintCommands, MissingFileFailsWithOpenError) {
     start({});
     std::filesystem::remove(fingerprintFile);
-    EXPECT_FALSE(run(kUpload, 2));
-    EXPECT_EQ(state.errorCode, 108);
+    EXPECT_FALSE(run(CommandId::SendFingerprints, 2));
+    EXPECT_EQ(state.errorCode, RunError::FileOpen);
     EXPECT_NE(logText().find("[Term 002] Error open file " + fingerprintFile.string()), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(fingerprintFile));
 }
@@ -199,7 +223,7 @@ TEST_F(FingerprintCommands, FiveHundredTemplatesUploadWithTheirProgress) {
     std::string file = "# enrolled\n";
     for (int i = 1; i <= 500; ++i) file += fileLine(1, i);
     writeFile(file);
-    EXPECT_TRUE(run(kUpload, 2));
+    EXPECT_TRUE(run(CommandId::SendFingerprints, 2));
     EXPECT_EQ(state.count, 500);
     EXPECT_EQ(dialog.opened, std::vector<std::string>{"[Term 002] Invio 500 Fingerprint"});
     EXPECT_EQ(dialog.range, 500);
@@ -220,8 +244,8 @@ TEST_F(FingerprintCommands, InterruptionStopsTheUploadWith106) {
     for (int i = 1; i <= 10; ++i) file += fileLine(1, i);
     writeFile(file);
     dialog.stopAtPump = 3;
-    EXPECT_FALSE(run(kUpload, 2));
-    EXPECT_EQ(state.errorCode, 106);
+    EXPECT_FALSE(run(CommandId::SendFingerprints, 2));
+    EXPECT_EQ(state.errorCode, RunError::Interrupted);
     EXPECT_EQ(state.count, 3);
     EXPECT_EQ(occurrences(stateAfter(), "\"template\""), 3);
 }
@@ -231,8 +255,8 @@ TEST_F(FingerprintCommands, BadLinesAreLoggedAndSkippedAndTheRestIsSent) {
     std::string nonHex = fileLine(1, 2);
     nonHex[20] = 'X';
     writeFile(fileLine(1, 1) + nonHex + "300 3 AB\n" + "1 4 " + std::string(770, 'A') + "\n" + "1 5 ABCD\r\n");
-    EXPECT_FALSE(run(kUpload, 2));
-    EXPECT_EQ(state.errorCode, 110);
+    EXPECT_FALSE(run(CommandId::SendFingerprints, 2));
+    EXPECT_EQ(state.errorCode, RunError::FileRead);
     EXPECT_EQ(state.count, 2);
     EXPECT_EQ(dialog.range, 5);
     std::string logged = logText();
@@ -248,23 +272,23 @@ TEST_F(FingerprintCommands, BadLinesAreLoggedAndSkippedAndTheRestIsSent) {
 
 TEST_F(FingerprintCommands, TemplatesMoveFromOneTerminalToAnother) {
     start({{1, 100}, {1, 200}, {4, 300}});
-    EXPECT_TRUE(run(kDownload, 1));
-    EXPECT_TRUE(run(kUpload, 2));
+    EXPECT_TRUE(run(CommandId::ReceiveFingerprints, 1));
+    EXPECT_TRUE(run(CommandId::SendFingerprints, 2));
     EXPECT_EQ(state.count, 3);
-    EXPECT_TRUE(run(kCount, 2));
+    EXPECT_TRUE(run(CommandId::CountFingerprints, 2));
     EXPECT_EQ(state.count, 3);
     std::string downloaded = slurp(fingerprintFile);
     // Terminal 2 now gives back exactly what terminal 1 gave.
     std::filesystem::remove(fingerprintFile);
-    EXPECT_TRUE(run(kDownload, 2));
+    EXPECT_TRUE(run(CommandId::ReceiveFingerprints, 2));
     EXPECT_EQ(slurp(fingerprintFile), downloaded);
 }
 
 TEST_F(FingerprintCommands, DeleteClearsTheTerminalAndLogsHowManyWent) {
     start({{1, 10}, {1, 11}});
-    EXPECT_TRUE(run(kDelete, 1));
+    EXPECT_TRUE(run(CommandId::DeleteFingerprints, 1));
     EXPECT_NE(logText().find("[Term 001] 2 Fingerprint cancellati"), std::string::npos);
-    EXPECT_TRUE(run(kCount, 1));
+    EXPECT_TRUE(run(CommandId::CountFingerprints, 1));
     EXPECT_EQ(shown.lines.back(), "[Term 001] Num. finger print= 0");
 }
 

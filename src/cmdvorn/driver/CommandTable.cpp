@@ -17,50 +17,50 @@ namespace {
 
 // Handlers arrive with the operations that implement them.
 constexpr DISPATCHER_C kTable[] = {
-    {3, "VE", versionCommand},
-    {5, "EM,SE", uploadAssociatedEmployeesCommand},
-    {6, "EM,SE", uploadAllEmployeesCommand},
-    {7, "EM,SD", uploadPersonalDataCommand},
-    {8, "EM,DE,*,*", deleteEmployeesCommand},
-    {4, "EM,GE,", receiveEmployeesCommand},
-    {9, "EI,GE,", employeeInformationCommand},
-    {10, "EM,GL", latestTransactionsCommand},
-    {39, "EM,CO", countEmployeesCommand},
-    {11, "RE,NR", countPunchesCommand},
-    {12, "RE,GE", downloadAndClearCommand},
-    {13, "RE,GE", downloadAndKeepCommand},
-    {28, "JR,GE", downloadJobsCommand},
-    {35, "RECOVER_REGS", recoverPunchesCommand},
-    {14, "CA,GE,", readCausesCommand},
-    {15, "CA,SE,", sendCausesCommand},
-    {16, "CA,DE", deleteCausesCommand},
-    {27, "@@", nullptr},
-    {17, "FO,GE", readCardFormatCommand},
-    {18, "FO,SE", sendCardFormatCommand},
-    {19, "FO,LR", testReadBadgeCommand},
-    {20, "PA,GE", readParametersCommand},
-    {21, "PA,SE", sendParametersCommand},
-    {22, "TI,GE", readClockCommand},
-    {23, "TI,SE", setClockCommand},
-    {24, "AL,GE,", readAlarmsCommand},
-    {25, "AL,SE,", sendAlarmsCommand},
-    {26, "AL,DE,*", deleteAlarmsCommand},
-    {29, "EE,GE", eepromCommand},
-    {30, "EE,SE", eepromCommand},
-    {31, "TL,GE", readDaylightCommand},
-    {32, "TL,SE", sendDaylightCommand},
-    {33, "GL,BT", nullptr},
-    {34, "GL,OF", nullptr},
-    {36, "@B", nullptr},
-    {38, "RA,DE", deleteRecoverableCommand},
-    {37, "RA,NR", countRecoverableCommand},
-    {40, "GL,UP", nullptr},
-    {41, "Sync CTD IEN", pcClockFromTimeServiceCommand},
-    {42, "Sync From Vorn", pcClockFromTerminalCommand},
-    {44, "FP,NR", nullptr},
-    {45, "FP,ST", nullptr},
-    {46, "FP,GI", nullptr},
-    {47, "FP,DE,*,*", nullptr},
+    {CommandId::Version, "VE", versionCommand},
+    {CommandId::UploadAssociatedEmployees, "EM,SE", uploadAssociatedEmployeesCommand},
+    {CommandId::UploadAllEmployees, "EM,SE", uploadAllEmployeesCommand},
+    {CommandId::UploadPersonalData, "EM,SD", uploadPersonalDataCommand},
+    {CommandId::DeleteEmployees, "EM,DE,*,*", deleteEmployeesCommand},
+    {CommandId::ReceiveEmployees, "EM,GE,", receiveEmployeesCommand},
+    {CommandId::EmployeeInformation, "EI,GE,", employeeInformationCommand},
+    {CommandId::LatestTransactions, "EM,GL", latestTransactionsCommand},
+    {CommandId::CountEmployees, "EM,CO", countEmployeesCommand},
+    {CommandId::CountPunches, "RE,NR", countPunchesCommand},
+    {CommandId::DownloadAndClear, "RE,GE", downloadAndClearCommand},
+    {CommandId::DownloadAndKeep, "RE,GE", downloadAndKeepCommand},
+    {CommandId::DownloadJobs, "JR,GE", downloadJobsCommand},
+    {CommandId::RecoverPunches, "RECOVER_REGS", recoverPunchesCommand},
+    {CommandId::ReceiveCauses, "CA,GE,", readCausesCommand},
+    {CommandId::SendCauses, "CA,SE,", sendCausesCommand},
+    {CommandId::DeleteCauses, "CA,DE", deleteCausesCommand},
+    {CommandId::Reset, "@@", nullptr},
+    {CommandId::ReceiveCardFormat, "FO,GE", readCardFormatCommand},
+    {CommandId::SendCardFormat, "FO,SE", sendCardFormatCommand},
+    {CommandId::TestCardRead, "FO,LR", testReadBadgeCommand},
+    {CommandId::ReceiveParameters, "PA,GE", readParametersCommand},
+    {CommandId::SendParameters, "PA,SE", sendParametersCommand},
+    {CommandId::ReadClock, "TI,GE", readClockCommand},
+    {CommandId::SetClock, "TI,SE", setClockCommand},
+    {CommandId::ReceiveAlarms, "AL,GE,", readAlarmsCommand},
+    {CommandId::SendAlarms, "AL,SE,", sendAlarmsCommand},
+    {CommandId::DeleteAlarms, "AL,DE,*", deleteAlarmsCommand},
+    {CommandId::ReadEeprom, "EE,GE", eepromCommand},
+    {CommandId::WriteEeprom, "EE,SE", eepromCommand},
+    {CommandId::ReadDaylight, "TL,GE", readDaylightCommand},
+    {CommandId::SendDaylight, "TL,SE", sendDaylightCommand},
+    {CommandId::ChargeBatteries, "GL,BT", nullptr},
+    {CommandId::SwitchOff, "GL,OF", nullptr},
+    {CommandId::FactoryReset, "@B", nullptr},
+    {CommandId::DeleteRecoverable, "RA,DE", deleteRecoverableCommand},
+    {CommandId::CountRecoverable, "RA,NR", countRecoverableCommand},
+    {CommandId::UpgradeFirmware, "GL,UP", nullptr},
+    {CommandId::PcClockFromTimeService, "Sync CTD IEN", pcClockFromTimeServiceCommand},
+    {CommandId::PcClockFromTerminal, "Sync From Vorn", pcClockFromTerminalCommand},
+    {CommandId::CountFingerprints, "FP,NR", nullptr},
+    {CommandId::SendFingerprints, "FP,ST", nullptr},
+    {CommandId::ReceiveFingerprints, "FP,GI", nullptr},
+    {CommandId::DeleteFingerprints, "FP,DE,*,*", nullptr},
 };
 static_assert(std::size(kTable) == 44);
 
@@ -70,10 +70,10 @@ constexpr std::array<DISPATCHER_C, std::size(kTable)> withFingerprints() {
     for (std::size_t i = 0; i < table.size(); ++i) {
         table[i] = kTable[i];
         switch (table[i].id) {
-            case 44: table[i].handler = countFingerprintsCommand; break;
-            case 45: table[i].handler = uploadFingerprintsCommand; break;
-            case 46: table[i].handler = downloadFingerprintsCommand; break;
-            case 47: table[i].handler = deleteFingerprintsCommand; break;
+            case CommandId::CountFingerprints: table[i].handler = countFingerprintsCommand; break;
+            case CommandId::SendFingerprints: table[i].handler = uploadFingerprintsCommand; break;
+            case CommandId::ReceiveFingerprints: table[i].handler = downloadFingerprintsCommand; break;
+            case CommandId::DeleteFingerprints: table[i].handler = deleteFingerprintsCommand; break;
             default: break;
         }
     }
@@ -87,22 +87,22 @@ std::span<const DISPATCHER_C> commandTable() { return kTable; }
 
 std::span<const DISPATCHER_C> windowCommandTable() { return kWindowTable; }
 
-const DISPATCHER_C* findCommand(int id, std::span<const DISPATCHER_C> table) {
+const DISPATCHER_C* findCommand(CommandId id, std::span<const DISPATCHER_C> table) {
     for (const auto& entry : table)
         if (entry.id == id) return &entry;
     return nullptr;
 }
 
-const char* commandName(int id, zLogger& log) {
+const char* commandName(CommandId id, zLogger& log) {
     if (const DISPATCHER_C* entry = findCommand(id)) return entry->name;
-    log.log("Fatal Error! Func. %d not defined", id);
+    log.log("Fatal Error! Func. %d not defined", code(id));
     return nullptr;
 }
 
-bool dispatch(RunContext& run, Vorn* terminal, int id, std::span<const DISPATCHER_C> table) {
+bool dispatch(RunContext& run, Vorn* terminal, CommandId id, std::span<const DISPATCHER_C> table) {
     RunState& state = run.state();
     if (!terminal) {
-        run.reportError(102, nullptr);
+        run.reportError(RunError::BadTerminalNumber, nullptr);
         return false;
     }
 
@@ -118,12 +118,12 @@ bool dispatch(RunContext& run, Vorn* terminal, int id, std::span<const DISPATCHE
     if (entry && entry->handler)
         entry->handler(arg);
     else
-        run.log().log("Fatal Error! Func. %d not defined", id);
+        run.log().log("Fatal Error! Func. %d not defined", code(id));
 
-    state.errorCode = arg.result != 0 ? arg.result : terminal->statusCode();
+    state.errorCode = arg.result != RunError::None ? arg.result : terminal->statusCode();
     state.count += arg.count;
 
-    if (state.errorCode != 0) return false;
+    if (state.errorCode != RunError::None) return false;
     run.log().log("%s Comando %s eseguito.", terminal->label().c_str(), name);
     return true;
 }

@@ -22,6 +22,8 @@ public:
     virtual BREAKDLG_C& breakDialog() = 0;
     // Where information lines are shown (the console prints them).
     virtual InfoSink* infoSink() = 0;
+    // Where log lines are shown besides the file (the window's list).
+    virtual zLogSink* logSink() { return nullptr; }
     // A message box in the window; the log and standard error on the console.
     virtual void showMessage(const char* caption, const char* text) = 0;
     // A Yes/No question; true for Yes.
@@ -32,7 +34,7 @@ public:
 
 struct BatchJob {
     int message = 0;    // the window message that carries the job
-    int commandId = 0;
+    CommandId commandId = CommandId::None;
     Vorn* terminal = nullptr;  // not owned; nullptr when the number is unknown
 };
 
@@ -43,7 +45,7 @@ struct CommandPlan {
     bool help = false;
     bool timeServiceSync = false;
     std::vector<BatchJob> jobs;
-    int firstCommandId = 0;   // of the terminal commands, 0 when none
+    CommandId firstCommandId = CommandId::None;  // of the terminal commands
 };
 
 class Session {
@@ -68,9 +70,10 @@ public:
     void logSessionEnd(const zString& commandLine);
     // The end-of-run form of the result file (count or error); nothing is
     // added after a successful version command, which wrote its own line.
-    void writeResultFile(int lastCommandId);
-    // "Errore fatale - Impossibile continuare!" for codes 87 and 102.
-    void logFatal(int code);
+    void writeResultFile(CommandId lastCommandId);
+    // "Errore fatale - Impossibile continuare!" for InvalidParameter and
+    // BadTerminalNumber.
+    void logFatal(RunError error);
 
     // The console's run of a whole command line, release included; returns
     // the process exit code (0, or the code of a fatal stop).

@@ -54,7 +54,7 @@ bool sendAlarmsCommand(CMDARG_C& job) {
         alarm.record.encode(record);
         char text[24];
         std::snprintf(text, sizeof text, "AL,SE,%x", static_cast<unsigned>(alarm.number));
-        if (int code = storeRecord(terminal, text, record, sizeof record); code != 0) {
+        if (RunError code = storeRecord(terminal, text, record, sizeof record); code != RunError::None) {
             job.result = code;
             return false;
         }
@@ -63,7 +63,7 @@ bool sendAlarmsCommand(CMDARG_C& job) {
     });
     if (!opened) return false;
     transfer.finish("Allarmi inviati");
-    return job.result == 0;
+    return job.result == RunError::None;
 }
 
 bool readAlarmsCommand(CMDARG_C& job) {
@@ -75,7 +75,7 @@ bool readAlarmsCommand(CMDARG_C& job) {
         std::uint8_t record[AlarmRecord::kSize] = {};
         char text[24];
         std::snprintf(text, sizeof text, "AL,GE,%x", static_cast<unsigned>(number));
-        if (int status = fetchRecord(*job.terminal, text, record, sizeof record); status != 0) {
+        if (RunError status = fetchRecord(*job.terminal, text, record, sizeof record); status != RunError::None) {
             job.result = status;
             break;
         }
@@ -84,7 +84,7 @@ bool readAlarmsCommand(CMDARG_C& job) {
         if (!transfer.advance(kItem, number + 1)) break;
     }
     transfer.finish("Allarmi ricevuti");
-    return job.result == 0;
+    return job.result == RunError::None;
 }
 
 bool deleteAlarmsCommand(CMDARG_C& job) { return sendWithoutData(job, "AL,DE,*"); }

@@ -40,8 +40,8 @@ bool sendCardFormatCommand(CMDARG_C& job) {
     zString detail;
     if (const char* why = format.impossibility(detail)) {
         // A terminal given this format would misread every badge.
-        job.result = 107;
-        job.run->reportError(107, &terminal, CardFormat::kSection, zString::format("%s: %s", why, detail.c_str()).c_str());
+        job.result = RunError::BadParameterValue;
+        job.run->reportError(RunError::BadParameterValue, &terminal, CardFormat::kSection, zString::format("%s: %s", why, detail.c_str()).c_str());
         return false;
     }
 
@@ -70,8 +70,8 @@ bool testReadBadgeCommand(CMDARG_C& job) {
     std::uint8_t formatRecord[CardFormat::kSize] = {};
     if (!readFormatRecord(job, formatRecord)) return false;
     if (!CardFormat::crcMatches(formatRecord)) {
-        job.result = 135;
-        job.run->reportError(135, &terminal, kReadText);
+        job.result = RunError::BadCrc;
+        job.run->reportError(RunError::BadCrc, &terminal, kReadText);
         return false;
     }
 

@@ -43,7 +43,7 @@ bool sendCausesCommand(CMDARG_C& job) {
         cause.encode(record);
         char text[16];
         std::snprintf(text, sizeof text, "CA,SE,%x", static_cast<unsigned>(cause.code));
-        if (int code = storeRecord(terminal, text, record, sizeof record); code != 0) {
+        if (RunError code = storeRecord(terminal, text, record, sizeof record); code != RunError::None) {
             job.result = code;
             return false;
         }
@@ -55,7 +55,7 @@ bool sendCausesCommand(CMDARG_C& job) {
         job.run->log().log(zLogger::Warning, "%s %d righe oltre i %d giustificativi non inviate", labelOf(job),
                            leftOver, kMaxCauses);
     transfer.finish("Giustificativi inviati");
-    return job.result == 0;
+    return job.result == RunError::None;
 }
 
 bool readCausesCommand(CMDARG_C& job) {
@@ -66,7 +66,7 @@ bool readCausesCommand(CMDARG_C& job) {
         std::uint8_t record[CauseEntry::kRecordSize] = {};
         char text[16];
         std::snprintf(text, sizeof text, "CA,GE,%x", static_cast<unsigned>(code));
-        if (int status = fetchRecord(*job.terminal, text, record, sizeof record); status != 0) {
+        if (RunError status = fetchRecord(*job.terminal, text, record, sizeof record); status != RunError::None) {
             job.result = status;
             break;
         }
@@ -78,7 +78,7 @@ bool readCausesCommand(CMDARG_C& job) {
         if (!transfer.advance(kItem, code)) break;
     }
     transfer.finish("Giustificativi ricevuti");
-    return job.result == 0;
+    return job.result == RunError::None;
 }
 
 bool deleteCausesCommand(CMDARG_C& job) { return sendWithoutData(job, "CA,DE"); }

@@ -24,8 +24,8 @@ int countFingerprints(Vorn& terminal) {
     return static_cast<std::int16_t>(getLe16(reply));
 }
 
-bool fileError(CMDARG_C& job, int code, const zString& path) {
-    job.result = code;
+bool fileError(CMDARG_C& job, RunError error, const zString& path) {
+    job.result = error;
     job.run->log().log("%s Error open file %s", labelOf(job), path.c_str());
     return false;
 }
@@ -79,7 +79,7 @@ bool downloadFingerprintsCommand(CMDARG_C& job) {
     zFile out(path);
     if (!out.create()) {
         dialog.close();
-        return fileError(job, 108, path);
+        return fileError(job, RunError::FileOpen, path);
     }
 
     std::uint8_t record[FingerprintRecord::kSize];
@@ -97,8 +97,8 @@ bool downloadFingerprintsCommand(CMDARG_C& job) {
         int length = formatFingerprintLine(FingerprintRecord::decode(record), line, sizeof line);
         std::size_t written = 0;
         if (!out.write(line, static_cast<std::size_t>(length), written) || written != static_cast<std::size_t>(length)) {
-            job.result = 111;
-            run.reportError(111, &terminal, path.c_str(), out.errorText().c_str());
+            job.result = RunError::FileWrite;
+            run.reportError(RunError::FileWrite, &terminal, path.c_str(), out.errorText().c_str());
             break;
         }
         ++received;
@@ -107,13 +107,13 @@ bool downloadFingerprintsCommand(CMDARG_C& job) {
         dialog.setBar(i + 1, progress);
         if (interrupted(job)) break;
     }
-    if (!out.close() && job.result == 0) {
-        job.result = 111;
-        run.reportError(111, &terminal, path.c_str(), out.errorText().c_str());
+    if (!out.close() && job.result == RunError::None) {
+        job.result = RunError::FileWrite;
+        run.reportError(RunError::FileWrite, &terminal, path.c_str(), out.errorText().c_str());
     }
     dialog.close();
     logAndShow(job, "%s %d fingerprint ricevuti", labelOf(job), received);
-    return job.result == 0;
+    return job.result == RunError::None;
 }
 
 bool uploadFingerprintsCommand(CMDARG_C& job) {
@@ -121,7 +121,7 @@ bool uploadFingerprintsCommand(CMDARG_C& job) {
     RunContext& run = *job.run;
     zString path = fingerprintFileName(job);
     std::ifstream in(path.c_str(), std::ios::binary);
-    if (!in) return fileError(job, 108, path);
+    if (!in) return fileError(job, RunError::FileOpen, path);
 
     int count = countTemplateLines(in);
     zString caption = zString::format("%s Invio %d Fingerprint", labelOf(job), count);
@@ -146,7 +146,7 @@ bool uploadFingerprintsCommand(CMDARG_C& job) {
             // The line is left out; the others still go.
             badLine = true;
             zString where = zString::format("%s riga %d:", path.c_str(), lineNumber);
-            run.reportError(110, &terminal, where.c_str(), why);
+            run.reportError(RunError::FileRead, &terminal, where.c_str(), why);
             continue;
         }
         run.log().log("Sending finger print: %d %u", fingerprint.company, static_cast<unsigned>(fingerprint.employee));
@@ -167,9 +167,9 @@ bool uploadFingerprintsCommand(CMDARG_C& job) {
         }
     }
     dialog.close();
-    if (badLine && job.result == 0) job.result = 110;
+    if (badLine && job.result == RunError::None) job.result = RunError::FileRead;
     logAndShow(job, "%s %d fingerprint inviati", labelOf(job), sent);
-    return whole && job.result == 0;
+    return whole && job.result == RunError::None;
 }
 
 bool deleteFingerprintsCommand(CMDARG_C& job) {

@@ -20,8 +20,8 @@ bool sendWithoutData(CMDARG_C& job, const char* text) {
 
 bool interrupted(CMDARG_C& job) {
     if (!job.run->dialog().pump()) return false;
-    job.run->reportError(106, job.terminal);
-    job.result = 106;
+    job.run->reportError(RunError::Interrupted, job.terminal);
+    job.result = RunError::Interrupted;
     return true;
 }
 

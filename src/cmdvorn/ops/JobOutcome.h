@@ -8,8 +8,8 @@
 const char* labelOf(const CMDARG_C& job);
 // The terminal's status code becomes the job's result; returns false.
 bool failWithStatus(CMDARG_C& job);
-// Lets the operator act; once the operator stopped the command, 106 is
-// reported and becomes the job's result, and true is returned.
+// Lets the operator act; once the operator stopped the command, Interrupted
+// is reported and becomes the job's result, and true is returned.
 bool interrupted(CMDARG_C& job);
 // One telegram without data; a failure gives the job the terminal's status.
 bool sendWithoutData(CMDARG_C& job, const char* text);

@@ -9,22 +9,19 @@
 
 namespace {
 
-constexpr int kVornL = 4;
-constexpr int kNotAvailable = 101;
-
-bool failWith(CMDARG_C& job, int code) {
+bool failWith(CMDARG_C& job, RunError code) {
     job.result = code;
     return false;
 }
 
 bool notAvailable(CMDARG_C& job, const char* why) {
     logAndShow(job, "%s %s", labelOf(job), why);
-    return failWith(job, kNotAvailable);
+    return failWith(job, RunError::UnknownCommand);
 }
 
 bool readVornLParameters(CMDARG_C& job) {
     ShortBlock block = {};
-    if (int code = readShortBlock(*job.terminal, block); code != 0) return failWith(job, code);
+    if (RunError code = readShortBlock(*job.terminal, block); code != RunError::None) return failWith(job, code);
     ++job.count;
     reportShortParameters(job.run->info(), labelOf(job), block);
     return true;
@@ -32,7 +29,7 @@ bool readVornLParameters(CMDARG_C& job) {
 
 bool readLongParameters(CMDARG_C& job) {
     LongBlock block = {};
-    if (int code = readLongBlock(*job.terminal, block); code != 0) return failWith(job, code);
+    if (RunError code = readLongBlock(*job.terminal, block); code != RunError::None) return failWith(job, code);
     ++job.count;
     reportLongParameters(job.run->info(), labelOf(job), block);
     return true;
@@ -41,11 +38,11 @@ bool readLongParameters(CMDARG_C& job) {
 bool sendVornLParameters(CMDARG_C& job) {
     Vorn& terminal = *job.terminal;
     ShortBlock block = {};
-    if (int code = readShortBlock(terminal, block); code != 0) return failWith(job, code);
+    if (RunError code = readShortBlock(terminal, block); code != RunError::None) return failWith(job, code);
     ++job.count;
     configureShortBlock(block, terminal, job.run->manager().config());
     sealShortBlock(block);
-    if (int code = sendShortBlock(terminal, block); code != 0) return failWith(job, code);
+    if (RunError code = sendShortBlock(terminal, block); code != RunError::None) return failWith(job, code);
     ++job.count;
     reportShortParameters(job.run->info(), labelOf(job), block);
     return true;
@@ -54,11 +51,11 @@ bool sendVornLParameters(CMDARG_C& job) {
 bool sendLongParameters(CMDARG_C& job) {
     Vorn& terminal = *job.terminal;
     LongBlock block = {};
-    if (int code = readLongBlock(terminal, block); code != 0) return failWith(job, code);
+    if (RunError code = readLongBlock(terminal, block); code != RunError::None) return failWith(job, code);
     ++job.count;
     prepareLongBlock(block, terminal, job.run->manager().config(), job.run->log());
     sealLongBlock(block);
-    if (int code = sendLongBlock(terminal, block); code != 0) return failWith(job, code);
+    if (RunError code = sendLongBlock(terminal, block); code != RunError::None) return failWith(job, code);
     ++job.count;
     return readLongParameters(job);
 }
@@ -66,18 +63,18 @@ bool sendLongParameters(CMDARG_C& job) {
 }  // namespace
 
 bool readParametersCommand(CMDARG_C& job) {
-    int model = job.terminal->modelCode();
-    if (model == kVornL) return readVornLParameters(job);
+    TerminalModel model = job.terminal->model();
+    if (model == TerminalModel::VornL) return readVornLParameters(job);
     if (isNewerModel(model)) return notAvailable(job, "Lettura parametri (@CFG) non ancora disponibile");
     return readLongParameters(job);
 }
 
 bool sendParametersCommand(CMDARG_C& job) {
-    int model = job.terminal->modelCode();
-    if (model == kVornL) return sendVornLParameters(job);
+    TerminalModel model = job.terminal->model();
+    if (model == TerminalModel::VornL) return sendVornLParameters(job);
     if (isNewerModel(model)) {
         logAndShow(job, " ==== %s ====", "Send Params Not implemented for Calvet");
-        return failWith(job, kNotAvailable);
+        return failWith(job, RunError::UnknownCommand);
     }
     return sendLongParameters(job);
 }

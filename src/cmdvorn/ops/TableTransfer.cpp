@@ -7,11 +7,6 @@
 
 #include <cstdio>
 
-namespace {
-constexpr int kBadValue = 107;
-constexpr int kOpenError = 108;
-}  // namespace
-
 TableTransfer::TableTransfer(CMDARG_C& job, const zString& caption, int range) : job_(job), range_(range) {
     job.run->info().line(" ==== %s ====", caption.c_str());
     BREAKDLG_C& dialog = job.run->dialog();
@@ -37,8 +32,8 @@ void TableTransfer::finish(const char* what) {
 bool TableTransfer::forEachLine(const zString& path, const std::function<bool(std::string_view)>& handle) {
     zFile file(path);
     if (!file.open() || !file.seekStart()) {
-        job_.run->reportError(kOpenError, job_.terminal, path.c_str(), file.errorText().c_str());
-        job_.result = kOpenError;
+        job_.run->reportError(RunError::FileOpen, job_.terminal, path.c_str(), file.errorText().c_str());
+        job_.result = RunError::FileOpen;
         return false;
     }
     zString line;
@@ -49,9 +44,9 @@ bool TableTransfer::forEachLine(const zString& path, const std::function<bool(st
 }
 
 void TableTransfer::rejectLine(const char* field, const char* value, std::string_view line) {
-    job_.run->reportError(kBadValue, job_.terminal, field, value);
+    job_.run->reportError(RunError::BadParameterValue, job_.terminal, field, value);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
     job_.run->log().log("Riga:%.*s", static_cast<int>(std::min<std::size_t>(line.size(), kMaxTableLineLength)),
                         line.data());
-    job_.result = kBadValue;
+    job_.result = RunError::BadParameterValue;
 }

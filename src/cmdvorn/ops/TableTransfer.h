@@ -16,17 +16,17 @@ public:
     TableTransfer& operator=(const TableTransfer&) = delete;
 
     // Moves the bar, labelled "<item>: done/range"; false once the operator
-    // stopped the command (reported as 106).
+    // stopped the command (reported as Interrupted).
     bool advance(const char* item, int done);
     // Logs "<label> <count> <what>" and shows it after a tab.
     void finish(const char* what);
 
     // Opens the file for reading (a missing one is created empty) and hands
-    // each line to `handle` until it returns false. False, with 108
+    // each line to `handle` until it returns false. False, with FileOpen
     // reported, when the file cannot be opened.
     bool forEachLine(const zString& path, const std::function<bool(std::string_view)>& handle);
 
-    // Reports a line that cannot be sent (107) and logs it; the transfer goes on.
+    // Reports a line that cannot be sent (BadParameterValue) and logs it; the transfer goes on.
     void rejectLine(const char* field, const char* value, std::string_view line);
 
 private:
