@@ -73,7 +73,7 @@ protected:
     }
 
     // Terminals 1 and 2 (VORN3) with the templates given for terminal 1.
-    void start(const std::vector<std::pair<int, int>>& templatesOfTerminal1) {
+    void start(const std::vector<std::pair<int, int>>& templatesOfTerminal1, std::vector<std::string> faults = {}) {
         std::string list;
         for (const auto& [company, employee] : templatesOfTerminal1) {
             if (!list.empty()) list += ",";
@@ -82,8 +82,10 @@ protected:
         }
         std::ofstream(dir / "state.json") << "{\"terminals\":[{\"node\":1,\"model\":\"VORN3\",\"fingerprints\":[" + list +
                                                  "]},{\"node\":2,\"model\":\"VORN3\"}]}";
-        sim = std::make_unique<vornsim::VornSimProcess>(std::vector<std::string>{
-            "--tcp", "0", "--state", (dir / "state.json").string(), "--state-out", (dir / "after.json").string()});
+        std::vector<std::string> args = {"--tcp", "0", "--state", (dir / "state.json").string(), "--state-out",
+                                         (dir / "after.json").string()};
+        args.insert(args.end(), faults.begin(), faults.end());
+        sim = std::make_unique<vornsim::VornSimProcess>(args);
         ASSERT_TRUE(sim->start()) << sim->error();
 
         std::string prm = "[Global]\n";
@@ -169,6 +171,29 @@ TEST_F(FingerprintCommands, DownloadWritesOneLinePerTemplateAndShowsProgress) {
     EXPECT_EQ(shown.lines.front(), "Ric. Fingerprint da: [Term 001]");
     EXPECT_EQ(shown.lines.back(), "[Term 001] 2 fingerprint ricevuti");
     EXPECT_NE(logText().find("[Term 001] 2 fingerprint ricevuti"), std::string::npos);
+}
+
+TEST_F(FingerprintCommands, FailedExchangeOrInterruptionKeepsWhatWasDownloaded) {
+    start({{1, 10}, {1, 11}, {1, 12}}, {"--error", "FP,GI,2"});
+    EXPECT_FALSE(run(CommandId::ReceiveFingerprints, 1));
+    EXPECT_EQ(state.errorCode, RunError::TerminalError);
+    EXPECT_EQ(slurp(fingerprintFile), fileLine(1, 10) + fileLine(1, 11));
+    EXPECT_NE(logText().find("[Term 001] 2 fingerprint ricevuti"), std::string::npos);
+
+    dialog.pumps = 0;
+    dialog.stopAtPump = 1;
+    EXPECT_FALSE(run(CommandId::ReceiveFingerprints, 1));
+    EXPECT_EQ(state.errorCode, RunError::Interrupted);
+    EXPECT_EQ(slurp(fingerprintFile), fileLine(1, 10));
+}
+
+TEST_F(FingerprintCommands, UploadEndsAtTheFirstRefusedTemplate) {
+    start({}, {"--error", "FP,ST"});
+    writeFile(fileLine(1, 1) + fileLine(1, 2));
+    EXPECT_FALSE(run(CommandId::SendFingerprints, 2));
+    EXPECT_EQ(state.errorCode, RunError::TerminalError);
+    EXPECT_EQ(state.count, 0);
+    EXPECT_EQ(logText().find("Sending finger print: 1 2"), std::string::npos);
 }
 
 TEST_F(FingerprintCommands, TerminalWithoutTemplatesLeavesTheFileUntouched) {
