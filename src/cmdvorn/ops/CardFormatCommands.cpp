@@ -41,7 +41,8 @@ bool sendCardFormatCommand(CMDARG_C& job) {
     if (const char* why = format.impossibility(detail)) {
         // A terminal given this format would misread every badge.
         job.result = RunError::BadParameterValue;
-        job.run->reportError(RunError::BadParameterValue, &terminal, CardFormat::kSection, zString::format("%s: %s", why, detail.c_str()).c_str());
+        job.run->reportError(RunError::BadParameterValue, &terminal, CardFormat::kSection,
+                             zString::format("%s: %s", why, detail.c_str()).c_str());
         return false;
     }
 

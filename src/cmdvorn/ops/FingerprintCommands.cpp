@@ -96,7 +96,8 @@ bool downloadFingerprintsCommand(CMDARG_C& job) {
         }
         int length = formatFingerprintLine(FingerprintRecord::decode(record), line, sizeof line);
         std::size_t written = 0;
-        if (!out.write(line, static_cast<std::size_t>(length), written) || written != static_cast<std::size_t>(length)) {
+        if (!out.write(line, static_cast<std::size_t>(length), written) ||
+            written != static_cast<std::size_t>(length)) {
             job.result = RunError::FileWrite;
             run.reportError(RunError::FileWrite, &terminal, path.c_str(), out.errorText().c_str());
             break;
