@@ -3,10 +3,8 @@
 #include "DaylightSaving.h"
 #include "JobOutcome.h"
 #include "LittleEndian.h"
-#include "PrmCfg.h"
 #include "TimeCodeReader.h"
 #include "Vorn.h"
-#include "VornMgr.h"
 #include "zClock.h"
 
 #include <cstring>
@@ -83,8 +81,9 @@ bool readDaylightCommand(CMDARG_C& job) {
 }
 
 bool sendDaylightCommand(CMDARG_C& job) {
-    const PrmCfg* config = job.run->manager().config();
-    auto global = [&](const char* key, zString& value) { return config && config->getValue(PrmCfg::kGlobal, key, value); };
+    auto global = [&](const char* key, zString& value) {
+        return job.run->parameters().getValue(kGlobalSection, key, value);
+    };
     int year = fnd::localNow().year;
 
     zString daylight, summer, winter;
