@@ -35,23 +35,17 @@ void EepromDialog::getFrom(Vorn& terminal) {
 }
 
 void EepromDialog::sendTo(Vorn& terminal) {
-    long node = fieldNumber(*node_);
-    if (node <= 0 || node > 0xFF) {
-        refuse(QString::asprintf(" Numero Nodo = %ld", node));
-        return;
-    }
-    long plantCode = fieldNumber(*plantCode_);
-    if (plantCode <= 0 || plantCode > 0xFFFF) {
-        refuse(QString::asprintf(" Cod. Impianto = %ld ", plantCode));
-        return;
-    }
+    std::optional<long> node = checkedField(*node_, 0xFF, " Numero Nodo = %ld");
+    if (!node) return;
+    std::optional<long> plantCode = checkedField(*plantCode_, 0xFFFF, " Cod. Impianto = %ld ");
+    if (!plantCode) return;
     unsigned long serial = 0;
     std::sscanf(serialNumber_->text().toLatin1().constData(), "%lu", &serial);
 
     EepromRecord record;
     record.setName(name_->text().left(EepromRecord::kNameSize).toLatin1().constData());
-    record.node = static_cast<std::uint8_t>(node);
-    record.plantCode = static_cast<std::uint16_t>(plantCode);
+    record.node = static_cast<std::uint8_t>(*node);
+    record.plantCode = static_cast<std::uint16_t>(*plantCode);
     record.serialNumber = static_cast<std::uint32_t>(serial);
     sendEeprom(terminal, record);
 }

@@ -59,9 +59,11 @@ void TerminalDialog::send() {
     onChosen([this](Vorn& terminal) { sendTo(terminal); });
 }
 
-bool TerminalDialog::refuse(const QString& text) {
-    boxes_.message(this, OperatorBoxes::Icon::Warning, "Errore Parametro", text);
-    return false;
+std::optional<long> TerminalDialog::checkedField(const QLineEdit& edit, long max, const char* format) {
+    long value = fieldNumber(edit);
+    if (value >= 1 && value <= max) return value;
+    boxes_.message(this, OperatorBoxes::Icon::Warning, "Errore Parametro", QString::asprintf(format, value));
+    return std::nullopt;
 }
 
 long fieldNumber(const QLineEdit& edit) {

@@ -8,6 +8,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <optional>
 
 class QComboBox;
 class QFormLayout;
@@ -37,8 +38,9 @@ protected:
     virtual void getFrom(Vorn& terminal) = 0;
     virtual void sendTo(Vorn& terminal) = 0;
 
-    // The "Errore Parametro" warning; false, so a check can return it.
-    bool refuse(const QString& text);
+    // The field's number when it lies in 1..max; otherwise the
+    // "Errore Parametro" warning with `format` filled with it, and nothing.
+    std::optional<long> checkedField(const QLineEdit& edit, long max, const char* format);
     Vorn* chosenTerminal();
 
 private:

@@ -81,27 +81,21 @@ void VornLParamDialog::getFrom(Vorn& terminal) {
 }
 
 void VornLParamDialog::sendTo(Vorn& terminal) {
-    long node = fieldNumber(*node_);
-    if (node <= 0 || node > 0xFF) {
-        refuse(QString::asprintf(" Numero Nodo = %ld", node));
-        return;
-    }
-    long relayTime = fieldNumber(*relayTime_);
-    if (relayTime <= 0 || relayTime > 0xFF) {
-        refuse(QString::asprintf(" Rele' timeout = %ld", relayTime));
-        return;
-    }
+    std::optional<long> node = checkedField(*node_, 0xFF, " Numero Nodo = %ld");
+    if (!node) return;
+    std::optional<long> relayTime = checkedField(*relayTime_, 0xFF, " Rele' timeout = %ld");
+    if (!relayTime) return;
     ShortBlock block = {};
-    block[ShortParameterBlock::kNode] = static_cast<std::uint8_t>(node);
+    block[ShortParameterBlock::kNode] = static_cast<std::uint8_t>(*node);
     block[ShortParameterBlock::kSpeed] = chosen(*speed_);
     block[ShortParameterBlock::kPunchMode] = chosen(*punchMode_);
     block[ShortParameterBlock::kConfirm] = confirm_->isChecked() ? 1 : 0;
     block[ShortParameterBlock::kCauses] = causes_->isChecked() ? 1 : 0;
     block[ShortParameterBlock::kRelayMode] = chosen(*relayMode_);
-    block[ShortParameterBlock::kRelayTime] = static_cast<std::uint8_t>(relayTime);
+    block[ShortParameterBlock::kRelayTime] = static_cast<std::uint8_t>(*relayTime);
     block[ShortParameterBlock::kDisplay] = chosen(*display_);
     sealShortBlock(block);
     if (sendShortBlock(terminal, block) != RunError::None) return;
-    terminal.setNodeNumber(static_cast<int>(node));
+    terminal.setNodeNumber(static_cast<int>(*node));
     terminal.setLineSpeed(kSpeeds[block[ShortParameterBlock::kSpeed]]);
 }
