@@ -4,6 +4,7 @@
 // The console build has no fingerprint commands, so the window's command
 // table runs them here in-process.
 #include "CommandTable.h"
+#include "PrmCfg.h"
 #include "VornMgr.h"
 #include "VornSimProcess.h"
 #include "WireLogBytes.h"
@@ -65,12 +66,14 @@ int main() {
 
     zLogger log(zString((dir / "cmdvorn.log").c_str()));
     VornMgr manager(log);
-    zFile parameters(zString((dir / "cmdvorn.prm").c_str()));
-    if (!manager.load(parameters)) return 1;
+    zFile parameterFile(zString((dir / "cmdvorn.prm").c_str()));
+    PrmCfg parameters(parameterFile, log);
+    RunSettings settings;
+    if (!parameters.load(manager, settings)) return 1;
     NoDialog dialog;
     InfoOutput info(log);
     RunState state;
-    RunContext run(log, manager, dialog, info, state);
+    RunContext run(log, manager, parameters, settings, dialog, info, state);
 
     for (CommandId id : {CommandId::SendFingerprints, CommandId::ReceiveFingerprints}) {
         std::filesystem::resize_file(wireLog, 0);

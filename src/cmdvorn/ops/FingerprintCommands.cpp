@@ -4,7 +4,6 @@
 #include "JobOutcome.h"
 #include "LittleEndian.h"
 #include "Vorn.h"
-#include "VornMgr.h"
 #include "zFile.h"
 
 #include <cstdio>
@@ -46,7 +45,7 @@ int countTemplateLines(std::istream& in) {
 
 zString fingerprintFileName(const CMDARG_C& job) {
     if (!job.terminal->fingerprintFile().isEmpty()) return job.terminal->fingerprintFile();
-    const zString& runWide = job.run->manager().runSettings().fingerprints.fileName;
+    const zString& runWide = job.run->settings().fingerprints.fileName;
     return runWide.isEmpty() ? zString(kDefaultFile) : runWide;
 }
 
