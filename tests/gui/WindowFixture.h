@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -34,10 +35,15 @@ struct RecordingBoxes : OperatorBoxes {
         fileDialogs.push_back({Icon::Information, title, filter + " " + proposed});
         return chosenFile;
     }
+    void showModal(QDialog& dialog) override {
+        dialogs.push_back(dialog.objectName());
+        if (onDialog) onDialog(dialog);
+    }
 
     std::vector<Shown> messages, questions, fileDialogs;
     QString chosenFile;  // empty: the dialog is cancelled
-    std::vector<QString> opened;
+    std::vector<QString> opened, dialogs;
+    std::function<void(QDialog&)> onDialog;
     int helps = 0, abouts = 0;
     bool answer = false;
 };

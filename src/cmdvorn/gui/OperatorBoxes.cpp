@@ -34,3 +34,5 @@ QString ModalBoxes::openFileName(QWidget* parent, const QString& title, const QS
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first();
 }
+
+void ModalBoxes::showModal(QDialog& dialog) { dialog.exec(); }

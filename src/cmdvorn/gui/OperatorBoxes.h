@@ -6,6 +6,7 @@
 
 #include <QString>
 
+class QDialog;
 class QWidget;
 
 class OperatorBoxes {
@@ -21,6 +22,8 @@ public:
     virtual void openFile(const QString& path) = 0;
     // An existing file chosen in the file-open dialog; empty when cancelled.
     virtual QString openFileName(QWidget* parent, const QString& title, const QString& filter, const QString& proposed) = 0;
+    // A dialog of the window, modal.
+    virtual void showModal(QDialog& dialog) = 0;
 };
 
 // The real, modal boxes.
@@ -32,4 +35,5 @@ public:
     void about(QWidget* parent, const RunState& state) override;
     void openFile(const QString& path) override;
     QString openFileName(QWidget* parent, const QString& title, const QString& filter, const QString& proposed) override;
+    void showModal(QDialog& dialog) override;
 };
