@@ -9,8 +9,10 @@ rm -rf "$work"
 mkdir -p "$work"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-bash "$root/scripts/package" "$work/build" > "$work/package.log" 2>&1 || { cat "$work/package.log"; fail "scripts/package"; }
-debs=("$work"/build/packages/*.deb)
+# The package build sits beside the main build, so the compiler cache serves it.
+build=$root/build-pkg
+bash "$root/scripts/package" "$build" > "$work/package.log" 2>&1 || { cat "$work/package.log"; fail "scripts/package"; }
+debs=("$build"/packages/*.deb)
 ((${#debs[@]} >= 2)) || fail "expected at least the tool and host library packages, got ${debs[*]}"
 
 lintian --tag-display-limit 0 "${debs[@]}" > "$work/lintian.txt" 2>&1 || true
@@ -31,19 +33,19 @@ promised=(
   usr/lib/x86_64-linux-gnu/pkgconfig/mirtadll.pc
 )
 # Products join the package when their build exists.
-[[ -x $root/build/bin/Wcmdv32 || -f $work/build/bin/Wcmdv32 ]] &&
+[[ -f $build/bin/Wcmdv32 ]] &&
   promised+=(usr/bin/Wcmdv32 usr/lib/cmdvorn/Wcmdv32 usr/share/man/man1/Wcmdv32.1.gz)
-[[ -f $work/build/bin/libwqzcom.so ]] &&
+[[ -f $build/bin/libwqzcom.so ]] &&
   promised+=(usr/lib/x86_64-linux-gnu/libwqzcom.so usr/include/cmdvorn/wqzcom.h
              usr/lib/x86_64-linux-gnu/pkgconfig/wqzcom.pc usr/share/man/man3/QZCom.3.gz
              usr/share/man/man3/Qzcom.3.gz)
-[[ -f $work/build/bin/libRLX40C.so ]] && promised+=(usr/lib/cmdvorn/libRLX40C.so)
+[[ -f $build/bin/libRLX40C.so ]] && promised+=(usr/lib/cmdvorn/libRLX40C.so)
 for f in "${promised[@]}"; do
   [[ -e $tree/$f || -L $tree/$f ]] || fail "missing $f"
 done
 [[ $(readlink "$tree/usr/lib/cmdvorn/cmdvorn.prm") == /etc/cmdvorn/cmdvorn.prm ]] || fail "parameter file link"
-dpkg-deb -f "$work"/build/packages/cmdvorn_*.deb Depends | grep -qi qt && fail "the console package must not need Qt"
-dpkg-deb -I "$work"/build/packages/cmdvorn_*.deb conffiles | grep -qx /etc/cmdvorn/cmdvorn.prm || fail "conffile"
+dpkg-deb -f "$build"/packages/cmdvorn_*.deb Depends | grep -qi qt && fail "the console package must not need Qt"
+dpkg-deb -I "$build"/packages/cmdvorn_*.deb conffiles | grep -qx /etc/cmdvorn/cmdvorn.prm || fail "conffile"
 
 # Every manual page renders; links between pages resolve from the manual's root.
 (cd "$tree/usr/share/man" && for page in man*/*.gz; do
