@@ -54,7 +54,10 @@ private:
     bool readFile();
     void readGlobal();
     void readFileSections();
-    bool readFileSetting(const char* section, FileSetting& setting, bool withMode) const;
+    // An empty FILE_NAME with a default (`defaultUsed` names it) is logged
+    // as a warning.
+    bool readFileSetting(const char* section, FileSetting& setting, bool withMode,
+                         const char* defaultUsed = nullptr) const;
     void bindRouters();
     int sectionLine(std::string_view section) const;
 
