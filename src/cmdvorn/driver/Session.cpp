@@ -140,10 +140,27 @@ void Session::logSessionEnd(const zString& commandLine) {
 void Session::writeResultFile(int lastCommandId) {
     if (!state_.commandLineMode) return;
     if (state_.errorCode == 0 && lastCommandId == kVersionCommand) return;
-    if (!::writeResultFile(state_.dataDirectory, resultLine(state_.errorCode, state_.count)))
-        frontEnd_.showMessage(state_.programName.c_str(),
-                              zString::format("%s: %s/%s", runErrorMessage(111), state_.dataDirectory.c_str(),
-                                              kResultFileName).c_str());
+    writeRunResult(state_, resultLine(state_.errorCode, state_.count));
+}
+
+bool Session::discardEarlierResult() {
+    if (removeResultFile(currentDirectory())) return true;
+    reportResultFileFailure(currentDirectory());
+    return false;
+}
+
+int Session::exitCodeAfterResult(int exitCode) {
+    if (!state_.resultFileFailed) return exitCode;
+    // Half a result would read as this run's: the caller gets none.
+    removeResultFile(state_.dataDirectory);
+    reportResultFileFailure(state_.dataDirectory);
+    return kResultFileFailedExit;
+}
+
+void Session::reportResultFileFailure(const zString& directory) {
+    frontEnd_.showMessage(state_.programName.c_str(),
+                          zString::format("%s: %s/%s", runErrorMessage(kResultFileFailedExit), directory.c_str(),
+                                          kResultFileName).c_str());
 }
 
 void Session::logFatal(int code) {
@@ -156,7 +173,7 @@ int Session::runInConsole(const zString& commandLine) {
         logFatal(87);
         writeResultFile(0);
         release();
-        return 87;
+        return exitCodeAfterResult(87);
     }
     if (plan.help) frontEnd_.showHelp(state_);
     if (plan.timeServiceSync) runTimeServiceSync();
@@ -167,5 +184,5 @@ int Session::runInConsole(const zString& commandLine) {
         logSessionEnd(commandLine);
     }
     release();
-    return 0;
+    return exitCodeAfterResult(0);
 }

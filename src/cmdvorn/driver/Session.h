@@ -47,6 +47,9 @@ class Session {
 public:
     static constexpr const char* kParameterFileName = "cmdvorn.prm";
     static constexpr const char* kLogFileName = "cmdvorn.log";
+    // The exit code of a run that could not leave its result file (the
+    // code of "File write error ").
+    static constexpr int kResultFileFailedExit = 111;
 
     Session(zString programName, FrontEnd& frontEnd);
     ~Session();
@@ -66,6 +69,9 @@ public:
     // The end-of-run form of the result file (count or error); nothing is
     // added after a successful version command, which wrote its own line.
     void writeResultFile(int lastCommandId);
+    // A command-line run starts by removing the result file of an earlier
+    // run; false (reported) when it cannot.
+    bool discardEarlierResult();
     // "Errore fatale - Impossibile continuare!" for codes 87 and 102.
     void logFatal(int code);
 
@@ -81,6 +87,9 @@ public:
 private:
     // Logs why the run cannot start and tells the operator; false.
     bool initialisationFailed(const zString& message);
+    // exitCode, or 111 with no result file left when it could not be written.
+    int exitCodeAfterResult(int exitCode);
+    void reportResultFileFailure(const zString& directory);
 
     FrontEnd& frontEnd_;
     RunState state_;

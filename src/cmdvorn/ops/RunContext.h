@@ -24,6 +24,7 @@ struct RunState {
     int count = 0;               // items moved or counted by all dispatches
     bool commandLineMode = true;
     int lastCommandId = 0;
+    bool resultFileFailed = false;  // the run then ends with no result file and 111
 };
 
 class RunContext {
