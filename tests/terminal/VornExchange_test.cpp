@@ -27,7 +27,7 @@ public:
         return false;
     }
     bool hasInput() override { return false; }
-    int kind() const override { return 2; }
+    LinkKind kind() const override { return LinkKind::SerialPort; }
     const char* kindName() const override { return "Recording"; }
 
     std::string written_;
@@ -68,7 +68,7 @@ TEST_F(VornExchangeTest, RequestThatDoesNotFitIsAWriteErrorAndSendsNothing) {
         TelegramCommand command("EM,SE", TelegramCommand::SendData, big, sizeof big);
         bool ok = sendOnly ? terminal.sendOnly(command) : terminal.sendCommand(command);
         EXPECT_FALSE(ok);
-        EXPECT_EQ(terminal.statusCode(), 130);
+        EXPECT_EQ(terminal.statusCode(), RunError::Write);
         EXPECT_EQ(link.writes, 0);
         EXPECT_TRUE(link.written_.empty());
     }

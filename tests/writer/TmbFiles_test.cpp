@@ -47,8 +47,8 @@ TEST(TmbFiles, StartAfreshTruncatesAFileThatCannotBeDeleted) {
     ASSERT_NE(::unlink(name.c_str()), 0);
 
     TmbFiles_c files;
-    std::vector<int> reports;
-    ReportError report = [&](int code, const char*, const char*) { reports.push_back(code); };
+    std::vector<RunError> reports;
+    ReportError report = [&](RunError error, const char*, const char*) { reports.push_back(error); };
     zFile* file = files.get(name.c_str(), true, report);
     ASSERT_NE(file, nullptr);
     EXPECT_TRUE(reports.empty());

@@ -2,6 +2,7 @@
 // What one simulated terminal holds: stored records, employees, clock,
 // daylight-saving and version records, and any tables later features add.
 // Loaded from and saved to a readable JSON state file, or generated.
+#include "BadgeStore.h"
 #include "Records.h"
 
 #include <nlohmann/json.hpp>
@@ -34,6 +35,7 @@ struct Terminal {
     std::vector<Employee> employees;
     DaylightSaving daylight;
     VersionInfo version;
+    BadgeStore badge;
     nlohmann::ordered_json tables = nlohmann::ordered_json::object();  // kept as found
 
     // Position of the "first/next" employee and employee-information walks.

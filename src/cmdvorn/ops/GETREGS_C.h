@@ -52,5 +52,5 @@ private:
     char commandText_[24] = {};
     std::uint8_t record_[61] = {};
     int received_ = 0;  // successful record exchanges of this download
-    int firstSkippedStatus_ = 0;
+    RunError firstSkippedStatus_ = RunError::None;
 };

@@ -1,8 +1,6 @@
 #include "ResultFile.h"
 
 #include "RunContext.h"
-#include "RunErrors.h"
-
 #include "zReplacingFile.h"
 
 #include <cerrno>
@@ -17,9 +15,9 @@ zString resultPath(const zString& dataDirectory) {
 
 }  // namespace
 
-zString resultLine(int errorCode, int count) {
-    if (errorCode == 0) return zString::format("%5.5d\n", count);
-    int value = resultFileValue(errorCode);
+zString resultLine(RunError error, int count) {
+    if (error == RunError::None) return zString::format("%5.5d\n", count);
+    int value = resultFileValue(error);
     return zString::format("%c%4.4d\n", value < 0 ? '-' : '0', std::abs(value));
 }
 

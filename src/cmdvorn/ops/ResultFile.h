@@ -3,15 +3,16 @@
 // application, created afresh in the data directory. It is written to a
 // temporary file, synced and renamed into place, so a caller finds either
 // the whole line or no file at all.
+#include "RunError.h"
 #include "zString.h"
 
 struct RunState;
 
 constexpr const char* kResultFileName = "RIDUVA.RET";
 
-// The line the run ends with: the error form ("-0200") when errorCode is
-// not 0, otherwise the count form ("00012").
-zString resultLine(int errorCode, int count);
+// The line the run ends with: the error form ("-0200") after an error,
+// otherwise the count form ("00012").
+zString resultLine(RunError error, int count);
 
 // Replaces the result file with one line; false when it cannot be written,
 // and then no new file is left behind.
