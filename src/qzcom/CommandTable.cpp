@@ -34,6 +34,17 @@ constexpr std::pair<std::string_view, Operation> kCommands[] = {
     {"TXFERIE", txVacationPlan},
     {"TXBLKLIST", txBlackList},
     {"TXMCIMP", txCimList},
+    {"RXBADGE", rxBadge},
+    {"TXFILE", txFile},
+    {"TXLOGO", txLogo},
+    {"RXCONFIG", rxConfig},
+    {"TXCONFIG", txConfig},
+    {"TXS19NX", txS19Nx},
+    {"TXS19", txS19},
+    {"TX536", tx536},
+    {"TFILE", tFile},
+    {"RFILE", rFile},
+    {"DFILE", dFile},
     {"VER", version},
 };
 

@@ -37,6 +37,13 @@ bool fileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+int countLines(const std::string& path, std::size_t limit) {
+    LineReader in(path);
+    int count = 0;
+    while (in.next(limit)) ++count;
+    return count;
+}
+
 int countTableLines(const std::string& path) {
     LineReader in(path);
     int count = 0;

@@ -27,6 +27,9 @@ private:
 std::string withoutLineEnd(std::string line);
 bool fileExists(const std::string& path);
 
+// Lines of up to `limit` characters, as LineReader gives them, to the end.
+int countLines(const std::string& path, std::size_t limit);
+
 // The lines a table send scales its progress with: lines of up to 300
 // characters, counted up to the end or to the first shorter than 3.
 int countTableLines(const std::string& path);

@@ -2,13 +2,11 @@
 
 #include "JobOutcome.h"
 #include "ParameterReports.h"
-#include "PrmCfg.h"
 #include "RecordExchange.h"
 #include "TableFiles.h"
 #include "TableTransfer.h"
 #include "TerminalTime.h"
 #include "Vorn.h"
-#include "VornMgr.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -22,15 +20,14 @@ constexpr const char* kItem = "Allarme";
 }  // namespace
 
 int alarmCapacity(const CMDARG_C& job) {
-    const PrmCfg* config = job.run->manager().config();
     zString value;
-    if (!config || !config->getValue(kAlarmSection, "MAX_ALLARM", value)) return kMinAlarms;
+    if (!job.run->parameters().getValue(kAlarmSection, "MAX_ALLARM", value)) return kMinAlarms;
     return static_cast<int>(std::clamp(value.toLong(), static_cast<long>(kMinAlarms), 0xFFFFL));
 }
 
 bool sendAlarmsCommand(CMDARG_C& job) {
     Vorn& terminal = *job.terminal;
-    const zString& path = job.run->manager().runSettings().alarms.fileName;
+    const zString& path = job.run->settings().alarms.fileName;
     const int capacity = alarmCapacity(job);
     zString caption = zString::format("%s Invio Allarmi", labelOf(job));
     job.run->log().log("%s, file=%s", caption.c_str(), path.c_str());

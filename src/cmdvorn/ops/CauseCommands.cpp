@@ -5,7 +5,6 @@
 #include "TableFiles.h"
 #include "TableTransfer.h"
 #include "Vorn.h"
-#include "VornMgr.h"
 
 #include <cstdio>
 #include <cstring>
@@ -20,7 +19,7 @@ constexpr const char* kItem = "Giustificativo";
 
 bool sendCausesCommand(CMDARG_C& job) {
     Vorn& terminal = *job.terminal;
-    const zString& path = job.run->manager().runSettings().causes.fileName;
+    const zString& path = job.run->settings().causes.fileName;
     zString caption = zString::format("%s Invio Giustificativi", labelOf(job));
     job.run->log().log("%s, file=%s", caption.c_str(), path.c_str());
 

@@ -97,27 +97,26 @@ std::uint8_t lineSpeedCode(long baud) {
     }
 }
 
-void configureShortBlock(ShortBlock& block, const Vorn& terminal, const ParameterLookup* config) {
+void configureShortBlock(ShortBlock& block, const Vorn& terminal, const ParameterLookup& config) {
     block[Short::kNode] = terminal.nodeNumber();
     block[Short::kSpeed] = lineSpeedCode(terminal.lineSpeed());
-    if (!config) return;
     zString section = sectionHeader(terminal.name());
     zString value;
     for (const auto& k : kShortKeys) {
-        if (!config->getValue(section, k.key, value)) continue;
+        if (!config.getValue(section, k.key, value)) continue;
         value.toUpper();
         std::uint8_t code = k.otherwise;
         for (std::size_t i = 0; i < k.wordCount; ++i)
             if (value == k.words[i].text) code = k.words[i].code;
         block[k.offset] = code;
     }
-    if (config->getValue(section, "GL_R_TIME", value)) {
+    if (config.getValue(section, "GL_R_TIME", value)) {
         auto seconds = static_cast<std::uint8_t>(value.toLong() & 0xFF);
         block[Short::kRelayTime] = seconds == 0 ? kDefaultRelayTime : seconds;
     }
 }
 
-void prepareLongBlock(LongBlock& block, const Vorn& terminal, const ParameterLookup* config, zLogger& log) {
+void prepareLongBlock(LongBlock& block, const Vorn& terminal, const ParameterLookup& config, zLogger& log) {
     const zString& password = terminal.password();
     if (password.length() > kPasswordLength)
         log.log(zLogger::Warning, "%s PASSWORD di %d caratteri: inviati i primi %d", terminal.label().c_str(),
@@ -133,7 +132,7 @@ void prepareLongBlock(LongBlock& block, const Vorn& terminal, const ParameterLoo
     for (int i = 0; i < Long::kLabelCount; ++i) {
         zString key = zString::format("LABEL_%d", i + 1);
         zString label;
-        if (config && config->getValue(kLabelsSection, key, label) && label.length() > kLabelLength)
+        if (config.getValue(kLabelsSection, key, label) && label.length() > kLabelLength)
             log.log(zLogger::Warning, "%s %s di %d caratteri: inviati i primi %d", terminal.label().c_str(),
                     key.c_str(), label.length(), kLabelLength);
         putText(block + Long::kLabels + i * Long::kLabelSize, Long::kLabelSize, std::string_view(label).substr(0, kLabelLength));

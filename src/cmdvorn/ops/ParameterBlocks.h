@@ -59,13 +59,13 @@ std::uint8_t lineSpeedCode(long baud);
 
 // The terminal's NODE_NR and line speed, then the GL_ keys of its section;
 // a key that is absent leaves its byte as it is. The CRC is not touched.
-void configureShortBlock(ShortBlock& block, const Vorn& terminal, const ParameterLookup* config);
+void configureShortBlock(ShortBlock& block, const Vorn& terminal, const ParameterLookup& config);
 
 // What "PA,SE" carries over the terminal's own block: PASSWORD with its NUL
 // (cut to 7 characters, with a warning in the log, so that it never reaches
 // the model byte), TERM_NR, the rings, the fixed procedure bytes and the
 // eight [Labels]. The CRC is not touched.
-void prepareLongBlock(LongBlock& block, const Vorn& terminal, const ParameterLookup* config, zLogger& log);
+void prepareLongBlock(LongBlock& block, const Vorn& terminal, const ParameterLookup& config, zLogger& log);
 
 // The CRC-16 of everything before the last two bytes, written into them.
 void sealShortBlock(ShortBlock& block);

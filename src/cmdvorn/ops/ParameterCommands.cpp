@@ -3,9 +3,7 @@
 #include "JobOutcome.h"
 #include "ParameterExchange.h"
 #include "ParameterReports.h"
-#include "PrmCfg.h"
 #include "Vorn.h"
-#include "VornMgr.h"
 
 namespace {
 
@@ -40,7 +38,7 @@ bool sendVornLParameters(CMDARG_C& job) {
     ShortBlock block = {};
     if (RunError code = readShortBlock(terminal, block); code != RunError::None) return failWith(job, code);
     ++job.count;
-    configureShortBlock(block, terminal, job.run->manager().config());
+    configureShortBlock(block, terminal, job.run->parameters());
     sealShortBlock(block);
     if (RunError code = sendShortBlock(terminal, block); code != RunError::None) return failWith(job, code);
     ++job.count;
@@ -53,7 +51,7 @@ bool sendLongParameters(CMDARG_C& job) {
     LongBlock block = {};
     if (RunError code = readLongBlock(terminal, block); code != RunError::None) return failWith(job, code);
     ++job.count;
-    prepareLongBlock(block, terminal, job.run->manager().config(), job.run->log());
+    prepareLongBlock(block, terminal, job.run->parameters(), job.run->log());
     sealLongBlock(block);
     if (RunError code = sendLongBlock(terminal, block); code != RunError::None) return failWith(job, code);
     ++job.count;
