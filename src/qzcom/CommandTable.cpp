@@ -45,6 +45,9 @@ constexpr std::pair<std::string_view, Operation> kCommands[] = {
     {"TFILE", tFile},
     {"RFILE", rFile},
     {"DFILE", dFile},
+    {"RXTEMPLATE", rxTemplate},
+    {"TXTEMPLATE", txTemplate},
+    {"TXFAR", txFar},
     {"VER", version},
 };
 

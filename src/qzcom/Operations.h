@@ -54,6 +54,10 @@ QZCOM_OPERATION(tx536);
 // Firmware.cpp
 QZCOM_OPERATION(txS19);
 QZCOM_OPERATION(txS19Nx);
+// Templates.cpp
+QZCOM_OPERATION(rxTemplate);
+QZCOM_OPERATION(txTemplate);
+QZCOM_OPERATION(txFar);
 
 #undef QZCOM_OPERATION
 

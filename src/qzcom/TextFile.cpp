@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
+#include <iterator>
+
 namespace qzcom {
 
 constexpr std::size_t kCountLimit = 300;
@@ -68,6 +71,11 @@ bool OutputFile::close() {
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
     return flushed && closed;
+}
+
+std::string readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 bool writeWholeFile(const std::string& path, const std::string& text) {

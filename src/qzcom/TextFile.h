@@ -51,6 +51,9 @@ private:
     std::FILE* file_;
 };
 
+// The whole file's bytes; empty when it cannot be read.
+std::string readWholeFile(const std::string& path);
+
 // Replaces `path` by `text`, synced; false when it could not be written.
 bool writeWholeFile(const std::string& path, const std::string& text);
 
