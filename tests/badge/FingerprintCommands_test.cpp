@@ -5,6 +5,7 @@
 #include "BadgeTestSupport.h"
 #include "CommandTable.h"
 #include "FingerprintCommands.h"
+#include "PrmCfg.h"
 #include "VornMgr.h"
 #include "VornSimProcess.h"
 #include "zFile.h"
@@ -34,11 +35,11 @@ int occurrences(const std::string& text, const std::string& part) {
 }
 
 // Template bytes of an employee, different for each one.
-std::string templateHex(int employee) {
+std::string templateHex(std::uint32_t employee) {
     static const char kHex[] = "0123456789ABCDEF";
     std::string hex;
     for (int i = 0; i < 384; ++i) {
-        int b = (employee * 31 + i * 7) & 0xFF;
+        unsigned b = (employee * 31u + static_cast<unsigned>(i) * 7u) & 0xFFu;
         if (i == 0) b = 0xAB;
         hex += kHex[b >> 4];
         hex += kHex[b & 15];
@@ -46,9 +47,9 @@ std::string templateHex(int employee) {
     return hex;
 }
 
-std::string fileLine(int company, int employee) {
+std::string fileLine(int company, std::uint32_t employee) {
     char head[32];
-    std::snprintf(head, sizeof head, "%05d %09d ", company, employee);
+    std::snprintf(head, sizeof head, "%05d %09u ", company, static_cast<unsigned>(employee));
     return head + templateHex(employee) + "\n";
 }
 
@@ -64,14 +65,15 @@ protected:
     void TearDown() override {
         context.reset();
         manager.reset();
-        parameters.reset();
+        config.reset();
+        parameterFile.reset();
         log.reset();
         sim.reset();
         std::filesystem::remove_all(dir);
     }
 
     // Terminals 1 and 2 (VORN3) with the templates given for terminal 1.
-    void start(const std::vector<std::pair<int, int>>& templatesOfTerminal1, std::vector<std::string> faults = {}) {
+    void start(const std::vector<std::pair<int, std::uint32_t>>& templatesOfTerminal1, std::vector<std::string> faults = {}) {
         std::string list;
         for (const auto& [company, employee] : templatesOfTerminal1) {
             if (!list.empty()) list += ",";
@@ -94,10 +96,11 @@ protected:
         std::ofstream(dir / "cmdvorn.prm") << prm;
         log = std::make_unique<zLogger>(zString((dir / "cmdvorn.log").c_str()));
         manager = std::make_unique<VornMgr>(*log);
-        parameters = std::make_unique<zFile>(zString((dir / "cmdvorn.prm").c_str()));
-        ASSERT_TRUE(manager->load(*parameters));
+        parameterFile = std::make_unique<zFile>(zString((dir / "cmdvorn.prm").c_str()));
+        config = std::make_unique<PrmCfg>(*parameterFile, *log);
+        ASSERT_TRUE(config->load(*manager, settings));
         info.setSink(&shown);
-        context = std::make_unique<RunContext>(*log, *manager, dialog, info, state);
+        context = std::make_unique<RunContext>(*log, *manager, *config, settings, dialog, info, state);
     }
 
     bool run(CommandId id, int terminal) {
@@ -117,7 +120,9 @@ protected:
     std::unique_ptr<vornsim::VornSimProcess> sim;
     std::unique_ptr<zLogger> log;
     std::unique_ptr<VornMgr> manager;
-    std::unique_ptr<zFile> parameters;
+    std::unique_ptr<zFile> parameterFile;
+    std::unique_ptr<PrmCfg> config;
+    RunSettings settings;
     RecordingDialog dialog;
     InfoLines shown;
     std::unique_ptr<zLogger> infoLog = std::make_unique<zLogger>("/dev/null");
@@ -304,6 +309,6 @@ TEST_F(FingerprintCommands, FileNameComesFromTheTerminalThenTheRunThenTheDefault
     Vorn withoutFile(plain);
     job.terminal = &withoutFile;
     EXPECT_EQ(std::string(fingerprintFileName(job).c_str()), "FingerPrint.dat");
-    manager->runSettings().fingerprints.fileName = "impronte.txt";
+    settings.fingerprints.fileName = "impronte.txt";
     EXPECT_EQ(std::string(fingerprintFileName(job).c_str()), "impronte.txt");
 }

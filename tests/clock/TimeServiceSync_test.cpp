@@ -5,6 +5,7 @@
 #include "ScriptedLine.h"
 #include "TerminalTime.h"
 #include "Vorn.h"
+#include "PrmCfg.h"
 #include "VornMgr.h"
 
 #include <gtest/gtest.h>
@@ -79,10 +80,13 @@ protected:
     std::string pcClockFile = base + "_pcclock.txt";
     zLogger log{zString(logPath.c_str())};
     VornMgr manager{log};
+    zFile noParameterFile{""};
+    PrmCfg parameters{noParameterFile, log};
+    RunSettings settings;
     SilentDialog dialog;
     InfoOutput info{log};
     RunState state;
-    RunContext context{log, manager, dialog, info, state};
+    RunContext context{log, manager, parameters, settings, dialog, info, state};
     RunError result = static_cast<RunError>(-1);
     bool opened = true;
 };

@@ -3,6 +3,7 @@
 #include "Endpoints.h"
 #include "Options.h"
 #include "StopSignals.h"
+#include "Telegram.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -13,6 +14,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <deque>
+#include <fstream>
+#include <iterator>
 #include <map>
 
 namespace vornsim::qz {
@@ -65,6 +69,20 @@ SIGTERM or SIGINT ends it.
   --modem all             a pseudo-terminal with a Hayes modem in front
   --modem-busy N | --modem-no-carrier N | --modem-connect-ms MS  as for the other family
   --wire-log FILE         one line per request, reply and refused input
+  --baud B                each request and reply byte costs 10/B seconds
+
+Stored data (generated from --seed S):
+  --records N             transactions, 26 characters each, newest first
+  --memory-blocks N       blocks of ten the transaction memory holds (3000);
+                          past the records they read "END OF TRANSIT"
+  --add-records K@N       K new transactions after the Nth request
+  --second-kind N         records of the second kind (RXPTRANSIT)
+  --load-records N[@CODE] records of a LOADTRANSIT code (default 31)
+  --badges N              badge list entries (RXBADGE)
+  --config N              configuration parameters 1..N (RXCONFIG)
+  --file NAME=PATH        put a local file into the terminal's file store
+  --templates N           badges with biometric templates
+  --reader-type C         the reader type the terminal reports ('2' to '6')
 
 Faults; SEL is a request number N (from 1), the request's code and data
 ("300001"), a prefix of them ("30*") or *:
@@ -126,6 +144,9 @@ bool parseQzOptions(const std::vector<std::string>& args, QzOptions& o, std::str
                 return false;
             }
             ++(a == "--pty" ? o.ptys : o.modems);
+        } else if (a == "--baud") {
+            if (!number(50, 4000000)) return false;
+            o.baud = static_cast<int>(n);
         } else if (a == "--modem-busy") {
             if (!number(0, 1000)) return false;
             o.modem.busyCalls = static_cast<int>(n);
@@ -135,6 +156,50 @@ bool parseQzOptions(const std::vector<std::string>& args, QzOptions& o, std::str
         } else if (a == "--modem-connect-ms") {
             if (!number(0, 120000)) return false;
             o.modem.connectDelayMs = static_cast<int>(n);
+        } else if (a == "--records" || a == "--memory-blocks" || a == "--second-kind" ||
+                   a == "--badges" || a == "--config" || a == "--seed") {
+            if (!number(0, a == "--seed" ? 0x7fffffff : 30000)) return false;
+            int& target = a == "--records"         ? o.data.records
+                          : a == "--memory-blocks" ? o.data.memoryBlocks
+                          : a == "--second-kind"   ? o.data.secondKind
+                          : a == "--badges"        ? o.data.badges
+                          : a == "--config"        ? o.data.configParameters
+                                                   : o.data.seed;
+            target = static_cast<int>(n);
+        } else if (a == "--templates") {
+            if (!number(0, 9999)) return false;
+            o.data.templates = static_cast<int>(n);
+        } else if (a == "--reader-type") {
+            if (v.size() != 1) {
+                error = "--reader-type needs one character";
+                return false;
+            }
+            o.data.readerType = v[0];
+        } else if (a == "--load-records") {
+            auto at = v.find('@');
+            if (!toInt(v.substr(0, at), 0, 30000, n) || (at != std::string::npos && v.size() != at + 3)) {
+                error = "--load-records needs N[@CODE] with a two-character code";
+                return false;
+            }
+            o.data.loadRecords = static_cast<int>(n);
+            if (at != std::string::npos) o.data.loadCode = v.substr(at + 1);
+        } else if (a == "--add-records") {
+            auto at = v.find('@');
+            long after = 0;
+            if (at == std::string::npos || !toInt(v.substr(0, at), 1, 30000, n) ||
+                !toInt(v.substr(at + 1), 1, 1000000, after)) {
+                error = "--add-records needs K@N";
+                return false;
+            }
+            o.addRecords = static_cast<int>(n);
+            o.addAfter = static_cast<int>(after);
+        } else if (a == "--file") {
+            auto eq = v.find('=');
+            if (eq == std::string::npos || eq == 0) {
+                error = "--file needs NAME=PATH";
+                return false;
+            }
+            o.files.emplace_back(v.substr(0, eq), v.substr(eq + 1));
         } else if (a == "--bind") {
             o.bindAddress = v;
         } else if (a == "--wire-log") {
@@ -163,6 +228,8 @@ struct QzServer::Channel {
     QzFramer framer;
     std::unique_ptr<HayesModem> modem;
     std::string pending;  // reply bytes the line did not take yet
+    std::deque<std::pair<Clock::time_point, std::string>> paced;  // replies and when they are due
+    Clock::time_point lineFree{};
     bool closed = false;
 };
 
@@ -261,6 +328,25 @@ void QzServer::write(Channel& ch, const std::string& bytes) {
     }
 }
 
+void QzServer::deliver(Channel& ch, std::size_t requestBytes, const std::string& reply) {
+    if (!options_.baud) {
+        write(ch, reply);
+        return;
+    }
+    // Half duplex: the request, then the reply, one after the other on the line.
+    const auto byteTime = std::chrono::nanoseconds(10'000'000'000LL / options_.baud);
+    const auto due = std::max(Clock::now(), ch.lineFree) + byteTime * static_cast<long>(requestBytes + reply.size());
+    ch.lineFree = due;
+    ch.paced.emplace_back(due, reply);
+}
+
+void QzServer::sendDue(Channel& ch) {
+    while (!ch.paced.empty() && ch.paced.front().first <= Clock::now()) {
+        write(ch, ch.paced.front().second);
+        ch.paced.pop_front();
+    }
+}
+
 void QzServer::readFrom(Channel& ch) {
     char buf[4096];
     ssize_t n = ::read(ch.fd, buf, sizeof buf);
@@ -318,7 +404,7 @@ void QzServer::handleFrame(Channel& ch, const std::string& frame) {
     const int number = ++requests_;
     std::string id = "#" + std::to_string(number) + " " + head;
     if (request->tag) id += " tag=" + std::to_string(*request->tag);
-    log_.line(ch.name, "RX " + id + " code=" + request->code + " \"" + request->data + "\"", frame);
+    log_.line(ch.name, "RX " + id + " code=" + request->code + " \"" + escapeBytes(request->data) + "\"", frame);
 
     auto faults = faultsFor(number, *request);
     auto find = [&](QzFault f) -> const QzFaultRule* {
@@ -351,8 +437,12 @@ void QzServer::handleFrame(Channel& ch, const std::string& frame) {
                         buildQzReply(request->address, tag, *text);
     std::string what = "TX " + id;
     for (const auto* rule : faults) what += " fault=" + faultName(rule->fault);
-    log_.line(ch.name, what + " \"" + text->substr(0, 80) + "\"", reply);
-    write(ch, reply);
+    log_.line(ch.name, what + " \"" + escapeBytes(text->substr(0, 80)) + "\"", reply);
+    deliver(ch, frame.size(), reply);
+    if (number == options_.addAfter) {
+        terminal->addTransactions(options_.addRecords, static_cast<std::uint32_t>(number));
+        log_.line(ch.name, "ADDED " + std::to_string(options_.addRecords) + " transactions");
+    }
 }
 
 void QzServer::run(const sigset_t& unblocked, const volatile std::sig_atomic_t& stop) {
@@ -366,6 +456,7 @@ void QzServer::run(const sigset_t& unblocked, const volatile std::sig_atomic_t& 
             fds.push_back({ch->fd, events, 0});
             if (ch->modem)
                 if (auto d = ch->modem->nextDeadline()) wake = wake ? std::min(*wake, *d) : *d;
+            if (!ch->paced.empty()) wake = wake ? std::min(*wake, ch->paced.front().first) : ch->paced.front().first;
         }
         timespec timeout{};
         timespec* timeoutPtr = nullptr;
@@ -391,6 +482,7 @@ void QzServer::run(const sigset_t& unblocked, const volatile std::sig_atomic_t& 
             if (!ch.closed && (fds[i].revents & POLLOUT)) write(ch, {});
         }
         for (auto& ch : channels_) {
+            if (!ch->closed) sendDue(*ch);
             if (!ch->modem || ch->closed) continue;
             HayesModem::Output out;
             ch->modem->tick(Clock::now(), out);
@@ -413,7 +505,19 @@ int runQzSimulator(const std::vector<std::string>& args) {
         return 0;
     }
     std::vector<QzTerminal> terminals;
-    for (int address : options.addresses) terminals.emplace_back().address = address;
+    for (int address : options.addresses) {
+        QzTerminal& t = terminals.emplace_back();
+        t.address = address;
+        t.generate(options.data);
+        for (const auto& [name, path] : options.files) {
+            std::ifstream in(path, std::ios::binary);
+            if (!in) {
+                std::fprintf(stderr, "vornsim: cannot read %s\n", path.c_str());
+                return 2;
+            }
+            t.files[name].assign(std::istreambuf_iterator<char>(in), {});
+        }
+    }
     WireLog log;
     if (!options.wireLog.empty() && !log.open(options.wireLog)) {
         std::fprintf(stderr, "vornsim: cannot open wire log %s\n", options.wireLog.c_str());

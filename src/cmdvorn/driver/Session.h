@@ -1,5 +1,6 @@
 #pragma once
-// One run of the command tool: log, terminal manager and parameter file,
+// One run of the command tool: log, parameter file, run-wide settings and
+// terminal manager,
 // the command line taken apart into jobs, each job dispatched, and the
 // result file for the calling application. The console runs the jobs in a
 // loop; the window queues them and runs one per message, through the same
@@ -11,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+class PrmCfg;
 class VornMgr;
 class VornModem;
 
@@ -52,6 +54,9 @@ class Session {
 public:
     static constexpr const char* kParameterFileName = "cmdvorn.prm";
     static constexpr const char* kLogFileName = "cmdvorn.log";
+    // The exit code of a run that could not leave its result file (the
+    // code of "File write error ").
+    static constexpr int kResultFileFailedExit = code(RunError::FileWrite);
 
     Session(zString programName, FrontEnd& frontEnd);
     ~Session();
@@ -71,6 +76,9 @@ public:
     // The end-of-run form of the result file (count or error); nothing is
     // added after a successful version command, which wrote its own line.
     void writeResultFile(CommandId lastCommandId);
+    // A command-line run starts by removing the result file of an earlier
+    // run; false (reported) when it cannot.
+    bool discardEarlierResult();
     // "Errore fatale - Impossibile continuare!" for InvalidParameter and
     // BadTerminalNumber.
     void logFatal(RunError error);
@@ -80,6 +88,7 @@ public:
     int runInConsole(const zString& commandLine);
 
     RunState& state() { return state_; }
+    RunSettings& settings() { return settings_; }
     zLogger* log() { return log_.get(); }
     VornMgr* manager() { return manager_.get(); }
     RunContext* context() { return context_.get(); }
@@ -87,12 +96,17 @@ public:
 private:
     // Logs why the run cannot start and tells the operator; false.
     bool initialisationFailed(const zString& message);
+    // exitCode, or 111 with no result file left when it could not be written.
+    int exitCodeAfterResult(int exitCode);
+    void reportResultFileFailure(const zString& directory);
 
     FrontEnd& frontEnd_;
     RunState state_;
     std::unique_ptr<zLogger> log_;
     std::unique_ptr<VornMgr> manager_;
     std::unique_ptr<zFile> parameterFile_;
+    std::unique_ptr<PrmCfg> config_;
+    RunSettings settings_;
     std::unique_ptr<InfoOutput> info_;
     std::unique_ptr<RunContext> context_;
     // The time service's modem line, built at the first -sync of the run;

@@ -27,6 +27,10 @@ public:
     TerminalModel model() const { return settings_.model; }
     const zString& password() const { return settings_.password; }
     long lineSpeed() const { return settings_.lineSpeed; }
+    // The VORN-L takes a new node number and speed from its parameter
+    // dialog for the rest of the run; the parameter file stays as it is.
+    void setNodeNumber(int node) { settings_.nodeNumber = node; }
+    void setLineSpeed(long speed) { settings_.lineSpeed = speed; }
     int comTimeout() const { return settings_.comTimeout; }
     int maxRetry() const { return settings_.maxRetry; }
     const zString& transactionFile() const { return settings_.transactionFile; }
@@ -95,7 +99,8 @@ public:
     virtual void reportHook2() {}
 
 protected:
-    virtual void buildTelegram(const TelegramCommand& command);
+    // False (status 130, logged) when the request does not fit its buffer.
+    virtual bool buildTelegram(const TelegramCommand& command);
     virtual bool writeTelegram(const char* text);
     virtual bool readTelegram(char* buffer, std::size_t size);
     virtual bool parseReply();
