@@ -39,6 +39,7 @@ bool Session::initialise() {
         log_ = std::make_unique<zLogger>(zString::format("%s/%s", state_.dataDirectory.c_str(), kLogFileName));
     log_->setListSink(frontEnd_.logSink());
     manager_ = std::make_unique<VornMgr>(*log_);
+    manager_->setNoticeHandler([this](const char* caption, const char* text) { frontEnd_.showMessage(caption, text); });
     state_.version = programVersion();
     state_.platform = platformDescription();
 

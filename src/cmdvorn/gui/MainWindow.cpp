@@ -1,8 +1,11 @@
 #include "MainWindow.h"
 
 #include "CommandTable.h"
+#include "EepromDialog.h"
 #include "FndException.h"
 #include "Platform.h"
+#include "TerminalChooser.h"
+#include "VornLParamDialog.h"
 #include "VornMgr.h"
 
 #include <QCloseEvent>
@@ -38,13 +41,6 @@ bool isBlank(const zString& text) {
 }
 
 QString latin1(const char* text) { return QString::fromLatin1(text ? text : ""); }
-
-// The chooser's entry: number and description, or the name when the
-// description says too little.
-QString chooserEntry(const Vorn& terminal) {
-    const zString& shown = terminal.description().length() > 3 ? terminal.description() : terminal.name();
-    return QString::asprintf(" %3.3d  %s", terminal.terminalNumber(), shown.c_str());
-}
 
 QListWidget* addList(QWidget* parent, QVBoxLayout* layout, const char* title, const char* name) {
     auto* box = new QGroupBox(title, parent);
@@ -164,8 +160,29 @@ void MainWindow::menuCommand(int id) {
         boxes_.about(this, session_.state());
         return;
     default:
-        if (isCommandItem(id)) dispatchOnSelected(commandOfMenuId(id));
+        if (isCommandItem(id)) commandItem(commandOfMenuId(id));
     }
+}
+
+void MainWindow::commandItem(CommandId id) {
+    Vorn* terminal = selectedTerminal();
+    if (!initialised_ || !terminal) return;
+    const bool parameters = id == CommandId::ReceiveParameters || id == CommandId::SendParameters;
+    if (parameters && terminal->model() == TerminalModel::VornL) {
+        VornLParamDialog dialog(*session_.manager(), session_.context()->parameters(), chooser_->currentIndex(), boxes_,
+                                this);
+        showParameterDialog(dialog);
+    } else if (id == CommandId::ReadEeprom || id == CommandId::WriteEeprom) {
+        EepromDialog dialog(*session_.manager(), chooser_->currentIndex(), boxes_, this);
+        showParameterDialog(dialog);
+    } else {
+        running([&] { dispatch(*session_.context(), terminal, id, commands()); });
+    }
+}
+
+void MainWindow::showParameterDialog(TerminalDialog& dialog) {
+    dialog.onTerminalUsed = [this](int index) { chooser_->setCurrentIndex(index); };
+    running([&] { boxes_.showModal(dialog); });
 }
 
 void MainWindow::initialise() {
@@ -189,20 +206,13 @@ void MainWindow::initialise() {
         boxes_.message(this, OperatorBoxes::Icon::Warning, "InitCmdv", "Unknown Exception");
     }
     initialised_ = ok;
-    fillChooser();
+    fillChooser(*chooser_, session_.manager());
+    updateCommandItems();
     if (!ok) {
         // A calling application must not read a failed start as success.
         if (session_.state().errorCode == RunError::None) session_.state().errorCode = RunError::InvalidParameter;
         fatal(RunError::InvalidParameter);
     }
-}
-
-void MainWindow::fillChooser() {
-    chooser_->clear();
-    if (VornMgr* manager = session_.manager())
-        for (int i = 0; i < manager->terminalCount(); ++i) chooser_->addItem(chooserEntry(*manager->terminalAt(i)));
-    if (chooser_->count() > 0) chooser_->setCurrentIndex(0);
-    updateCommandItems();
 }
 
 void MainWindow::updateCommandItems() {
@@ -217,12 +227,6 @@ Vorn* MainWindow::selectedTerminal() {
     int index = chooser_->currentIndex();
     if (!manager || index < 0 || index >= manager->terminalCount()) return nullptr;
     return manager->terminalAt(index);
-}
-
-void MainWindow::dispatchOnSelected(CommandId id) {
-    Vorn* terminal = selectedTerminal();
-    if (!initialised_ || !terminal) return;
-    running([&] { dispatch(*session_.context(), terminal, id, commands()); });
 }
 
 template <typename Run>

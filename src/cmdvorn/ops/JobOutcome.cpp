@@ -17,6 +17,13 @@ bool failJob(CMDARG_C& job, RunError error, const char* text1, const char* text2
     return false;
 }
 
+bool sendWithoutData(CMDARG_C& job, const char* text) {
+    TelegramCommand command(text);
+    if (!job.terminal->sendCommand(command)) return failWithStatus(job);
+    ++job.count;
+    return true;
+}
+
 bool interrupted(CMDARG_C& job) {
     if (!job.run->dialog().pump()) return false;
     failJob(job, RunError::Interrupted);
