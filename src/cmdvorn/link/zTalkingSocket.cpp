@@ -111,7 +111,7 @@ bool zTalkingSocket::hasInput(bool wait) {
     if (buffered()) return true;
     // A signal (the operator's Ctrl-C) only interrupts the wait: the
     // exchange finishes and the operation then sees the interruption.
-    const fnd::Deadline deadline(wait ? readTimeout_ : 0);
+    const fnd::Deadline deadline(wait ? std::max(readTimeout_, kMinReadWaitMs) : 0);
     for (;;) {
         pollfd p{fd_, POLLIN, 0};
         int rc = ::poll(&p, 1, deadline.msLeft());

@@ -50,7 +50,11 @@ GETREGS_C::Fetch GETREGS_C::fetchRecord(const char* object, int index, bool show
     command_ = TelegramCommand(commandText_, TelegramCommand::ReceiveData, record_,
                                jobs ? kJobBytes : extended ? kExtendedBytes : kPunchBytes);
 
-    if (!terminal_.sendCommand(command_)) return terminal_.isAnswering() ? Fetch::Skipped : Fetch::Stop;
+    if (!terminal_.sendCommand(command_)) {
+        if (!terminal_.isAnswering()) return Fetch::Stop;
+        noteSkipped();
+        return Fetch::Skipped;
+    }
     ++received_;
 
     BREAKDLG_C& dialog = job_.run->dialog();
@@ -70,6 +74,16 @@ GETREGS_C::Fetch GETREGS_C::fetchRecord(const char* object, int index, bool show
     return writeTransaction(TransactionRecord::decode(record_)) ? Fetch::Saved : Fetch::Stop;
 }
 
+void GETREGS_C::noteSkipped() {
+    if (firstSkippedStatus_ == RunError::None) firstSkippedStatus_ = terminal_.statusCode();
+}
+
+void GETREGS_C::failWithFirstSkipped() {
+    // Later exchanges may have succeeded; the caller must still learn that
+    // records stayed behind.
+    if (job_.result == RunError::None) job_.result = firstSkippedStatus_;
+}
+
 bool GETREGS_C::remove(const char* object, const char* removedMessage) {
     // Only what is on the disk may leave the terminal.
     if (!secureWritten()) return false;
@@ -82,6 +96,7 @@ bool GETREGS_C::remove(const char* object, const char* removedMessage) {
 bool GETREGS_C::download(const char* object, bool clear) {
     saved_ = duplicates_ = 0;
     received_ = 0;
+    firstSkippedStatus_ = RunError::None;
     const char* label = terminal_.label().c_str();
 
     int total = count(object);
@@ -112,6 +127,7 @@ bool GETREGS_C::download(const char* object, bool clear) {
     bool result = true;
     if (total != saved_ + duplicates_) {
         log_.log("%s %d Timbrature RIMASTE sul terminale", label, total - saved_ - duplicates_);
+        failWithFirstSkipped();
         result = false;
     } else if (job_.result != RunError::None && job_.result != RunError::TerminalWarning) {
         result = false;
@@ -140,6 +156,7 @@ bool GETREGS_C::download(const char* object, bool clear) {
 bool GETREGS_C::downloadJobs(bool clear) {
     saved_ = duplicates_ = 0;
     received_ = 0;
+    firstSkippedStatus_ = RunError::None;
     const char* label = terminal_.label().c_str();
 
     bool ok = false;
@@ -151,6 +168,8 @@ bool GETREGS_C::downloadJobs(bool clear) {
     }
     log_.log("%s %d timb. commesse trovate", label, total);
     if (total > kOnOffThreshold) terminal_.sendOn();
+    // After -r's punches the job's count is the job records' alone.
+    job_.count = 0;
 
     for (int i = 0; i < total; ++i)
         if (fetchRecord(kJobObject, i, false, total) == Fetch::Stop) break;
@@ -160,6 +179,7 @@ bool GETREGS_C::downloadJobs(bool clear) {
 
     if (total != saved_) {
         log_.log("%s %d timb. Commesse RIMASTE sul terminale", label, total - saved_);
+        failWithFirstSkipped();
         return false;
     }
     if (job_.result != RunError::None && job_.result != RunError::TerminalWarning) return false;
