@@ -41,9 +41,16 @@ private:
     Fetch fetchRecord(const char* object, int index, bool showProgress, int total);
     int countJobs(bool& ok);
     bool remove(const char* object, const char* removedMessage);
+    // A record skipped while the terminal kept answering: its status is what
+    // the job reports when records stay on the terminal.
+    void noteSkipped();
+    // Records stayed on the terminal: the job fails with the first skipped
+    // record's status unless it already carries an error.
+    void failWithFirstSkipped();
 
     TelegramCommand command_;
     char commandText_[24] = {};
     std::uint8_t record_[61] = {};
     int received_ = 0;  // successful record exchanges of this download
+    RunError firstSkippedStatus_ = RunError::None;
 };
