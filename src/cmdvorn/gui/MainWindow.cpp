@@ -110,7 +110,9 @@ MainWindow::~MainWindow() {
 void MainWindow::start(const zString& commandLine) {
     post(WindowMessage::MenuCommand, {}, {}, kMenuInitialise);
     session_.state().commandLineMode = !isBlank(commandLine);
-    if (session_.state().commandLineMode) post(WindowMessage::RunCommandLine, {}, commandLine);
+    if (!session_.state().commandLineMode) return;
+    session_.discardEarlierResult();
+    post(WindowMessage::RunCommandLine, {}, commandLine);
 }
 
 void MainWindow::post(WindowMessage message, const BatchJob& job, const zString& text, int menuId) {
