@@ -209,7 +209,8 @@ void MainWindow::initialise() {
         boxes_.message(this, OperatorBoxes::Icon::Warning, "InitCmdv", "Unknown Exception");
     }
     initialised_ = ok;
-    fillChooser(*chooser_, session_.manager());
+    // A configuration that failed to load offers no terminal.
+    fillChooser(*chooser_, ok ? session_.manager() : nullptr);
     updateCommandItems();
     if (!ok) {
         // A calling application must not read a failed start as success.

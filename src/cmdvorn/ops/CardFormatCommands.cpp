@@ -9,7 +9,6 @@ namespace {
 
 constexpr const char* kReadText = "FO,GE";
 
-// An empty parameter file has no [Card Format], so the built-in format applies.
 // The terminal's card format record; false after a failed exchange.
 bool readFormatRecord(CMDARG_C& job, std::uint8_t (&record)[CardFormat::kSize]) {
     TelegramCommand read(kReadText, TelegramCommand::ReceiveData, record, CardFormat::kSize);
@@ -26,12 +25,13 @@ bool sendCardFormatCommand(CMDARG_C& job) {
     CardFormat format = loadCardFormat(job.run->parameters(), layout, job.run->log());
     zString detail;
     if (const char* why = format.impossibility(detail)) {
-        // A terminal given this format would misread every badge.
-        job.result = RunError::BadParameterValue;
-        job.run->reportError(RunError::BadParameterValue, &terminal, CardFormat::kSection,
-                             zString::format("%s: %s", why, detail.c_str()).c_str());
-        return false;
+        // No badge read reaches such a field: refused before anything is sent.
+        return failJob(job, RunError::BadParameterValue, CardFormat::kSection,
+                       zString::format("%s: %s", why, detail.c_str()).c_str());
     }
+    if (const char* why = format.inconsistency(detail))
+        // The terminal gets what the section says; the operator learns why badges may misread.
+        job.run->log().log(zLogger::Warning, "%s %s %s: %s", labelOf(job), CardFormat::kSection, why, detail.c_str());
 
     std::uint8_t record[CardFormat::kSize];
     format.encode(record);
@@ -58,9 +58,7 @@ bool testReadBadgeCommand(CMDARG_C& job) {
     std::uint8_t formatRecord[CardFormat::kSize] = {};
     if (!readFormatRecord(job, formatRecord)) return false;
     if (!CardFormat::crcMatches(formatRecord)) {
-        job.result = RunError::BadCrc;
-        job.run->reportError(RunError::BadCrc, &terminal, kReadText);
-        return false;
+        return failJob(job, RunError::BadCrc, kReadText);
     }
 
     std::uint8_t readRecord[BadgeTestRead::kSize] = {};
