@@ -122,6 +122,7 @@ Firmware upgrade: after "GL,UP" a VORN-L takes an image by XMODEM.
                           instead of the start); cancel-after:K (CAN CAN
                           after K good blocks); silent
   --xmodem-nak-ms MS      between its calls for the start (default 1000)
+  --xmodem-start-ms MS    from "GL,UP" to its first call (default 100)
 
   --wire-log FILE         one line per request, reply and refused input
   --help                  this text
@@ -191,6 +192,7 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::string&
         {"--reply-delay", {0, 60000, {&o.server.replyDelayMs}}},
         {"--late-gap", {0, 60000, {&o.server.lateGapMs}}},
         {"--xmodem-nak-ms", {1, 60000, {&o.server.xmodem.nakIntervalMs}}},
+        {"--xmodem-start-ms", {0, 60000, {&o.server.xmodem.startDelayMs}}},
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
