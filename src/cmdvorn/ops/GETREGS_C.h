@@ -7,8 +7,10 @@
 #include "TransactionRecords.h"
 
 #include <cstdint>
+#include <vector>
 
 class Vorn;
+struct LineContext;
 
 class GETREGS_C {
 public:
@@ -22,6 +24,12 @@ public:
     int count(const char* object);
     bool download(const char* object, bool clear);
     bool downloadJobs(bool clear);
+
+    // The newer models' line protocol: the stored files listed by "@DIR"
+    // and their record total (99 when the listing made no sense), and the
+    // download of those files' lines.
+    int listDirectory();
+    bool downloadText(int total, bool clear);
 
 protected:
     virtual bool writeTransaction(const TransactionRecord& record) = 0;
@@ -40,10 +48,14 @@ private:
     enum class Fetch { Saved, Skipped, Stop };
     Fetch fetchRecord(const char* object, int index, bool showProgress, int total);
     int countJobs(bool& ok);
+    enum class Pass { Ended, Quiet, Stop };
+    Pass readFilePass(const char* typeLine, int total, int delayMs, const LineContext& context);
+    void checkBadgeFormat();
     bool remove(const char* object, const char* removedMessage);
 
     TelegramCommand command_;
     char commandText_[24] = {};
     std::uint8_t record_[61] = {};
     int received_ = 0;  // successful record exchanges of this download
+    std::vector<zString> lineFiles_;  // stored files of a line-protocol terminal
 };

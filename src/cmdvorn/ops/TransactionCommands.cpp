@@ -11,17 +11,15 @@ namespace {
 
 constexpr int kJobTerminalModel = 5;  // VORN2C keeps job records too
 
-// The line-protocol models have no telegram download.
-bool refusesTelegramDownload(CMDARG_C& job) {
-    int model = job.terminal->modelCode();
-    if (model != 6 && model != 7) return false;
-    job.run->reportError(101, job.terminal, "RE,GE", "");
+// The line-protocol models keep no job records.
+bool refusesJobDownload(CMDARG_C& job) {
+    if (!isNewerModel(job.terminal->modelCode())) return false;
+    job.run->reportError(101, job.terminal, "JO,GE", "");
     job.result = 101;
     return true;
 }
 
 bool countCommand(CMDARG_C& job, const char* object) {
-    if (refusesTelegramDownload(job)) return false;
     CMDREGS_C download(job);
     int n = download.count(object);
     if (job.result != 0) return false;
@@ -32,7 +30,6 @@ bool countCommand(CMDARG_C& job, const char* object) {
 }
 
 bool downloadPunches(CMDARG_C& job, const char* object, bool clear, bool withJobs) {
-    if (refusesTelegramDownload(job)) return false;
     CMDREGS_C download(job);
     download.loadPunchLayout();
     bool jobs = withJobs && job.terminal->modelCode() == kJobTerminalModel;
@@ -54,7 +51,7 @@ bool downloadAndKeepCommand(CMDARG_C& job) { return downloadPunches(job, "RE", f
 bool recoverPunchesCommand(CMDARG_C& job) { return downloadPunches(job, "RA", false, false); }
 
 bool downloadJobsCommand(CMDARG_C& job) {
-    if (refusesTelegramDownload(job)) return false;
+    if (refusesJobDownload(job)) return false;
     CMDREGS_C download(job);
     download.loadJobLayout();
     return download.downloadJobs(true);

@@ -87,8 +87,7 @@ bool Vorn::readTelegram(char* buffer, std::size_t size) {
     if (link->kind() == kSerialPortKind) {
         ok = link->read(buffer, size, count) && count > 0;
     } else {
-        ok = link->readLine(buffer, size + 1);
-        count = std::strlen(buffer);
+        ok = readFromLink(*link, buffer, size, count);
     }
     if (ok) {
         buffer[count < size ? count : size] = '\0';
@@ -108,6 +107,12 @@ bool Vorn::readTelegram(char* buffer, std::size_t size) {
     timeoutCounter_ = 0;
     if (readCounter_ != 0) notifyLinkState(false);
     return false;
+}
+
+bool Vorn::readFromLink(zCommDev& link, char* buffer, std::size_t size, std::size_t& count) {
+    bool ok = link.readLine(buffer, size + 1);
+    count = std::strlen(buffer);
+    return ok;
 }
 
 bool Vorn::parseReply() {

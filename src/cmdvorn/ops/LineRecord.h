@@ -1,0 +1,30 @@
+#pragma once
+// A text line from a newer-model terminal's stored file, turned into the
+// transaction record every writer takes: "HHMM", a direction or cause
+// character, then the part of the badge code the terminal prints, where the
+// terminal definition's badge layout finds company and employee.
+#include "TransactionRecords.h"
+#include "Vorn2A.h"
+
+#include <string_view>
+
+struct LineContext {
+    int modelCode = 0;
+    int causeMode = 0;  // terminal parameter 23: where the cause sits
+    int terminalNumber = 0;
+    BadgeLayout badge;
+    int month = 0;  // from the stored file's name
+    int day = 0;
+    int year = 0;  // the PC's
+};
+
+TransactionRecord lineToRecord(std::string_view line, const LineContext& context);
+
+// Where the badge layout expects the printed badge part to start (99 when
+// neither company nor employee has a length) and how long it should be, to
+// compare with the terminal's parameters 7 and 8.
+struct BadgeSpan {
+    int first = 0;
+    int length = 0;
+};
+BadgeSpan expectedBadgeSpan(const BadgeLayout& badge);
