@@ -7,9 +7,9 @@
 #include "Vorn2A.h"
 #include "zClock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -56,19 +56,13 @@ int GETREGS_C::listDirectory() {
     int total = 0;
     bool recognised = false;
     for (int n = 0; n < kMaxLines && terminal_.readText(line, kLineSize); ++n) {
-        if (line[0] == kEndOfTransfer) {
-            recognised = true;
-            break;
-        }
-        if (std::strstr(line, "DIR")) {
-            total = 0;
-            recognised = true;
-        } else if (const char* blank = std::strchr(line, ' '); blank && std::strstr(line, "PRE")) {
-            long files = std::strtol(blank + 1, nullptr, 10);
-            total += static_cast<int>(files < 0 ? 0 : files > kMaxFileCount ? kMaxFileCount : files);
-            if (total > kMaxFileCount) total = kMaxFileCount;
-            if (lineFiles_.size() < kMaxFiles) lineFiles_.emplace_back(std::string_view(line, static_cast<std::size_t>(blank - line)));
-            recognised = true;
+        ListingLine listing = readListingLine(line);
+        recognised = recognised || listing.kind != ListingLine::Other;
+        if (listing.kind == ListingLine::End) break;
+        if (listing.kind == ListingLine::Header) total = 0;
+        if (listing.kind == ListingLine::File) {
+            total = std::min(total + listing.records, kMaxFileCount);
+            if (lineFiles_.size() < kMaxFiles) lineFiles_.emplace_back(listing.fileName);
         }
         pause(wait * 200);
     }

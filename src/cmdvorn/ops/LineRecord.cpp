@@ -1,7 +1,5 @@
 #include "LineRecord.h"
 
-#include "LittleEndian.h"
-#include "crc16.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -13,6 +11,8 @@ constexpr std::uint8_t kInFlag = 0x04;
 constexpr std::uint8_t kAccessKind = 0x20;
 constexpr std::size_t kBadgeStart = 5;
 constexpr int kNoBadgeField = 99;
+constexpr char kEndOfTransfer = 0x04;
+constexpr std::uint32_t kMaxFileRecords = 32767;
 
 // Leading decimal digits of the text; anything else ends the number.
 std::uint32_t decimal(std::string_view text) {
@@ -46,6 +46,20 @@ int firstStart(const BadgeLayout& badge, int none) {
 
 }  // namespace
 
+ListingLine readListingLine(std::string_view line) {
+    ListingLine listing;
+    if (!line.empty() && line[0] == kEndOfTransfer) {
+        listing.kind = ListingLine::End;
+    } else if (line.find("DIR") != std::string_view::npos) {
+        listing.kind = ListingLine::Header;
+    } else if (auto blank = line.find(' '); blank != std::string_view::npos && line.find("PRE") != std::string_view::npos) {
+        listing.kind = ListingLine::File;
+        listing.fileName = line.substr(0, blank);
+        listing.records = static_cast<int>(std::min(decimal(line.substr(blank + 1)), kMaxFileRecords));
+    }
+    return listing;
+}
+
 TransactionRecord lineToRecord(std::string_view line, const LineContext& context) {
     const bool causes = context.modelCode == kCauseModel && context.causeMode > 0;
     TransactionRecord record;
@@ -72,14 +86,8 @@ TransactionRecord lineToRecord(std::string_view line, const LineContext& context
     record.time = TerminalTime::fromCalendar(calendar);
     record.terminal = static_cast<std::uint8_t>(context.terminalNumber);
 
-    std::uint8_t bytes[TransactionRecord::kSize] = {};
-    bytes[0] = record.company;
-    bytes[1] = record.terminal;
-    putLe32(bytes + 2, record.employee);
-    putLe32(bytes + 6, record.time.seconds());
-    bytes[10] = record.flags;
-    bytes[11] = record.cause;
-    record.check = fnd::crc16(bytes, TransactionRecord::kDataSize);
+    std::uint8_t bytes[TransactionRecord::kSize];
+    record.encodeWithCheck(bytes);
     return record;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// A text line from a newer-model terminal's stored file, turned into the
+// The lines of the newer models' line protocol. A listing line names a
+// stored file and its record count; a line of a stored file becomes the
 // transaction record every writer takes: "HHMM", a direction or cause
 // character, then the part of the badge code the terminal prints, where the
 // terminal definition's badge layout finds company and employee.
@@ -7,6 +8,14 @@
 #include "Vorn2A.h"
 
 #include <string_view>
+
+// One line of the "@DIR" listing.
+struct ListingLine {
+    enum Kind { Other, Header, File, End } kind = Other;
+    std::string_view fileName;  // File: the text before the first blank
+    int records = 0;            // File: the number after it, 0..32767
+};
+ListingLine readListingLine(std::string_view line);
 
 struct LineContext {
     int modelCode = 0;
