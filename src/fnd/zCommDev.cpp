@@ -42,6 +42,12 @@ bool zCommDev::readLine(char* buffer, std::size_t size) {
     return stored > 0;
 }
 
+bool zCommDev::readTelegram(char* buffer, std::size_t size, std::size_t& count) {
+    bool ok = readLine(buffer, size + 1);
+    count = std::strlen(buffer);
+    return ok;
+}
+
 bool zCommDev::readLineString(zString& line) {
     std::string text;
     char c = 0;

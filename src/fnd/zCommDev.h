@@ -20,6 +20,14 @@ public:
     virtual void linkEvent(Event event, const void* source) = 0;
 };
 
+// What a link is, as kind() reports it.
+enum class LinkKind : int { File = 1, SerialPort = 2, Tcp = 3 };
+// Which side of a link purge() clears.
+enum class Purge : int { Receive = 1, Transmit = 2, Both = 3 };
+// Whether DTR and RTS are raised around each write, for line drivers
+// powered or switched by the modem-control lines.
+enum class LineDriverControl : int { Off = 0, AroundWrites = 1 };
+
 class zCommDev {
 public:
     static constexpr char kLF = 0x0A;
@@ -44,14 +52,18 @@ public:
     virtual bool readLine(char* buffer, std::size_t size);
     virtual bool readLineString(zString& line);
     virtual bool read(void* buffer, std::size_t size, std::size_t& count) = 0;
+    // One reply of the terminal protocol: waits until the terminator has
+    // arrived, then takes what is queued, at most size bytes; count > 0 on
+    // success. The buffer holds size + 1 bytes. Here: a line read.
+    virtual bool readTelegram(char* buffer, std::size_t size, std::size_t& count);
     virtual bool hasInput() = 0;
-    virtual void setLineDriverControl(int mode) { lineDriverControl_ = mode; }
+    virtual void setLineDriverControl(LineDriverControl mode) { lineDriverControl_ = mode; }
     virtual void setReadTimeout(int ms) { readTimeout_ = ms; }
     virtual void setWriteTimeout(int ms) { writeTimeout_ = ms; }
     virtual void setSpeed(long /*baud*/) {}
-    virtual void purge(int /*which*/) {}
+    virtual void purge(Purge /*which*/) {}
     virtual void setTerminator(char c) { terminator_ = c; }
-    virtual int kind() const = 0;
+    virtual LinkKind kind() const = 0;
     virtual const char* kindName() const = 0;
     // Text for code, or for the last error when code is 0; empty without error.
     virtual zString errorText(int code = 0) const;
@@ -59,7 +71,7 @@ public:
     const zString& name() const { return name_; }
     const zString& secondName() const { return secondName_; }
     void setSecondName(zString n) { secondName_ = std::move(n); }
-    int lineDriverControl() const { return lineDriverControl_; }
+    LineDriverControl lineDriverControl() const { return lineDriverControl_; }
     int readTimeout() const { return readTimeout_; }
     int writeTimeout() const { return writeTimeout_; }
     char terminator() const { return terminator_; }
@@ -77,7 +89,7 @@ protected:
 
     zString name_;
     zString secondName_;
-    int lineDriverControl_ = 0;
+    LineDriverControl lineDriverControl_ = LineDriverControl::Off;
     int readTimeout_ = 1000;
     int writeTimeout_ = 1000;
     char terminator_ = kLF;

@@ -27,7 +27,7 @@ public:
     bool flush();
     // Also forces it onto the disk (survives a power cut).
     bool sync();
-    int kind() const override { return 1; }
+    LinkKind kind() const override { return LinkKind::File; }
     const char* kindName() const override { return "File"; }
 
     const zString& path() const { return name_; }

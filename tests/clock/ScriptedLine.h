@@ -49,14 +49,14 @@ public:
         return true;
     }
     bool hasInput() override { return !bytes_.empty(); }
-    void purge(int which) override { purged = which; }
-    int kind() const override { return 2; }
+    void purge(Purge which) override { purged = which; }
+    LinkKind kind() const override { return LinkKind::SerialPort; }
     const char* kindName() const override { return "Script"; }
 
     std::deque<char> bytes_;
     std::function<std::string()> more_;
     bool opens = true;  // false: the line cannot be opened
     bool open_ = false;
-    int purged = 0;
+    Purge purged{};
     int bytesRead = 0;
 };

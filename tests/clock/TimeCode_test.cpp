@@ -105,7 +105,7 @@ TEST_F(Reading, RightClockIsNotSetAndTheFirstLineIsDiscarded) {
     EXPECT_EQ(outcome.difference, 0);
     EXPECT_TRUE(set.empty());
     EXPECT_EQ(link->bytesRead, 11 * 80);  // the eleventh line is left unread
-    EXPECT_EQ(link->purged, 3);
+    EXPECT_EQ(link->purged, Purge::Both);
     EXPECT_EQ(link->terminator(), zCommDev::kEOT);
 }
 

@@ -2,6 +2,7 @@
 // codes, and the PC clock it sets through PCCLOCK_FILE.
 #include "ClockCommands.h"
 #include "InProcessRun.h"
+#include "SameDayOffset.h"
 #include "ScriptedLine.h"
 #include "TerminalTime.h"
 #include "Vorn.h"
@@ -53,7 +54,7 @@ protected:
         service.setLogger(&log);
         CMDARG_C job;
         job.terminal = &service;
-        job.id = 41;
+        job.id = CommandId::PcClockFromTimeService;
         job.run = &context;
         bool ok = pcClockFromTimeServiceCommand(job);
         result = job.result;
@@ -68,7 +69,7 @@ protected:
     InProcessRun run_{logPath};
     zLogger& log = run_.log;
     RunContext& context = run_.context;
-    int result = -1;
+    RunError result = static_cast<RunError>(-1);
     bool opened = true;
 };
 
@@ -77,7 +78,7 @@ protected:
 TEST_F(TimeServiceSync, RightPcClockIsLeftAlone) {
     ScriptedLine line("", [] { return lineForNow(0); });
     EXPECT_TRUE(run(&line));
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(result, RunError::None);
     EXPECT_TRUE(logged("System: Inizio Sincronizzazione Orologio"));
     EXPECT_TRUE(logged("System: Sincronizzazione Orologio Completata - nessuna differenza")) << slurp(logPath);
     EXPECT_EQ(slurp(pcClockFile), "");
@@ -85,16 +86,19 @@ TEST_F(TimeServiceSync, RightPcClockIsLeftAlone) {
 }
 
 TEST_F(TimeServiceSync, WrongPcClockTakesTheServicesTime) {
+    const int offset = sameDayOffset(3600);
     std::string first;
     ScriptedLine line("", [&] {
-        std::string l = lineForNow(3600);
+        std::string l = lineForNow(offset);
         if (first.empty()) first = l;
         return l;
     });
     EXPECT_TRUE(run(&line));
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(result, RunError::None);
     // A second may turn between the line and the look at the PC clock.
-    EXPECT_TRUE(logged("Completata (-3600 sec)") || logged("Completata (-3599 sec)")) << slurp(logPath);
+    EXPECT_TRUE(logged("Completata (" + std::to_string(-offset) + " sec)") ||
+                logged("Completata (" + std::to_string(1 - offset) + " sec)"))
+        << slurp(logPath);
     std::string set = slurp(pcClockFile);
     EXPECT_EQ(lines(set), 10);
     EXPECT_EQ(set.substr(0, 24), first.substr(0, 10) + " " + first.substr(11, 8) + ".000\n");
@@ -105,19 +109,19 @@ TEST_F(TimeServiceSync, WrongPcClockTakesTheServicesTime) {
 TEST_F(TimeServiceSync, NoTimeCodeLineIsAModemError) {
     ScriptedLine line("ATDT\r\nCONNECT\r\n" + codeLine(2026, 1, 1, 1, 1, 1).substr(2));
     EXPECT_FALSE(run(&line));
-    EXPECT_EQ(result, 127);
+    EXPECT_EQ(result, RunError::Modem);
     EXPECT_TRUE(logged("System: Errore Sincronizzazione Orologio - nessun CTD msg. ricevuto !"));
     EXPECT_EQ(slurp(pcClockFile), "");
 }
 
 TEST_F(TimeServiceSync, WithoutALineOrACallNothingIsRead) {
     EXPECT_FALSE(run(nullptr));
-    EXPECT_EQ(result, 87);
+    EXPECT_EQ(result, RunError::InvalidParameter);
     EXPECT_TRUE(logged("System: Errore Sincronizzazione Orologio. Non so che modem usare !"));
 
     ScriptedLine refused(codeLine(2026, 1, 1, 1, 1, 1));
     refused.opens = false;
     EXPECT_FALSE(run(&refused));
-    EXPECT_EQ(result, 87);
+    EXPECT_EQ(result, RunError::InvalidParameter);
     EXPECT_EQ(refused.bytesRead, 0);
 }

@@ -22,10 +22,10 @@ protected:
     }
     ~CommandLineTest() override { std::filesystem::remove(path); }
 
-    std::vector<int> commands(const char* line) {
+    std::vector<CommandId> commands(const char* line) {
         parsed = ParsedCommandLine();
         parser.parse(line, parsed);
-        std::vector<int> ids;
+        std::vector<CommandId> ids;
         for (int i = 0; i < parsed.commands.count(); ++i) ids.push_back(parsed.commands[i]);
         return ids;
     }
@@ -49,17 +49,17 @@ protected:
     ParsedCommandLine parsed;
 };
 
-using Ids = std::vector<int>;
+using Ids = std::vector<CommandId>;
 using Names = std::vector<std::string>;
 
 }  // namespace
 
 TEST_F(CommandLineTest, DollarCmdIsDroppedOnlyAsTheFirstToken) {
-    EXPECT_EQ(commands("$CMD -n5 -r"), Ids{12});
+    EXPECT_EQ(commands("$CMD -n5 -r"), Ids{CommandId::DownloadAndClear});
     EXPECT_EQ(terminals(), Names{"5"});
-    EXPECT_EQ(commands("-n5 $CMD -r"), Ids{12});  // ignored: no dash
-    EXPECT_EQ(commands("$cmd -v"), Ids{3});       // case-sensitive: just a word without a dash
-    EXPECT_EQ(state.errorCode, 0);
+    EXPECT_EQ(commands("-n5 $CMD -r"), Ids{CommandId::DownloadAndClear});  // ignored: no dash
+    EXPECT_EQ(commands("$cmd -v"), Ids{CommandId::Version});       // case-sensitive: just a word without a dash
+    EXPECT_EQ(state.errorCode, RunError::None);
 }
 
 TEST_F(CommandLineTest, TerminalSelection) {
@@ -69,33 +69,33 @@ TEST_F(CommandLineTest, TerminalSelection) {
     EXPECT_TRUE(terminals().empty());
     commands("-nabc -t");
     EXPECT_TRUE(terminals().empty());
-    EXPECT_EQ(commands("-n3 -N7 -v"), Ids{3});
+    EXPECT_EQ(commands("-n3 -N7 -v"), Ids{CommandId::Version});
     EXPECT_EQ(terminals(), (Names{"3", "7"}));
     commands("-n3\t\t-n3   -v");
     EXPECT_EQ(terminals(), (Names{"3", "3"}));
 }
 
 TEST_F(CommandLineTest, OneLetterOptionsIgnoreCaseAndTrailingCharacters) {
-    EXPECT_EQ(commands("-vxyz -V /v"), (Ids{3, 3, 3}));
-    EXPECT_EQ(commands("-SYNC -syncg -Sync"), (Ids{41, 42, 41}));
-    EXPECT_EQ(commands("-h -? -H -d -k -K"), (Ids{43, 43, 43, 23, 8, 8}));
-    EXPECT_EQ(commands("-@ -@F -@z -@Zap"), (Ids{27, 36, 38, 38}));
-    EXPECT_EQ(commands("-i -in -IS -ir -id"), (Ids{30, 44, 45, 46, 47}));
-    EXPECT_EQ(commands("-r -x -r"), (Ids{12, 13, 12}));  // duplicates kept, order kept
-    EXPECT_EQ(state.errorCode, 0);
+    EXPECT_EQ(commands("-vxyz -V /v"), (Ids{CommandId::Version, CommandId::Version, CommandId::Version}));
+    EXPECT_EQ(commands("-SYNC -syncg -Sync"), (Ids{CommandId::PcClockFromTimeService, CommandId::PcClockFromTerminal, CommandId::PcClockFromTimeService}));
+    EXPECT_EQ(commands("-h -? -H -d -k -K"), (Ids{CommandId::Help, CommandId::Help, CommandId::Help, CommandId::SetClock, CommandId::DeleteEmployees, CommandId::DeleteEmployees}));
+    EXPECT_EQ(commands("-@ -@F -@z -@Zap"), (Ids{CommandId::Reset, CommandId::FactoryReset, CommandId::DeleteRecoverable, CommandId::DeleteRecoverable}));
+    EXPECT_EQ(commands("-i -in -IS -ir -id"), (Ids{CommandId::WriteEeprom, CommandId::CountFingerprints, CommandId::SendFingerprints, CommandId::ReceiveFingerprints, CommandId::DeleteFingerprints}));
+    EXPECT_EQ(commands("-r -x -r"), (Ids{CommandId::DownloadAndClear, CommandId::DownloadAndKeep, CommandId::DownloadAndClear}));  // duplicates kept, order kept
+    EXPECT_EQ(state.errorCode, RunError::None);
 }
 
 TEST_F(CommandLineTest, TwoLetterOptionsNeedBothLettersInOneCase) {
-    EXPECT_EQ(commands("-ea -EA -yr -YZ -gl -uf -ot"), (Ids{4, 4, 11, 37, 10, 40, 34}));
-    EXPECT_EQ(state.errorCode, 0);
-    EXPECT_EQ(commands("-Ea -v"), Ids{3});
-    EXPECT_EQ(state.errorCode, 87);
+    EXPECT_EQ(commands("-ea -EA -yr -YZ -gl -uf -ot"), (Ids{CommandId::ReceiveEmployees, CommandId::ReceiveEmployees, CommandId::CountPunches, CommandId::CountRecoverable, CommandId::LatestTransactions, CommandId::UpgradeFirmware, CommandId::SwitchOff}));
+    EXPECT_EQ(state.errorCode, RunError::None);
+    EXPECT_EQ(commands("-Ea -v"), Ids{CommandId::Version});
+    EXPECT_EQ(state.errorCode, RunError::InvalidParameter);
     EXPECT_NE(logText().find("Comando Sconosciutto --Ea\n"), std::string::npos);
 }
 
 TEST_F(CommandLineTest, UnknownOptionsAreLoggedSkippedAndLeave87) {
     EXPECT_TRUE(commands("-c -m -s -synchronise -q -e -@x -ix -y1").empty());
-    EXPECT_EQ(state.errorCode, 87);
+    EXPECT_EQ(state.errorCode, RunError::InvalidParameter);
     auto text = logText();
     for (const char* t : {"-c\n", "-m\n", "-s\n", "-synchronise\n", "-q\n", "-e\n", "-@x\n", "-ix\n", "-y1\n"})
         EXPECT_NE(text.find(std::string("Comando Sconosciutto -") + t), std::string::npos) << t;
@@ -103,15 +103,15 @@ TEST_F(CommandLineTest, UnknownOptionsAreLoggedSkippedAndLeave87) {
 }
 
 TEST_F(CommandLineTest, ParseOptionRefusesTokensWithoutDash) {
-    EXPECT_EQ(parser.parseOption("r"), -1);
-    EXPECT_EQ(state.errorCode, 87);
+    EXPECT_EQ(parser.parseOption("r"), CommandId::Unknown);
+    EXPECT_EQ(state.errorCode, RunError::InvalidParameter);
     EXPECT_NE(logText().find("Invalid Command line parameter r"), std::string::npos);
 }
 
 TEST_F(CommandLineTest, GluedFileNamesReplaceTheRunWideFiles) {
-    EXPECT_EQ(commands("-r"), Ids{12});
+    EXPECT_EQ(commands("-r"), Ids{CommandId::DownloadAndClear});
     EXPECT_EQ(settings.punches.fileName, "tmb.dat");  // empty remainder: unchanged
-    EXPECT_EQ(commands("-r/data/dati/tmb.txt"), Ids{12});
+    EXPECT_EQ(commands("-r/data/dati/tmb.txt"), Ids{CommandId::DownloadAndClear});
     EXPECT_EQ(settings.punches.fileName, "/data/dati/tmb.txt");
     commands("-xa.txt");
     EXPECT_EQ(settings.punches.fileName, "a.txt");
@@ -140,6 +140,6 @@ TEST_F(CommandLineTest, EmptyAndOverlongCommandLines) {
     EXPECT_TRUE(commands("").empty());
     EXPECT_TRUE(commands(" \t ").empty());
     std::string longName(5000, 'p');
-    EXPECT_EQ(commands(("-r" + longName).c_str()), Ids{12});
+    EXPECT_EQ(commands(("-r" + longName).c_str()), Ids{CommandId::DownloadAndClear});
     EXPECT_EQ(settings.punches.fileName.length(), 5000);
 }

@@ -1,6 +1,7 @@
 // Clocks end to end: a simulated terminal's clock read and set, its
 // daylight-saving dates sent and read back, and the PC clock taken from the
 // terminal (written to PCCLOCK_FILE, never to the machine's clock).
+#include "SameDayOffset.h"
 #include "SimulatorTest.h"
 
 #include <gtest/gtest.h>
@@ -148,19 +149,20 @@ protected:
 };
 
 TEST_F(TimeServiceTest, PcClockTakesTheServicesTime) {
-    startService({"--time-service-offset", "7200"});
+    const int offset = sameDayOffset(7200);
+    startService({"--time-service-offset", std::to_string(offset)});
     ToolInstall install(CMDV32_PATH, parameters());
-    std::time_t before = std::time(nullptr) + 7200;
+    std::time_t before = std::time(nullptr) + offset;
     auto r = install.run({"-sync"}, pcClock());
-    std::time_t after = std::time(nullptr) + 7200;
+    std::time_t after = std::time(nullptr) + offset;
     EXPECT_EQ(r.exitCode, 0);
     auto log = install.readData("cmdvorn.log");
-    EXPECT_TRUE(contains(log, "System: Sincronizzazione Orologio Completata (-7200 sec)") ||
-                contains(log, "System: Sincronizzazione Orologio Completata (-7199 sec)"))
+    EXPECT_TRUE(contains(log, "System: Sincronizzazione Orologio Completata (" + std::to_string(-offset) + " sec)") ||
+                contains(log, "System: Sincronizzazione Orologio Completata (" + std::to_string(1 - offset) + " sec)"))
         << log;
     std::string set = readFile(pcClockFile);
     ASSERT_EQ(set.size(), 10 * 24u) << set;
-    // Each line is a time the service sent: between the start and the end of the call, two hours ahead.
+    // Each line is a time the service sent: between the start and the end of the call, two hours off.
     char first[32], last[32];
     std::tm t{};
     localtime_r(&before, &t);

@@ -12,6 +12,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ParsedCommandLine parsed;
     parser.parse(zString(reinterpret_cast<const char*>(data), static_cast<int>(size)), parsed);
     for (int i = 0; i < parsed.commands.count(); ++i)
-        if (parsed.commands[i] < 0) __builtin_trap();
+        if (parsed.commands[i] == CommandId::Unknown) __builtin_trap();
     return 0;
 }

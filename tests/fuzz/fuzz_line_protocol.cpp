@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     constexpr std::size_t kSetup = 6;
     if (size < kSetup) return 0;
     LineContext context;
-    context.modelCode = 6 + (data[0] & 1);
+    context.model = (data[0] & 1) ? TerminalModel::VornT3 : TerminalModel::VornT2;
     context.causeMode = data[1] % 5;
     context.badge.company = {data[2] % 40, data[3] % 12, "00"};
     context.badge.employee = {data[4] % 40, data[5] % 12, ""};
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (listing.records < 0 || listing.records > 32767) __builtin_trap();
     if (listing.fileName.size() > line.size()) __builtin_trap();
     TransactionRecord record = lineToRecord(line, context);
-    if (context.modelCode == 7 && context.causeMode == 1 && record.flags != 0x04) __builtin_trap();
+    if (context.model == TerminalModel::VornT3 && context.causeMode == 1 && record.flags != 0x04) __builtin_trap();
     (void)expectedBadgeSpan(context.badge);
     return 0;
 }

@@ -11,11 +11,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::size_t n = size < TelegramFrame::kBufferSize ? size : TelegramFrame::kBufferSize;
     std::memcpy(frame.receiveBuffer(), data, n);
     frame.setReceivedLength(n);
-    int status = frame.parse();
-    if (status != 0 && status != 135 && status != 137) __builtin_trap();
+    RunError status = frame.parse();
+    if (status != RunError::None && status != RunError::BadCrc && status != RunError::BadTelegram) __builtin_trap();
     unsigned char record[64];
     frame.decodeReplyData(record, sizeof record);
-    if (status == 0 && frame.replyText().size() > TelegramFrame::kBufferSize) __builtin_trap();
+    if (status == RunError::None && frame.replyText().size() > TelegramFrame::kBufferSize) __builtin_trap();
     (void)frame.replyData();
     return 0;
 }

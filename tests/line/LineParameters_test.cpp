@@ -25,7 +25,7 @@ protected:
         VornSettings settings;
         settings.name = "Terminal 3";
         settings.nodeNumber = 3;
-        settings.modelCode = 7;
+        settings.model = TerminalModel::VornT3;
         settings.comTimeout = 1;
         Vorn2A terminal(settings);
         terminal.setLink(&link);
@@ -33,7 +33,7 @@ protected:
         terminal.setLogger(&log);
         CMDARG_C job;
         job.terminal = &terminal;
-        job.id = 20;
+        job.id = CommandId::ReceiveParameters;
         job.run = &context;
         bool ok = newerModelParametersCommand(job);
         result = job.result;
@@ -53,7 +53,7 @@ protected:
     zLogger& log = run_.log;
     RunContext& context = run_.context;
     std::unique_ptr<vornsim::VornSimProcess> sim;
-    int result = -1;
+    RunError result = RunError::None;
     int count = 0;
 };
 
@@ -61,7 +61,7 @@ protected:
 
 TEST_F(LineParametersTest, AsksAllFiftyThreeAndShowsEachAnswerFromItsSecondCharacter) {
     EXPECT_TRUE(run({"--bridge", "0", "--cfg", "3:7=4,53=X9"}));
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(result, RunError::None);
     EXPECT_EQ(count, 53);
     std::string text = readFile(logPath);
     EXPECT_TRUE(contains(text, "==== [Term 003] - Parametri operativi ==="));
@@ -82,7 +82,7 @@ TEST_F(LineParametersTest, AParameterWithoutAnswerIsSkipped) {
 
 TEST_F(LineParametersTest, AFailedWriteEndsTheReport) {
     EXPECT_FALSE(run({"--bridge", "0"}, true));
-    EXPECT_EQ(result, 126);
+    EXPECT_EQ(result, RunError::PortOpen);
     std::string text = readFile(logPath);
     EXPECT_TRUE(contains(text, "[Term 003] Error sending @CFG 01"));
     EXPECT_FALSE(contains(text, "@CFG 02"));

@@ -5,9 +5,9 @@
 
 namespace {
 
-LineContext context(int model, int causeMode) {
+LineContext context(TerminalModel model, int causeMode) {
     LineContext c;
-    c.modelCode = model;
+    c.model = model;
     c.causeMode = causeMode;
     c.terminalNumber = 12;
     c.month = 12;
@@ -22,7 +22,7 @@ CalendarRecord when(const TransactionRecord& r) { return r.time.toCalendar(); }
 
 TEST(LineRecord, AccessRecordWithDefaultBadgeLayoutAndFileDate) {
     // HHMM, direction, then the badge from position 4: company "07", "000", employee "123456".
-    TransactionRecord r = lineToRecord("0830107000123456", context(7, 0));
+    TransactionRecord r = lineToRecord("0830107000123456", context(TerminalModel::VornT3, 0));
     EXPECT_EQ(r.kind(), TransactionKind::Access);
     EXPECT_TRUE(r.isIn());
     EXPECT_EQ(r.company, 7);
@@ -37,36 +37,36 @@ TEST(LineRecord, AccessRecordWithDefaultBadgeLayoutAndFileDate) {
     EXPECT_EQ(c.minute, 30);
     EXPECT_EQ(c.second, 0);
 
-    EXPECT_FALSE(lineToRecord("0830007000123456", context(7, 0)).isIn());
-    EXPECT_FALSE(lineToRecord("0830x07000123456", context(6, 0)).isIn());
+    EXPECT_FALSE(lineToRecord("0830007000123456", context(TerminalModel::VornT3, 0)).isIn());
+    EXPECT_FALSE(lineToRecord("0830x07000123456", context(TerminalModel::VornT2, 0)).isIn());
 }
 
 TEST(LineRecord, CauseModesOfModelSevenMoveTheBadgeAndSetKind) {
-    TransactionRecord one = lineToRecord("0830507000123456", context(7, 1));
+    TransactionRecord one = lineToRecord("0830507000123456", context(TerminalModel::VornT3, 1));
     EXPECT_EQ(one.flags, 0x04);  // IN, kind N, whatever character 4 says
     EXPECT_EQ(one.kind(), TransactionKind::Normal);
     EXPECT_EQ(one.cause, 5);
     EXPECT_EQ(one.employee, 123456u);
 
-    TransactionRecord two = lineToRecord("08301307000123456", context(7, 2));
+    TransactionRecord two = lineToRecord("08301307000123456", context(TerminalModel::VornT3, 2));
     EXPECT_EQ(two.kind(), TransactionKind::Access);
     EXPECT_TRUE(two.isIn());
     EXPECT_EQ(two.cause, 3);
     EXPECT_EQ(two.company, 7);
     EXPECT_EQ(two.employee, 123456u);
 
-    TransactionRecord three = lineToRecord("083014207000123456", context(7, 3));
+    TransactionRecord three = lineToRecord("083014207000123456", context(TerminalModel::VornT3, 3));
     EXPECT_EQ(three.cause, 42);
     EXPECT_EQ(three.employee, 123456u);
 
     // Model 6 knows no causes: parameter 23 changes nothing.
-    TransactionRecord six = lineToRecord("0830107000123456", context(6, 1));
+    TransactionRecord six = lineToRecord("0830107000123456", context(TerminalModel::VornT2, 1));
     EXPECT_EQ(six.kind(), TransactionKind::Access);
     EXPECT_EQ(six.cause, 0);
 }
 
 TEST(LineRecord, BadgeLayoutPositionsAndFixedTexts) {
-    LineContext c = context(7, 0);
+    LineContext c = context(TerminalModel::VornT3, 0);
     c.badge.company = {2, 3, ""};
     c.badge.employee = {6, 4, ""};
     // first start 2: company at badge start, employee 4 further.
@@ -81,7 +81,7 @@ TEST(LineRecord, BadgeLayoutPositionsAndFixedTexts) {
 }
 
 TEST(LineRecord, CheckIsTheCrcOfTheRecordBytes) {
-    TransactionRecord r = lineToRecord("2359107000654321", context(7, 2));
+    TransactionRecord r = lineToRecord("2359107000654321", context(TerminalModel::VornT3, 2));
     std::uint8_t bytes[TransactionRecord::kSize];
     TransactionRecord copy = r;
     copy.encodeWithCheck(bytes);
@@ -92,12 +92,12 @@ TEST(LineRecord, CheckIsTheCrcOfTheRecordBytes) {
 
 TEST(LineRecord, ShortAndGarbledLinesGiveZerosNotCrashes) {
     for (const char* line : {"", "0", "08", "0830", "08301", "zz:zz!@#$%^&*()", "\x04", "99999999999999999999999999"}) {
-        TransactionRecord r = lineToRecord(line, context(7, 3));
+        TransactionRecord r = lineToRecord(line, context(TerminalModel::VornT3, 3));
         EXPECT_LE(r.company, 255);
     }
-    EXPECT_EQ(lineToRecord("0830", context(7, 0)).employee, 0u);
+    EXPECT_EQ(lineToRecord("0830", context(TerminalModel::VornT3, 0)).employee, 0u);
     // An employee field far longer than any number saturates.
-    LineContext c = context(7, 0);
+    LineContext c = context(TerminalModel::VornT3, 0);
     c.badge.employee = {4, 40, ""};
     EXPECT_EQ(lineToRecord("08301999999999999999999999999999999999999999", c).employee, 0xFFFFFFFFu);
 }

@@ -21,13 +21,13 @@ protected:
         sim_ = std::make_unique<vornsim::VornSimProcess>(args);
         ASSERT_TRUE(sim_->start()) << sim_->error();
     }
-    std::unique_ptr<Vorn2A> terminal(int node, int model, zCommDev& link) {
+    std::unique_ptr<Vorn2A> terminal(int node, TerminalModel model, zCommDev& link) {
         VornSettings s;
         s.name = zString::format("Terminal %d", node);
         s.nodeNumber = static_cast<std::uint8_t>(node);
         s.terminalNumber = static_cast<std::int16_t>(node);
         s.kind = ConnectionKind::Rlx40;
-        s.modelCode = model;
+        s.model = model;
         s.comTimeout = 1;
         auto t = std::make_unique<Vorn2A>(s);
         t->setLink(&link);
@@ -67,7 +67,7 @@ std::string version(Vorn2A& t) {
 TEST_F(Vorn2ATest, ParametersAreAskedOnceAndFallBackToTheirDefaults) {
     simulate({"--terminal", "1:VORNT3", "--bridge", "0", "--cfg", "1:23=0,31=0,32=5,46=-3"});
     auto link = bridge();
-    auto t = terminal(1, 7, *link);
+    auto t = terminal(1, TerminalModel::VornT3, *link);
 
     EXPECT_EQ(t->parameter(23), 0);  // answered 0: its default is 0 too
     EXPECT_EQ(t->parameter(31), 1);  // answered 0: below 1 becomes the default 1
@@ -90,7 +90,7 @@ TEST_F(Vorn2ATest, ParametersAreAskedOnceAndFallBackToTheirDefaults) {
 TEST_F(Vorn2ATest, VorntTwoNeverAsksAndReadsZero) {
     simulate({"--terminal", "1:VORNT2", "--bridge", "0"});
     auto link = bridge();
-    auto t = terminal(1, 6, *link);
+    auto t = terminal(1, TerminalModel::VornT2, *link);
     EXPECT_EQ(t->parameter(31), 0);
     EXPECT_EQ(t->parameter(23), 0);
     EXPECT_FALSE(contains(wire(), "@CFG"));
@@ -102,8 +102,8 @@ TEST_F(Vorn2ATest, RepliesForAnotherNodeWaitInItsMailbox) {
     simulate({"--terminal", "1:VORNT3", "--terminal", "2:VORNT3", "--bridge", "0", "--unsolicited",
               "2:EARLY NEWS@1", "--no-reply", "2"});
     auto link = bridge();
-    auto one = terminal(1, 7, *link);
-    auto two = terminal(2, 7, *link);
+    auto one = terminal(1, TerminalModel::VornT3, *link);
+    auto two = terminal(2, TerminalModel::VornT3, *link);
 
     EXPECT_EQ(version(*one), "VORNT3 SIM 1.0");
     ASSERT_NE(link->mailbox(2), nullptr);
@@ -111,14 +111,14 @@ TEST_F(Vorn2ATest, RepliesForAnotherNodeWaitInItsMailbox) {
     EXPECT_EQ(link->mailbox(1), nullptr);
 
     EXPECT_EQ(version(*two), "EARLY NEWS");
-    EXPECT_EQ(two->statusCode(), 0);
+    EXPECT_EQ(two->statusCode(), RunError::None);
     EXPECT_EQ(link->mailbox(2), nullptr);
 }
 
 TEST_F(Vorn2ATest, PollDeliversTheMailboxFirstThenAsksTheBridge) {
     simulate({"--terminal", "1:VORNT3", "--terminal", "2:VORNT3", "--bridge", "0"});
     auto link = bridge();
-    auto two = terminal(2, 7, *link);
+    auto two = terminal(2, TerminalModel::VornT3, *link);
     ASSERT_TRUE(two->connect());
     link->setMailbox(2, "WAITING");
     char area[Vorn2A::kMessageSize] = {};
@@ -130,7 +130,7 @@ TEST_F(Vorn2ATest, PollDeliversTheMailboxFirstThenAsksTheBridge) {
     // Nothing waiting: the bridge's node status decides.
     EXPECT_EQ(two->pollTerminal(area), Rlx40::NothingToSend);
     EXPECT_TRUE(contains(wire(), "BRIDGE RX"));
-    auto absent = terminal(9, 7, *link);
+    auto absent = terminal(9, TerminalModel::VornT3, *link);
     EXPECT_EQ(absent->pollTerminal(area), Rlx40::NoAnswer);
 }
 
@@ -138,8 +138,8 @@ TEST_F(Vorn2ATest, TerminalsOnDifferentPortsShareOneConcentratorBinding) {
     simulate({"--terminal", "1:VORNT3", "--terminal", "2:VORNT3", "--concentrator", "all", "--concentrator", "all"});
     zSerialPort first(zString(sim_->ptyPath(0)));
     zSerialPort second(zString(sim_->ptyPath(1)));
-    auto one = terminal(1, 7, first);
-    auto two = terminal(2, 7, second);
+    auto one = terminal(1, TerminalModel::VornT3, first);
+    auto two = terminal(2, TerminalModel::VornT3, second);
 
     EXPECT_EQ(version(*one), "VORNT3 SIM 1.0");
     EXPECT_EQ(version(*two), "VORNT3 SIM 1.0");
@@ -154,18 +154,18 @@ TEST_F(Vorn2ATest, TerminalsOnDifferentPortsShareOneConcentratorBinding) {
 TEST_F(Vorn2ATest, ConcentratorMessageFromAnotherTerminalIsRefused) {
     simulate({"--terminal", "1:VORNT3", "--terminal", "2:VORNT3", "--concentrator", "all", "--wrong-dest", "%XI"});
     zSerialPort port(zString(sim_->ptyPath(0)));
-    auto one = terminal(1, 7, port);
+    auto one = terminal(1, TerminalModel::VornT3, port);
     EXPECT_EQ(version(*one), "<failed>");
-    EXPECT_EQ(one->statusCode(), 132);
+    EXPECT_EQ(one->statusCode(), RunError::Timeout);
     EXPECT_TRUE(contains(logText(), "[Term 001] Wrong Terminal replied: 2 "));
 }
 
 TEST_F(Vorn2ATest, ConcentratorThatNeverAnswersTimesOut) {
     simulate({"--terminal", "1:VORNT3", "--concentrator", "all", "--no-reply", "*"});
     zSerialPort port(zString(sim_->ptyPath(0)));
-    auto one = terminal(1, 7, port);
+    auto one = terminal(1, TerminalModel::VornT3, port);
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(version(*one), "<failed>");
-    EXPECT_EQ(one->statusCode(), 132);
+    EXPECT_EQ(one->statusCode(), RunError::Timeout);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 }

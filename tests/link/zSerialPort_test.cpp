@@ -12,6 +12,8 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+// The largest reply of the terminal protocol.
+constexpr std::size_t kReplySize = 1024;
 
 TEST(SerialDrainWait, FiguresPerSpeedAndFifoFill) {
     EXPECT_EQ(zSerialPort::drainWaitMs(25, 9600), 10);   // 9 bytes left in the FIFO
@@ -104,9 +106,9 @@ TEST_F(SerialPty, TelegramReadWaitsForTheTerminator) {
         std::this_thread::sleep_for(std::chrono::milliseconds(120));
         pty.send("02OK1234\x04");
     });
-    char buf[zSerialPort::kTelegramReadSize];
+    char buf[kReplySize + 1];
     auto start = Clock::now();
-    bool ok = port->read(buf, sizeof buf, n);
+    bool ok = port->readTelegram(buf, kReplySize, n);
     auto took = msSince(start);
     terminal.join();
     ASSERT_TRUE(ok);
@@ -118,19 +120,19 @@ TEST_F(SerialPty, TelegramReadWaitsForTheTerminator) {
 TEST_F(SerialPty, TelegramReadTakesWhatFollowsTheTerminator) {
     pty.send("one\x04two");
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    char buf[zSerialPort::kTelegramReadSize];
+    char buf[kReplySize + 1];
     std::size_t n = 0;
-    ASSERT_TRUE(port->read(buf, sizeof buf, n));
+    ASSERT_TRUE(port->readTelegram(buf, kReplySize, n));
     EXPECT_EQ(std::string(buf, n), "one\x04two");
 }
 
 TEST_F(SerialPty, TelegramTimeOutLeavesNoErrorAndNextWritePurges) {
     port->setReadTimeout(300);
     pty.send("no end");
-    char buf[zSerialPort::kTelegramReadSize];
+    char buf[kReplySize + 1];
     std::size_t n = 99;
     auto start = Clock::now();
-    EXPECT_FALSE(port->read(buf, sizeof buf, n));
+    EXPECT_FALSE(port->readTelegram(buf, kReplySize, n));
     EXPECT_GE(msSince(start), 280);
     EXPECT_EQ(n, 0u);
     EXPECT_EQ(port->lastError(), 0);
@@ -140,21 +142,21 @@ TEST_F(SerialPty, TelegramTimeOutLeavesNoErrorAndNextWritePurges) {
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     ASSERT_TRUE(port->writeString("Q\x04"));
     port->setReadTimeout(100);
-    EXPECT_FALSE(port->read(buf, sizeof buf, n));
+    EXPECT_FALSE(port->readTelegram(buf, kReplySize, n));
 }
 
 TEST_F(SerialPty, PlainReadsAreBoundedByTheTimeOutOnly) {
     port->setTerminator(0);
     port->setReadTimeout(200);
     pty.send("ab\x04" "cd");
-    char buf[zSerialPort::kTelegramReadSize];
+    char buf[kReplySize + 1];
     std::size_t n = 0;
     auto start = Clock::now();
-    ASSERT_TRUE(port->read(buf, sizeof buf, n));
+    ASSERT_TRUE(port->read(buf, kReplySize, n));
     EXPECT_GE(msSince(start), 180);  // no early end at EOT
     EXPECT_EQ(std::string(buf, n), "ab\x04" "cd");
 
-    // Another size with a terminator set: done once the bytes are there.
+    // A terminator set does not end a plain read: done once the bytes are there.
     port->setTerminator(zCommDev::kEOT);
     port->setReadTimeout(2000);
     pty.send("xyz");
@@ -169,10 +171,10 @@ TEST_F(SerialPty, HangUpOfTheOtherSideEndsAReadAtOnce) {
     ::close(pty.slave);
     pty.slave = -1;
     pty.closeMaster();
-    char buf[zSerialPort::kTelegramReadSize];
+    char buf[kReplySize + 1];
     std::size_t n = 0;
     auto start = Clock::now();
-    EXPECT_FALSE(port->read(buf, sizeof buf, n));
+    EXPECT_FALSE(port->readTelegram(buf, kReplySize, n));
     EXPECT_LT(msSince(start), 1500);
     EXPECT_NE(port->lastError(), 0);
 }
@@ -183,7 +185,7 @@ TEST_F(SerialPty, NoModemLinesIsReportedOnceAndNeverBlocksWrites) {
     {
         zLogger log(logPath.string().c_str());
         port->setLogger(&log);
-        port->setLineDriverControl(1);
+        port->setLineDriverControl(LineDriverControl::AroundWrites);
         std::size_t n = 0;
         EXPECT_TRUE(port->write("first", 5, n));
         EXPECT_TRUE(port->write("second", 6, n));
@@ -210,7 +212,7 @@ TEST_F(SerialPty, NoModemLinesIsReportedOnceAndNeverBlocksWrites) {
 TEST_F(SerialPty, LineDriverWaitsOnlyWhereThereAreLinesToDrive) {
     // A pseudo-terminal has no DTR/RTS: the power-up and drain waits that
     // serve the line drivers would only slow every exchange down.
-    port->setLineDriverControl(1);
+    port->setLineDriverControl(LineDriverControl::AroundWrites);
     port->setSpeed(300);  // a slow line makes the skipped wait long (301 ms)
     std::size_t n = 0;
     auto start = Clock::now();

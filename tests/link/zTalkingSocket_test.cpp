@@ -63,7 +63,7 @@ TEST(TcpHost, NamesAndAddresses) {
     EXPECT_EQ(byAddress.name(), zString("localhost"));
     EXPECT_EQ(byAddress.port(), 3999);
     EXPECT_EQ(byAddress.serviceName(), zString("Port #3999"));
-    EXPECT_EQ(byAddress.kind(), 3);
+    EXPECT_EQ(byAddress.kind(), LinkKind::Tcp);
     EXPECT_STREQ(byAddress.kindName(), "TCP/IP node");
 }
 

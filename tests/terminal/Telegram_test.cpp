@@ -63,7 +63,7 @@ TEST(Telegram, ReplyFoundAfterNoiseAndTakenApart) {
     TelegramFrame f;
     f.build(5, 2, TelegramCommand("RE,GE,1"));
     receive(f, "\xff\x13garbage" + reply("050102OK\x02" "0a0b", true));
-    ASSERT_EQ(f.parse(), 0);
+    ASSERT_EQ(f.parse(), RunError::None);
     EXPECT_EQ(f.header().sourceNode, 5);
     EXPECT_EQ(f.header().sequence, 1);
     EXPECT_EQ(f.header().extra, 2);
@@ -81,28 +81,28 @@ TEST(Telegram, ReplyFoundAfterNoiseAndTakenApart) {
 TEST(Telegram, BadRepliesGiveTheirStatus) {
     TelegramFrame f;
     receive(f, reply("050100W"));
-    EXPECT_EQ(f.parse(), 0);
+    EXPECT_EQ(f.parse(), RunError::None);
     EXPECT_EQ(f.replyText(), "W");
     EXPECT_EQ(f.replyData(), "");
 
     std::string badCrc = reply("050100OK");
     badCrc[badCrc.size() - 2] ^= 1;
     receive(f, badCrc);
-    EXPECT_EQ(f.parse(), 135);
+    EXPECT_EQ(f.parse(), RunError::BadCrc);
 
     receive(f, reply("050100OK", false, "07"));  // right checksum, wrong destination
-    EXPECT_EQ(f.parse(), 137);
+    EXPECT_EQ(f.parse(), RunError::BadTelegram);
     EXPECT_EQ(f.replyText(), "");
 
     std::string noEot = reply("050100OK");
     noEot.pop_back();
     receive(f, noEot);
-    EXPECT_EQ(f.parse(), 137);
+    EXPECT_EQ(f.parse(), RunError::BadTelegram);
 
     receive(f, "no start of header here\x04");
-    EXPECT_EQ(f.parse(), 137);
+    EXPECT_EQ(f.parse(), RunError::BadTelegram);
     receive(f, "\x01\x04");  // too short to hold a checksum
-    EXPECT_EQ(f.parse(), 137);
+    EXPECT_EQ(f.parse(), RunError::BadTelegram);
 
     unsigned char out[2] = {7, 7};
     f.decodeReplyData(out, 2);  // nothing valid: zero fill
@@ -113,6 +113,6 @@ TEST(Telegram, OverlongRepliesNeverOverrunTheBuffer) {
     TelegramFrame f;
     std::string huge(5000, 'x');
     receive(f, huge + reply("050100OK"));
-    EXPECT_EQ(f.parse(), 137);
+    EXPECT_EQ(f.parse(), RunError::BadTelegram);
     EXPECT_EQ(std::strlen(f.received()), TelegramFrame::kBufferSize);
 }

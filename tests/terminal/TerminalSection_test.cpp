@@ -25,7 +25,7 @@ TEST_F(TerminalSectionTest, DefaultsAndIdentity) {
     EXPECT_EQ(t->terminalNumber(), 4);   // the node number without TERM_NR
     EXPECT_EQ(t->label(), zString("[Term 004]"));
     EXPECT_EQ(t->connectionKind(), ConnectionKind::Rs232);
-    EXPECT_EQ(t->modelCode(), 0);
+    EXPECT_EQ(t->model(), TerminalModel::Unset);
     EXPECT_EQ(t->lineSpeed(), 38400);
     EXPECT_EQ(t->comTimeout(), 2);
     EXPECT_EQ(t->maxRetry(), 0);
@@ -35,7 +35,7 @@ TEST_F(TerminalSectionTest, DefaultsAndIdentity) {
     EXPECT_EQ(t->employeeMode(), 0);
     EXPECT_TRUE(t->fingerprintFile().isEmpty());
     EXPECT_FALSE(t->fingerprint());
-    EXPECT_EQ(t->statusCode(), 0);
+    EXPECT_EQ(t->statusCode(), RunError::None);
     EXPECT_EQ(mgr->findTerminal(4), t);
     EXPECT_EQ(mgr->findTerminal(1), nullptr);
 }
@@ -50,7 +50,7 @@ TEST_F(TerminalSectionTest, EveryKeyIsRead) {
                                            "TMB_FILE_NAME=\nTERM_NR=0\n")));
     Vorn* t = mgr->terminalAt(0);
     EXPECT_EQ(t->connectionKind(), ConnectionKind::Rs485);
-    EXPECT_EQ(t->modelCode(), 4);
+    EXPECT_EQ(t->model(), TerminalModel::VornL);
     EXPECT_EQ(t->lineSpeed(), 19200);
     EXPECT_EQ(t->comTimeout(), 300 % 256);
     EXPECT_EQ(t->maxRetry(), 3);
@@ -97,7 +97,7 @@ TEST_F(TerminalSectionTest, ConnectionKindsAndModels) {
                      section("terminal 07 Uscita", "COM_TYPE=RS232\nNODE_NR=7\nPORT=COM1:9600\nTERM_TYPE=brimol\n")));
     ASSERT_EQ(mgr->terminalCount(), 5);
     EXPECT_EQ(mgr->terminalAt(0)->connectionKind(), ConnectionKind::Rs485);
-    EXPECT_EQ(mgr->terminalAt(0)->modelCode(), 0);
+    EXPECT_EQ(mgr->terminalAt(0)->model(), TerminalModel::Unset);
     EXPECT_TRUE(logged("Configuration error: Sconosciuto \"TERM_TYPE=\" XYZ"));
     EXPECT_TRUE(logged("Configuration error: manca \"COM_TYPE\" per [Terminal 2]"));
     auto* ext = dynamic_cast<VornModem*>(mgr->terminalAt(1));
@@ -105,11 +105,11 @@ TEST_F(TerminalSectionTest, ConnectionKindsAndModels) {
     EXPECT_TRUE(ext->isExternal());
     EXPECT_EQ(ext->connectionKind(), ConnectionKind::ModemExt);
     EXPECT_NE(dynamic_cast<Vorn2A*>(mgr->terminalAt(2)), nullptr);
-    EXPECT_EQ(mgr->terminalAt(2)->modelCode(), 7);
+    EXPECT_EQ(mgr->terminalAt(2)->model(), TerminalModel::VornT3);
     EXPECT_EQ(dynamic_cast<Vorn2A*>(mgr->terminalAt(3)), nullptr);
-    EXPECT_EQ(mgr->terminalAt(3)->modelCode(), 8);
+    EXPECT_EQ(mgr->terminalAt(3)->model(), TerminalModel::Vorn2B);
     EXPECT_EQ(mgr->terminalAt(4)->name(), zString("terminal 07 Uscita"));
-    EXPECT_EQ(mgr->terminalAt(4)->modelCode(), 6);
+    EXPECT_EQ(mgr->terminalAt(4)->model(), TerminalModel::VornT2);
 }
 
 TEST_F(TerminalSectionTest, RequiredKeysAndPortErrors) {

@@ -10,7 +10,7 @@
 namespace {
 
 struct Reported {
-    int code;
+    RunError error;
     std::string text1, text2;
 };
 
@@ -28,8 +28,8 @@ struct WriterRun {
 
     std::unique_ptr<RecordWriter> writer(WriterTerminal terminal = {}) {
         return std::make_unique<RecordWriter>(state, settings, parameters, std::move(terminal), log.logger(),
-                                              [this](int code, const char* t1, const char* t2) {
-                                                  reported.push_back({code, t1 ? t1 : "", t2 ? t2 : ""});
+                                              [this](RunError error, const char* t1, const char* t2) {
+                                                  reported.push_back({error, t1 ? t1 : "", t2 ? t2 : ""});
                                               });
     }
     std::string file(const std::string& name) { return readFile(dir.path(name)); }
@@ -151,20 +151,20 @@ TEST(RecordWriter, AKindWithoutFileNameOrAnUnopenableFileGives108) {
     auto w = run.writer();
     EXPECT_FALSE(w->writeTransaction(record(0x20)));
     ASSERT_EQ(run.reported.size(), 1u);
-    EXPECT_EQ(run.reported[0].code, 108);
+    EXPECT_EQ(run.reported[0].error, RunError::FileOpen);
     EXPECT_EQ(run.reported[0].text1, "");
     EXPECT_FALSE(run.reported[0].text2.empty());
 
     run.settings.canteen.fileName = run.dir.path("missing/dir/m.dat").c_str();
     EXPECT_FALSE(w->writeTransaction(record(0x60)));
     ASSERT_EQ(run.reported.size(), 2u);
-    EXPECT_EQ(run.reported[1].code, 108);
+    EXPECT_EQ(run.reported[1].error, RunError::FileOpen);
     EXPECT_EQ(run.reported[1].text1, run.dir.path("missing/dir/m.dat"));
     EXPECT_EQ(run.reported[1].text2, "The system cannot find the file specified.");
 
     run.settings.punches.backup = run.dir.path("missing/b.dat").c_str();
     EXPECT_FALSE(w->writeTransaction(record(0)));
-    EXPECT_EQ(run.reported.back().code, 108);
+    EXPECT_EQ(run.reported.back().error, RunError::FileOpen);
     EXPECT_EQ(w->saved(), 0);
 }
 
@@ -179,7 +179,7 @@ TEST(RecordWriter, AWriteFailureGives111AndTwoLogLines) {
         EXPECT_FALSE(w->writeTransaction(record(0)));
         EXPECT_EQ(w->saved(), 0);
         ASSERT_EQ(run.reported.size(), 1u);
-        EXPECT_EQ(run.reported[0].code, 111);
+        EXPECT_EQ(run.reported[0].error, RunError::FileWrite);
         EXPECT_EQ(run.reported[0].text1, "/dev/full");
         const std::string error = run.reported[0].text2;
         EXPECT_FALSE(error.empty());
@@ -239,7 +239,7 @@ TEST(TmbFiles, TheTableGrowsPastTwentyFiles) {
     ScratchDir dir;
     TmbFiles_c files;
     int reports = 0;
-    ReportError report = [&](int, const char*, const char*) { ++reports; };
+    ReportError report = [&](RunError, const char*, const char*) { ++reports; };
     std::vector<zFile*> opened;
     for (int i = 0; i < 30; ++i) {
         zFile* f = files.get(dir.path("f" + std::to_string(i)).c_str(), false, report);

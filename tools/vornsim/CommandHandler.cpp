@@ -1,5 +1,7 @@
 #include "CommandHandler.h"
 
+#include "BadgeCommands.h"
+
 #include <algorithm>
 #include <map>
 
@@ -223,6 +225,7 @@ Answer answerRequest(Terminal& t, const Request& r) {
                    static_cast<std::uint32_t>(d[2]) << 16 | static_cast<std::uint32_t>(d[3]) << 24);
         return ok();
     }
+    if (object == "FO" || object == "FP") return answerBadgeRequest(t, r, indexAfter(text, "FP,GI,"));
     if (text == "TL,GE") return ok(encodeDaylight(t.daylight));
     if (text == "TL,SE") {
         if (!r.data) return error("no record");

@@ -8,7 +8,8 @@
 namespace vornsim {
 namespace {
 
-constexpr int kCauseModel = 7;
+constexpr int kVorntTwo = 6;
+constexpr int kCauseModel = 7;  // VORNT3
 const std::map<int, std::string> kDefaultParameters = {{7, "4"}, {8, "11"}, {23, "0"}, {31, "1"}};
 const std::string kEnd(1, '\x04');
 
@@ -30,7 +31,7 @@ std::string badgeCode(const Transaction& p) {
 
 }  // namespace
 
-bool isLineModel(int model) { return model == 6 || model == kCauseModel; }
+bool isLineModel(int model) { return model == kVorntTwo || model == kCauseModel; }
 
 std::string lineParameter(const Terminal& t, int number) {
     if (auto it = t.lineParameters.find(number); it != t.lineParameters.end()) return it->second;

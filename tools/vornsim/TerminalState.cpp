@@ -175,6 +175,7 @@ Terminal terminalFromJson(const json& j) {
         o.numOfMes = v.value("numOfMes", o.numOfMes);
         o.mes = v.value("mes", o.mes);
     }
+    badgeFromJson(j, t.badge);
     if (j.contains("tables")) t.tables = j.at("tables");
     return t;
 }
@@ -336,6 +337,7 @@ json toJson(const std::vector<Terminal>& terminals) {
                     {"numOfMes", t.version.numOfMes},
                     {"mes", t.version.mes}}},
                   {"tables", t.tables}};
+        badgeToJson(t.badge, j);
         list.push_back(std::move(j));
     }
     return {{"terminals", list}};

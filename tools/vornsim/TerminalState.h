@@ -2,6 +2,7 @@
 // What one simulated terminal holds: stored records, employees, clock,
 // daylight-saving and version records, and any tables later features add.
 // Loaded from and saved to a readable JSON state file, or generated.
+#include "BadgeStore.h"
 #include "Records.h"
 
 #include <nlohmann/json.hpp>
@@ -37,6 +38,7 @@ struct Terminal {
     VersionInfo version;
     std::map<int, std::string> lineParameters;  // "@CFG n" of the line models; defaults elsewhere
     std::string lineVersion;                    // "%XI" of the line models
+    BadgeStore badge;
     nlohmann::ordered_json tables = nlohmann::ordered_json::object();  // kept as found
 
     // Position of the "first/next" employee and employee-information walks.

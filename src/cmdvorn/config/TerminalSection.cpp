@@ -46,11 +46,11 @@ std::unique_ptr<Vorn> TerminalSection::parse() {
 
     if (get("TERM_TYPE", value)) {
         value.toUpper();
-        int model = modelCodeFromTermType(value);
-        if (model < 0)
+        std::optional<TerminalModel> model = modelFromTermType(value);
+        if (!model)
             log_.log("Configuration error: Sconosciuto \"TERM_TYPE=\" %s", value.c_str());
         else
-            settings_.modelCode = model;
+            settings_.model = *model;
     }
 
     if (!get("NODE_NR", value)) {
@@ -61,7 +61,7 @@ std::unique_ptr<Vorn> TerminalSection::parse() {
 
     if (!routed_) {
         if (!readPort()) return nullptr;
-        if (settings_.kind == ConnectionKind::Rlx40 && isNewerModel(settings_.modelCode)) readBadgeKeys();
+        if (settings_.kind == ConnectionKind::Rlx40 && isNewerModel(settings_.model)) readBadgeKeys();
     }
     readRemainingKeys();
     return build();
@@ -97,7 +97,7 @@ bool TerminalSection::readPort() {
         }
         // The newer models need the bridge's node status and mailboxes.
         std::unique_ptr<zTalkingSocket> socket;
-        if (isNewerModel(settings_.modelCode))
+        if (isNewerModel(settings_.model))
             socket = std::make_unique<zLanvexLink>(endpoint.host, endpoint.port);
         else
             socket = std::make_unique<zTalkingSocket>(endpoint.host, endpoint.port);
@@ -227,7 +227,7 @@ std::unique_ptr<Vorn> TerminalSection::build() const {
         modemTerminal->setModem(modem_);
         modemTerminal->setDialSettings(dial_);
         terminal = std::move(modemTerminal);
-    } else if (settings_.kind == ConnectionKind::Rlx40 && isNewerModel(settings_.modelCode)) {
+    } else if (settings_.kind == ConnectionKind::Rlx40 && isNewerModel(settings_.model)) {
         auto newer = std::make_unique<Vorn2A>(settings_);
         newer->setBadgeLayout(badge_);
         terminal = std::move(newer);

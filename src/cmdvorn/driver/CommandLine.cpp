@@ -27,14 +27,14 @@ char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned 
 
 struct PairOption {
     const char* pair;
-    int id;
+    CommandId id;
 };
 
 constexpr PairOption kPairs[] = {
-    {"ea", 4},  {"ad", 26}, {"ed", 7},  {"gd", 16}, {"yd", 22}, {"uf", 40}, {"ag", 24},
-    {"fg", 17}, {"yr", 11}, {"gg", 14}, {"lg", 31}, {"pg", 20}, {"ei", 9},  {"gl", 10},
-    {"gs", 15}, {"as", 25}, {"br", 33}, {"ls", 32}, {"ps", 21}, {"ot", 34}, {"yt", 39},
-    {"yz", 37}, {"fs", 18}, {"fr", 19}, {"es", 6},
+    {"ea", CommandId::ReceiveEmployees},  {"ad", CommandId::DeleteAlarms}, {"ed", CommandId::UploadPersonalData},  {"gd", CommandId::DeleteCauses}, {"yd", CommandId::ReadClock}, {"uf", CommandId::UpgradeFirmware}, {"ag", CommandId::ReceiveAlarms},
+    {"fg", CommandId::ReceiveCardFormat}, {"yr", CommandId::CountPunches}, {"gg", CommandId::ReceiveCauses}, {"lg", CommandId::ReadDaylight}, {"pg", CommandId::ReceiveParameters}, {"ei", CommandId::EmployeeInformation},  {"gl", CommandId::LatestTransactions},
+    {"gs", CommandId::SendCauses}, {"as", CommandId::SendAlarms}, {"br", CommandId::ChargeBatteries}, {"ls", CommandId::SendDaylight}, {"ps", CommandId::SendParameters}, {"ot", CommandId::SwitchOff}, {"yt", CommandId::CountEmployees},
+    {"yz", CommandId::CountRecoverable}, {"fs", CommandId::SendCardFormat}, {"fr", CommandId::TestCardRead}, {"es", CommandId::UploadAllEmployees},
 };
 
 }  // namespace
@@ -53,9 +53,9 @@ bool CommandLineParser::parse(const zString& commandLine, ParsedCommandLine& out
             if (!number.isEmpty() && std::atol(number.c_str()) > 0) out.terminals.append(number);
             continue;
         }
-        int id = parseOption(token);
-        if (id < 0) {
-            state_.errorCode = 87;
+        CommandId id = parseOption(token);
+        if (id == CommandId::Unknown) {
+            state_.errorCode = RunError::InvalidParameter;
             log_.log("Comando Sconosciutto -%s", token.c_str());
             continue;
         }
@@ -64,11 +64,11 @@ bool CommandLineParser::parse(const zString& commandLine, ParsedCommandLine& out
     return out.commands.count() > 0;
 }
 
-int CommandLineParser::parseOption(const zString& token) {
+CommandId CommandLineParser::parseOption(const zString& token) {
     if (!isOptionStart(token[0])) {
         log_.log("Invalid Command line parameter %s", token.c_str());
-        state_.errorCode = 87;
-        return -1;
+        state_.errorCode = RunError::InvalidParameter;
+        return CommandId::Unknown;
     }
     char letter = token[1];
     switch (letter) {
@@ -82,81 +82,83 @@ int CommandLineParser::parseOption(const zString& token) {
     }
 }
 
-int CommandLineParser::oneLetterOption(const zString& token, char letter) {
+CommandId CommandLineParser::oneLetterOption(const zString& token, char letter) {
     char next = lower(token[2]);  // '\0' when nothing follows the letter
     switch (letter) {
         case '?':
         case 'h':
-            return 43;
+            return CommandId::Help;
         case '@':
-            if (token.length() == 2) return 27;
-            if (next == 'f') return 36;
-            if (next == 'z') return 38;
-            return -1;
+            if (token.length() == 2) return CommandId::Reset;
+            if (next == 'f') return CommandId::FactoryReset;
+            if (next == 'z') return CommandId::DeleteRecoverable;
+            return CommandId::Unknown;
         case 'c':
         case 'm':
-            return -1;
+            return CommandId::Unknown;
         case 'd':
-            return 23;
+            return CommandId::SetClock;
         case 'i':
-            if (token.length() == 2) return 30;
+            if (token.length() == 2) return CommandId::WriteEeprom;
             switch (next) {
-                case 'n': return 44;
-                case 's': overrideFile(settings_.fingerprints, token, 3); return 45;
-                case 'r': overrideFile(settings_.fingerprints, token, 3); return 46;
-                case 'd': return 47;
-                default: return -1;
+                case 'n': return CommandId::CountFingerprints;
+                case 's': overrideFile(settings_.fingerprints, token, 3); return CommandId::SendFingerprints;
+                case 'r': overrideFile(settings_.fingerprints, token, 3); return CommandId::ReceiveFingerprints;
+                case 'd': return CommandId::DeleteFingerprints;
+                default: return CommandId::Unknown;
             }
         case 'j':
             overrideFile(settings_.punches, token, 2);
-            return 28;
+            return CommandId::DownloadJobs;
         case 'k':
-            return 8;
+            return CommandId::DeleteEmployees;
         case 'n':
-            return 0;
+            return CommandId::None;
         case 'r':
             overrideFile(settings_.punches, token, 2);
-            return 12;
+            return CommandId::DownloadAndClear;
         case 's': {
             zString word = token.mid(1);
-            if (word.equalsNoCase("sync")) return 41;
-            if (word.equalsNoCase("syncg")) return 42;
-            return -1;
+            if (word.equalsNoCase("sync")) return CommandId::PcClockFromTimeService;
+            if (word.equalsNoCase("syncg")) return CommandId::PcClockFromTerminal;
+            return CommandId::Unknown;
         }
         case 't':
             overrideFile(settings_.employees, token, 2);
-            return 5;
+            return CommandId::UploadAssociatedEmployees;
         case 'v':
-            return 3;
+            return CommandId::Version;
         case 'x':
             overrideFile(settings_.punches, token, 2);
-            return 13;
+            return CommandId::DownloadAndKeep;
         case 'z':
             overrideFile(settings_.punches, token, 2);
-            return 35;
+            return CommandId::RecoverPunches;
         default:
-            return -1;
+            return CommandId::Unknown;
     }
 }
 
-int CommandLineParser::twoLetterOption(const zString& token) {
-    if (token.length() < 3) return -1;
+CommandId CommandLineParser::twoLetterOption(const zString& token) {
+    if (token.length() < 3) return CommandId::Unknown;
     char a = token[1], b = token[2];
     bool bothLower = std::islower(static_cast<unsigned char>(a)) && std::islower(static_cast<unsigned char>(b));
     bool bothUpper = std::isupper(static_cast<unsigned char>(a)) && std::isupper(static_cast<unsigned char>(b));
-    if (!bothLower && !bothUpper) return -1;
+    if (!bothLower && !bothUpper) return CommandId::Unknown;
     char pair[3] = {lower(a), lower(b), '\0'};
     for (const auto& option : kPairs) {
         if (pair[0] != option.pair[0] || pair[1] != option.pair[1]) continue;
         switch (option.id) {
-            case 4: case 6: case 7: overrideFile(settings_.employees, token, 3); break;
-            case 15: overrideFile(settings_.causes, token, 3); break;
-            case 25: overrideFile(settings_.alarms, token, 3); break;
+            case CommandId::ReceiveEmployees:
+            case CommandId::UploadAllEmployees:
+            case CommandId::UploadPersonalData: overrideFile(settings_.employees, token, 3); break;
+            case CommandId::SendCauses: overrideFile(settings_.causes, token, 3); break;
+            case CommandId::SendAlarms: overrideFile(settings_.alarms, token, 3); break;
             default: break;
         }
         return option.id;
     }
-    return -1;
+    return CommandId::Unknown;
 }
 
 void CommandLineParser::overrideFile(FileSetting& setting, const zString& token, int nameStart) {

@@ -8,7 +8,7 @@
 
 struct ParsedCommandLine {
     zList<zString> terminals;  // the texts after -n, in command-line order
-    zList<int> commands;       // command ids, in command-line order, duplicates kept
+    zList<CommandId> commands; // command ids, in command-line order, duplicates kept
 };
 
 class CommandLineParser {
@@ -17,16 +17,16 @@ public:
         : log_(log), state_(state), settings_(settings) {}
 
     // Fills `out`; true when at least one command was recognised. Unknown
-    // options are logged, skipped, and leave error 87 as the run's code.
+    // options are logged, skipped, and leave InvalidParameter as the run's code.
     bool parse(const zString& commandLine, ParsedCommandLine& out);
 
-    // The command id of one option token, or -1 (after logging and recording
-    // 87 when the token does not start with '-' or '/').
-    int parseOption(const zString& token);
+    // The command id of one option token, or Unknown (after logging and
+    // recording InvalidParameter when the token does not start with '-' or '/').
+    CommandId parseOption(const zString& token);
 
 private:
-    int oneLetterOption(const zString& token, char letter);
-    int twoLetterOption(const zString& token);
+    CommandId oneLetterOption(const zString& token, char letter);
+    CommandId twoLetterOption(const zString& token);
     void overrideFile(FileSetting& setting, const zString& token, int nameStart);
 
     zLogger& log_;

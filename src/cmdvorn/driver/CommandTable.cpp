@@ -1,82 +1,105 @@
 #include "CommandTable.h"
 
+#include "CardFormatCommands.h"
 #include "ClockCommands.h"
 #include "EmployeeCommands.h"
+#include "FingerprintCommands.h"
 #include "TransactionCommands.h"
 #include "VersionCommand.h"
 #include "Vorn.h"
+
+#include <array>
 
 namespace {
 
 // Handlers arrive with the operations that implement them.
 constexpr DISPATCHER_C kTable[] = {
-    {3, "VE", versionCommand},
-    {5, "EM,SE", uploadAssociatedEmployeesCommand},
-    {6, "EM,SE", uploadAllEmployeesCommand},
-    {7, "EM,SD", uploadPersonalDataCommand},
-    {8, "EM,DE,*,*", deleteEmployeesCommand},
-    {4, "EM,GE,", receiveEmployeesCommand},
-    {9, "EI,GE,", employeeInformationCommand},
-    {10, "EM,GL", latestTransactionsCommand},
-    {39, "EM,CO", countEmployeesCommand},
-    {11, "RE,NR", countPunchesCommand},
-    {12, "RE,GE", downloadAndClearCommand},
-    {13, "RE,GE", downloadAndKeepCommand},
-    {28, "JR,GE", downloadJobsCommand},
-    {35, "RECOVER_REGS", recoverPunchesCommand},
-    {14, "CA,GE,", nullptr},
-    {15, "CA,SE,", nullptr},
-    {16, "CA,DE", nullptr},
-    {27, "@@", nullptr},
-    {17, "FO,GE", nullptr},
-    {18, "FO,SE", nullptr},
-    {19, "FO,LR", nullptr},
-    {20, "PA,GE", nullptr},
-    {21, "PA,SE", nullptr},
-    {22, "TI,GE", readClockCommand},
-    {23, "TI,SE", setClockCommand},
-    {24, "AL,GE,", nullptr},
-    {25, "AL,SE,", nullptr},
-    {26, "AL,DE,*", nullptr},
-    {29, "EE,GE", nullptr},
-    {30, "EE,SE", nullptr},
-    {31, "TL,GE", readDaylightCommand},
-    {32, "TL,SE", sendDaylightCommand},
-    {33, "GL,BT", nullptr},
-    {34, "GL,OF", nullptr},
-    {36, "@B", nullptr},
-    {38, "RA,DE", deleteRecoverableCommand},
-    {37, "RA,NR", countRecoverableCommand},
-    {40, "GL,UP", nullptr},
-    {41, "Sync CTD IEN", pcClockFromTimeServiceCommand},
-    {42, "Sync From Vorn", pcClockFromTerminalCommand},
-    {44, "FP,NR", nullptr},
-    {45, "FP,ST", nullptr},
-    {46, "FP,GI", nullptr},
-    {47, "FP,DE,*,*", nullptr},
+    {CommandId::Version, "VE", versionCommand},
+    {CommandId::UploadAssociatedEmployees, "EM,SE", uploadAssociatedEmployeesCommand},
+    {CommandId::UploadAllEmployees, "EM,SE", uploadAllEmployeesCommand},
+    {CommandId::UploadPersonalData, "EM,SD", uploadPersonalDataCommand},
+    {CommandId::DeleteEmployees, "EM,DE,*,*", deleteEmployeesCommand},
+    {CommandId::ReceiveEmployees, "EM,GE,", receiveEmployeesCommand},
+    {CommandId::EmployeeInformation, "EI,GE,", employeeInformationCommand},
+    {CommandId::LatestTransactions, "EM,GL", latestTransactionsCommand},
+    {CommandId::CountEmployees, "EM,CO", countEmployeesCommand},
+    {CommandId::CountPunches, "RE,NR", countPunchesCommand},
+    {CommandId::DownloadAndClear, "RE,GE", downloadAndClearCommand},
+    {CommandId::DownloadAndKeep, "RE,GE", downloadAndKeepCommand},
+    {CommandId::DownloadJobs, "JR,GE", downloadJobsCommand},
+    {CommandId::RecoverPunches, "RECOVER_REGS", recoverPunchesCommand},
+    {CommandId::ReceiveCauses, "CA,GE,", nullptr},
+    {CommandId::SendCauses, "CA,SE,", nullptr},
+    {CommandId::DeleteCauses, "CA,DE", nullptr},
+    {CommandId::Reset, "@@", nullptr},
+    {CommandId::ReceiveCardFormat, "FO,GE", readCardFormatCommand},
+    {CommandId::SendCardFormat, "FO,SE", sendCardFormatCommand},
+    {CommandId::TestCardRead, "FO,LR", testReadBadgeCommand},
+    {CommandId::ReceiveParameters, "PA,GE", nullptr},
+    {CommandId::SendParameters, "PA,SE", nullptr},
+    {CommandId::ReadClock, "TI,GE", readClockCommand},
+    {CommandId::SetClock, "TI,SE", setClockCommand},
+    {CommandId::ReceiveAlarms, "AL,GE,", nullptr},
+    {CommandId::SendAlarms, "AL,SE,", nullptr},
+    {CommandId::DeleteAlarms, "AL,DE,*", nullptr},
+    {CommandId::ReadEeprom, "EE,GE", nullptr},
+    {CommandId::WriteEeprom, "EE,SE", nullptr},
+    {CommandId::ReadDaylight, "TL,GE", readDaylightCommand},
+    {CommandId::SendDaylight, "TL,SE", sendDaylightCommand},
+    {CommandId::ChargeBatteries, "GL,BT", nullptr},
+    {CommandId::SwitchOff, "GL,OF", nullptr},
+    {CommandId::FactoryReset, "@B", nullptr},
+    {CommandId::DeleteRecoverable, "RA,DE", deleteRecoverableCommand},
+    {CommandId::CountRecoverable, "RA,NR", countRecoverableCommand},
+    {CommandId::UpgradeFirmware, "GL,UP", nullptr},
+    {CommandId::PcClockFromTimeService, "Sync CTD IEN", pcClockFromTimeServiceCommand},
+    {CommandId::PcClockFromTerminal, "Sync From Vorn", pcClockFromTerminalCommand},
+    {CommandId::CountFingerprints, "FP,NR", nullptr},
+    {CommandId::SendFingerprints, "FP,ST", nullptr},
+    {CommandId::ReceiveFingerprints, "FP,GI", nullptr},
+    {CommandId::DeleteFingerprints, "FP,DE,*,*", nullptr},
 };
 static_assert(std::size(kTable) == 44);
+
+// The window offers the fingerprint commands the console build lacks.
+constexpr std::array<DISPATCHER_C, std::size(kTable)> withFingerprints() {
+    std::array<DISPATCHER_C, std::size(kTable)> table{};
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        table[i] = kTable[i];
+        switch (table[i].id) {
+            case CommandId::CountFingerprints: table[i].handler = countFingerprintsCommand; break;
+            case CommandId::SendFingerprints: table[i].handler = uploadFingerprintsCommand; break;
+            case CommandId::ReceiveFingerprints: table[i].handler = downloadFingerprintsCommand; break;
+            case CommandId::DeleteFingerprints: table[i].handler = deleteFingerprintsCommand; break;
+            default: break;
+        }
+    }
+    return table;
+}
+constexpr auto kWindowTable = withFingerprints();
 
 }  // namespace
 
 std::span<const DISPATCHER_C> commandTable() { return kTable; }
 
-const DISPATCHER_C* findCommand(int id) {
-    for (const auto& entry : kTable)
+std::span<const DISPATCHER_C> windowCommandTable() { return kWindowTable; }
+
+const DISPATCHER_C* findCommand(CommandId id, std::span<const DISPATCHER_C> table) {
+    for (const auto& entry : table)
         if (entry.id == id) return &entry;
     return nullptr;
 }
 
-const char* commandName(int id, zLogger& log) {
+const char* commandName(CommandId id, zLogger& log) {
     if (const DISPATCHER_C* entry = findCommand(id)) return entry->name;
-    log.log("Fatal Error! Func. %d not defined", id);
+    log.log("Fatal Error! Func. %d not defined", code(id));
     return nullptr;
 }
 
-bool dispatch(RunContext& run, Vorn* terminal, int id) {
+bool dispatch(RunContext& run, Vorn* terminal, CommandId id, std::span<const DISPATCHER_C> table) {
     RunState& state = run.state();
     if (!terminal) {
-        run.reportError(102, nullptr);
+        run.reportError(RunError::BadTerminalNumber, nullptr);
         return false;
     }
 
@@ -85,19 +108,19 @@ bool dispatch(RunContext& run, Vorn* terminal, int id) {
     arg.id = id;
     arg.run = &run;
 
-    const DISPATCHER_C* entry = findCommand(id);
+    const DISPATCHER_C* entry = findCommand(id, table);
     const char* name = entry ? entry->name : "";
     run.log().log("%s Invio Cmd. %s", terminal->label().c_str(), name);
 
     if (entry && entry->handler)
         entry->handler(arg);
     else
-        run.log().log("Fatal Error! Func. %d not defined", id);
+        run.log().log("Fatal Error! Func. %d not defined", code(id));
 
-    state.errorCode = arg.result != 0 ? arg.result : terminal->statusCode();
+    state.errorCode = arg.result != RunError::None ? arg.result : terminal->statusCode();
     state.count += arg.count;
 
-    if (state.errorCode != 0) return false;
+    if (state.errorCode != RunError::None) return false;
     run.log().log("%s Comando %s eseguito.", terminal->label().c_str(), name);
     return true;
 }

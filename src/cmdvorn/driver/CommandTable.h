@@ -8,24 +8,22 @@
 using CommandHandler = bool (*)(CMDARG_C&);
 
 struct DISPATCHER_C {
-    int id;
+    CommandId id;
     const char* name;
     CommandHandler handler;  // nullptr: not available in this build
 };
 
-constexpr int kHelpCommand = 43;
-constexpr int kTimeServiceSyncCommand = 41;
-constexpr int kVersionCommand = 3;
-
 // The 44 entries in their fixed order; search is linear, first match wins.
+// The console's table has no fingerprint handlers; the window's has them.
 std::span<const DISPATCHER_C> commandTable();
+std::span<const DISPATCHER_C> windowCommandTable();
 
 // The first entry with the id, or nullptr.
-const DISPATCHER_C* findCommand(int id);
+const DISPATCHER_C* findCommand(CommandId id, std::span<const DISPATCHER_C> table = commandTable());
 
 // The command's name; logs "Fatal Error! Func. %d not defined" and returns
 // nullptr when there is none.
-const char* commandName(int id, zLogger& log);
+const char* commandName(CommandId id, zLogger& log);
 
 // Runs one command on one terminal and folds its outcome into the run state.
-bool dispatch(RunContext& run, Vorn* terminal, int id);
+bool dispatch(RunContext& run, Vorn* terminal, CommandId id, std::span<const DISPATCHER_C> table = commandTable());

@@ -4,7 +4,6 @@
 #include "FndException.h"
 #include "Platform.h"
 #include "ResultFile.h"
-#include "RunErrors.h"
 #include "TimeServiceTerminal.h"
 #include "VornMgr.h"
 
@@ -94,12 +93,12 @@ CommandPlan Session::plan(const zString& commandLine) {
     plan.anyCommand = parser.parse(commandLine, parsed);
     if (!plan.anyCommand) return plan;
 
-    zList<int> commands;
+    zList<CommandId> commands;
     for (int i = 0; i < parsed.commands.count(); ++i) {
-        int id = parsed.commands[i];
-        if (id == kHelpCommand)
+        CommandId id = parsed.commands[i];
+        if (id == CommandId::Help)
             plan.help = true;
-        else if (id == kTimeServiceSyncCommand)
+        else if (id == CommandId::PcClockFromTimeService)
             plan.timeServiceSync = true;
         else
             commands.append(id);
@@ -121,12 +120,12 @@ CommandPlan Session::plan(const zString& commandLine) {
 
 bool Session::runJob(const BatchJob& job) {
     state_.lastCommandId = job.commandId;
-    return dispatch(*context_, job.terminal, job.commandId);
+    return dispatch(*context_, job.terminal, job.commandId, frontEnd_.commands());
 }
 
 bool Session::runTimeServiceSync() {
     if (!timeService_) timeService_ = createTimeServiceTerminal(*manager_);
-    return dispatch(*context_, timeService_.get(), kTimeServiceSyncCommand);
+    return dispatch(*context_, timeService_.get(), CommandId::PcClockFromTimeService, frontEnd_.commands());
 }
 
 void Session::logSessionStart(const zString& commandLine) {
@@ -137,26 +136,26 @@ void Session::logSessionEnd(const zString& commandLine) {
     log_->log(zLogger::Header, "Fine sessione: \"%s\"", commandLine.c_str());
 }
 
-void Session::writeResultFile(int lastCommandId) {
+void Session::writeResultFile(CommandId lastCommandId) {
     if (!state_.commandLineMode) return;
-    if (state_.errorCode == 0 && lastCommandId == kVersionCommand) return;
+    if (state_.errorCode == RunError::None && lastCommandId == CommandId::Version) return;
     if (!::writeResultFile(state_.dataDirectory, resultLine(state_.errorCode, state_.count)))
         frontEnd_.showMessage(state_.programName.c_str(),
-                              zString::format("%s: %s/%s", runErrorMessage(111), state_.dataDirectory.c_str(),
+                              zString::format("%s: %s/%s", runErrorMessage(RunError::FileWrite), state_.dataDirectory.c_str(),
                                               kResultFileName).c_str());
 }
 
-void Session::logFatal(int code) {
-    if (code == 87 || code == 102) log_->log("Errore fatale - Impossibile continuare!");
+void Session::logFatal(RunError error) {
+    if (error == RunError::InvalidParameter || error == RunError::BadTerminalNumber) log_->log("Errore fatale - Impossibile continuare!");
 }
 
 int Session::runInConsole(const zString& commandLine) {
     CommandPlan plan = this->plan(commandLine);
     if (!plan.anyCommand) {
-        logFatal(87);
-        writeResultFile(0);
+        logFatal(RunError::InvalidParameter);
+        writeResultFile(CommandId::None);
         release();
-        return 87;
+        return code(RunError::InvalidParameter);
     }
     if (plan.help) frontEnd_.showHelp(state_);
     if (plan.timeServiceSync) runTimeServiceSync();

@@ -5,6 +5,7 @@
 // loop; the window queues them and runs one per message, through the same
 // calls.
 #include "CommandLine.h"
+#include "CommandTable.h"
 #include "RunContext.h"
 
 #include <memory>
@@ -25,11 +26,13 @@ public:
     virtual void showMessage(const char* caption, const char* text) = 0;
     // A Yes/No question; true for Yes.
     virtual bool askYesNo(const char* caption, const char* text) = 0;
+    // The build's command table.
+    virtual std::span<const DISPATCHER_C> commands() const { return commandTable(); }
 };
 
 struct BatchJob {
     int message = 0;    // the window message that carries the job
-    int commandId = 0;
+    CommandId commandId = CommandId::None;
     Vorn* terminal = nullptr;  // not owned; nullptr when the number is unknown
 };
 
@@ -40,7 +43,7 @@ struct CommandPlan {
     bool help = false;
     bool timeServiceSync = false;
     std::vector<BatchJob> jobs;
-    int firstCommandId = 0;   // of the terminal commands, 0 when none
+    CommandId firstCommandId = CommandId::None;  // of the terminal commands
 };
 
 class Session {
@@ -65,9 +68,10 @@ public:
     void logSessionEnd(const zString& commandLine);
     // The end-of-run form of the result file (count or error); nothing is
     // added after a successful version command, which wrote its own line.
-    void writeResultFile(int lastCommandId);
-    // "Errore fatale - Impossibile continuare!" for codes 87 and 102.
-    void logFatal(int code);
+    void writeResultFile(CommandId lastCommandId);
+    // "Errore fatale - Impossibile continuare!" for InvalidParameter and
+    // BadTerminalNumber.
+    void logFatal(RunError error);
 
     // The console's run of a whole command line, release included; returns
     // the process exit code (0, or the code of a fatal stop).

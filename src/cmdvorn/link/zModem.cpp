@@ -86,7 +86,7 @@ bool zModem::sendModemString(const char* text) {
 }
 
 bool zModem::command(const char* text, bool requireOk) {
-    port_->purge(zSerialPort::PurgeBoth);
+    port_->purge(Purge::Both);
     zString sent(text);
     if (sent.find('\r') == zString::npos) sent += '\r';
     bool written = sendModemString(sent.c_str());
@@ -228,7 +228,7 @@ bool zModem::call(const zString& number) {
     response = dotted(response);
     if (contains(response, kConnectWord)) {
         dialogueCarrier_ = true;
-        port_->purge(zSerialPort::PurgeBoth);
+        port_->purge(Purge::Both);
         const auto waitFrom = Clock::now();
         bool up = carrier();
         while (!up && msSince(waitFrom) < commandTimeoutMs_) {
@@ -278,7 +278,7 @@ bool zModem::dial(const char* label, const zString& number, int pauseSeconds, in
             log_->log("%s Pause %d sec - Retry %.2d", label_.c_str(), pauseSeconds, attempt + 1);
             hangUp();
             command("\r", false);
-            port_->purge(zSerialPort::PurgeBoth);
+            port_->purge(Purge::Both);
             sleepMs(pauseSeconds * 1000);
         }
     }

@@ -171,7 +171,7 @@ bool zSerialPort::open(const char* name) {
     setQueues(1024, 1024);
     readTimeout_ = 0;
     writeTimeout_ = 0;
-    purge(PurgeBoth);
+    purge(Purge::Both);
     lastError_ = 0;
     notify(zLinkListener::Opened);
     return true;
@@ -180,7 +180,7 @@ bool zSerialPort::open(const char* name) {
 bool zSerialPort::close() {
     zLock hold(lock_);
     if (!isOpen()) return true;
-    purge(PurgeBoth);
+    purge(Purge::Both);
     if (modem_) {
         setDtr(false);
         modem_ = nullptr;
@@ -232,10 +232,10 @@ void zSerialPort::setSpeed(long baud) {
     }
 }
 
-void zSerialPort::purge(int which) {
+void zSerialPort::purge(Purge which) {
     zLock hold(lock_);
     if (!isOpen()) return;
-    tcflush(fd_, which == PurgeReceive ? TCIFLUSH : which == PurgeTransmit ? TCOFLUSH : TCIOFLUSH);
+    tcflush(fd_, which == Purge::Receive ? TCIFLUSH : which == Purge::Transmit ? TCOFLUSH : TCIOFLUSH);
 }
 
 bool zSerialPort::noModemLines(int err) {
@@ -356,13 +356,13 @@ bool zSerialPort::write(const void* buffer, std::size_t length, std::size_t& wri
     // A stale reply is never read after a new request. Output still queued
     // from a write that could not finish goes too; bytes already handed to
     // the line stay, as a pseudo-terminal would drop them from its other side.
-    purge(PurgeReceive);
+    purge(Purge::Receive);
     int unsent = 0;
-    if (ioctl(fd_, TIOCOUTQ, &unsent) == 0 && unsent > 0) purge(PurgeTransmit);
+    if (ioctl(fd_, TIOCOUTQ, &unsent) == 0 && unsent > 0) purge(Purge::Transmit);
 
     // The line drivers get their power-up and run-down times only where
     // there are lines to drive: a device without them has nothing to wait for.
-    bool driveLines = lineDriverControl_ == 1;
+    bool driveLines = lineDriverControl_ == LineDriverControl::AroundWrites;
     if (driveLines) {
         driveLines = setDtr(true);
         setRts(true);
@@ -392,6 +392,14 @@ bool zSerialPort::write(const void* buffer, std::size_t length, std::size_t& wri
 }
 
 bool zSerialPort::read(void* buffer, std::size_t size, std::size_t& count) {
+    return readUntil(buffer, size, count, false);
+}
+
+bool zSerialPort::readTelegram(char* buffer, std::size_t size, std::size_t& count) {
+    return readUntil(buffer, size, count, terminator_ != 0);
+}
+
+bool zSerialPort::readUntil(void* buffer, std::size_t size, std::size_t& count, bool telegram) {
     zLock hold(lock_);
     count = 0;
     if (!isOpen()) {
@@ -406,7 +414,6 @@ bool zSerialPort::read(void* buffer, std::size_t size, std::size_t& count) {
     auto* bytes = static_cast<unsigned char*>(buffer);
     // A telegram read waits for the terminator, then takes what is queued;
     // other reads end when the buffer is full. Both end at the time-out.
-    const bool telegram = terminator_ != 0 && size == kTelegramReadSize;
     const auto deadline = Clock::now() + std::chrono::milliseconds(readTimeout_);
     bool terminated = false;
     bool hungUp = false;
@@ -423,7 +430,7 @@ bool zSerialPort::read(void* buffer, std::size_t size, std::size_t& count) {
             int err = n < 0 ? errno : EIO;  // end of file after a hang-up
             if (telegram) {
                 count = 0;
-                purge(PurgeReceive);
+                purge(Purge::Receive);
             }
             return fail(err);
         }
@@ -433,7 +440,7 @@ bool zSerialPort::read(void* buffer, std::size_t size, std::size_t& count) {
             if (!telegram) return count > 0;
             // A plain time-out leaves no error code.
             count = 0;
-            purge(PurgeReceive);
+            purge(Purge::Receive);
             return false;
         }
         pollfd p{fd_, static_cast<short>(count < size ? POLLIN : 0), 0};

@@ -16,12 +16,10 @@
 
 class zSerialPort : public zCommDev {
 public:
-    static constexpr int kTelegramReadSize = 1024;
     static constexpr int kMaxIrq = 16;
     // Windows modem-status bits, as modemStatus reports them.
     static constexpr unsigned kCts = 0x10, kDsr = 0x20, kRing = 0x40, kDcd = 0x80;
     enum FlowControl { FlowNone = 1, FlowHardware = 2, FlowSoftware = 4 };
-    enum Purge { PurgeReceive = 1, PurgeTransmit = 2, PurgeBoth = 3 };
 
     // irq 0: the port shares no interrupt with any other.
     explicit zSerialPort(zString name, int irq = 0);
@@ -40,11 +38,16 @@ public:
     bool close() override;
     bool isOpen() const override { return fd_ >= 0; }
     bool write(const void* buffer, std::size_t length, std::size_t& written) override;
+    // Fills the buffer, or takes what arrived by the read time-out.
     bool read(void* buffer, std::size_t size, std::size_t& count) override;
+    // Waits for the terminator, then takes what is queued. A time-out or a
+    // failure returns nothing and clears the receive side; a plain time-out
+    // leaves no error code.
+    bool readTelegram(char* buffer, std::size_t size, std::size_t& count) override;
     bool hasInput() override;
     void setSpeed(long baud) override;
-    void purge(int which) override;
-    int kind() const override { return 2; }
+    void purge(Purge which) override;
+    LinkKind kind() const override { return LinkKind::SerialPort; }
     const char* kindName() const override { return "Serial port"; }
 
     long speed() const { return speed_; }
@@ -69,6 +72,7 @@ public:
 
 private:
     bool fail(int err);
+    bool readUntil(void* buffer, std::size_t size, std::size_t& count, bool telegram);
     bool applyTermios();
     bool modemLineIoctl(unsigned long request, int& lines);
     bool noModemLines(int err);

@@ -76,7 +76,7 @@ bool zTalkingSocket::open(const char* /*name*/) {
     if (isOpen()) return true;
     if (!connectSocket()) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs));
-    purge(0);
+    purge(Purge::Both);
     lastError_ = 0;
     notify(zLinkListener::Opened);
     return true;
@@ -163,7 +163,7 @@ bool zTalkingSocket::read(void* buffer, std::size_t size, std::size_t& count) {
 bool zTalkingSocket::write(const void* buffer, std::size_t length, std::size_t& written) {
     written = 0;
     if (!usable(buffer)) return false;
-    purge(0);
+    purge(Purge::Both);
     const auto* bytes = static_cast<const char*>(buffer);
     for (int attempt = 0; attempt < kSendAttempts; ++attempt) {
         ssize_t n = ::send(fd_, bytes + written, length - written, MSG_NOSIGNAL);
@@ -197,7 +197,7 @@ bool zTalkingSocket::write(const void* buffer, std::size_t length, std::size_t& 
     return written > 0;
 }
 
-void zTalkingSocket::purge(int /*which*/) {
+void zTalkingSocket::purge(Purge /*which*/) {
     // Everything already received is stale once a new request goes out.
     dropBuffered();
     char discard[kPurgeChunk];

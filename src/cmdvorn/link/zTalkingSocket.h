@@ -30,8 +30,8 @@ public:
     bool hasInput() override { return hasInput(false); }
     // With wait, up to the read time-out.
     bool hasInput(bool wait);
-    void purge(int which) override;
-    int kind() const override { return 3; }
+    void purge(Purge which) override;
+    LinkKind kind() const override { return LinkKind::Tcp; }
     const char* kindName() const override { return "TCP/IP node"; }
 
     void setConnectTimeout(int ms) { connectTimeoutMs_ = ms; }

@@ -19,9 +19,9 @@ WriterTerminal writerTerminal(const Vorn& t) {
 CMDREGS_C::CMDREGS_C(CMDARG_C& job)
     : GETREGS_C(job),
       writer_(job.run->writerRun(), job.run->manager().runSettings(), *job.run->manager().config(),
-              writerTerminal(*job.terminal), job.run->log(), [&job](int code, const char* text1, const char* text2) {
-                  job.run->reportError(code, job.terminal, text1, text2);
-                  job.result = code;
+              writerTerminal(*job.terminal), job.run->log(), [&job](RunError error, const char* text1, const char* text2) {
+                  job.run->reportError(error, job.terminal, text1, text2);
+                  job.result = error;
               }) {}
 
 bool CMDREGS_C::counted(bool written) {

@@ -31,7 +31,7 @@ bool missingKey(CMDARG_C& job, const char* text, const char* value = nullptr) {
         job.run->log().log(text, value);
     else
         job.run->log().log("%s", text);
-    job.result = 87;
+    job.result = RunError::InvalidParameter;
     return false;
 }
 
@@ -129,7 +129,7 @@ bool pcClockFromTerminalCommand(CMDARG_C& job) {
 
 bool pcClockFromTimeServiceCommand(CMDARG_C& job) {
     zLogger& log = job.run->log();
-    job.result = 87;
+    job.result = RunError::InvalidParameter;
     log.log("%s Inizio %s", kSystem, kSynchronisation);
 
     Vorn* service = job.terminal;
@@ -143,11 +143,11 @@ bool pcClockFromTimeServiceCommand(CMDARG_C& job) {
     service->disconnect();
 
     if (outcome.timeCodes == 0) {
-        job.result = 127;
+        job.result = RunError::Modem;
         log.log("%s Errore %s - nessun CTD msg. ricevuto !", kSystem, kSynchronisation);
         return false;
     }
-    job.result = 0;
+    job.result = RunError::None;
     if (outcome.difference == 0)
         log.log("%s %s Completata - nessuna differenza", kSystem, kSynchronisation);
     else

@@ -14,9 +14,6 @@
 
 namespace {
 
-constexpr int kVorn2 = 2;
-constexpr int kVorn3 = 3;
-constexpr int kVornL = 4;
 constexpr int kMemoryParametersSize = 30;
 constexpr int kFormatByte = 24;
 constexpr int kAssumedCount = 500;
@@ -42,9 +39,9 @@ EmployeeFormat formatOf(CMDARG_C& job) {
         case 3: return EmployeeFormat::US;
         default: break;
     }
-    int model = terminal.modelCode();
-    if (model == kVorn3 || model == kVornL) return EmployeeFormat::US;
-    if (model != kVorn2) return EmployeeFormat::EM;
+    TerminalModel model = terminal.model();
+    if (model == TerminalModel::Vorn3 || model == TerminalModel::VornL) return EmployeeFormat::US;
+    if (model != TerminalModel::Vorn2) return EmployeeFormat::EM;
     std::uint8_t reply[kMemoryParametersSize] = {};
     TelegramCommand query("MP,GE", TelegramCommand::ReceiveData, reply, sizeof reply);
     if (!terminal.sendCommand(query)) return EmployeeFormat::EM;
@@ -77,7 +74,7 @@ bool isSkipped(const zString& line) { return line.isEmpty() || line[0] == '#'; }
 // The employee file, opened for reading; a missing file is created empty.
 bool openEmployeeFile(CMDARG_C& job, zFile& file) {
     if (file.open() && file.seekStart()) return true;
-    job.result = 108;
+    job.result = RunError::FileOpen;
     job.run->log().log("%s Error open file %s", labelOf(job), file.path().c_str());
     return false;
 }
@@ -93,15 +90,8 @@ int countLines(zFile& file) {
 
 // Reports a line the terminal must not receive; the upload goes on.
 void rejectLine(CMDARG_C& job, const char* what, const char* why, const zString& line) {
-    job.run->reportError(103, job.terminal, what, why);
+    job.run->reportError(RunError::ParameterMissing, job.terminal, what, why);
     job.run->log().log("Riga:%.255s", line.c_str());
-}
-
-bool interrupted(CMDARG_C& job) {
-    if (!job.run->dialog().pump()) return false;
-    job.run->reportError(106, job.terminal);
-    job.result = 106;
-    return true;
 }
 
 // Reads the employee file line by line and hands each employee meant for
@@ -121,7 +111,7 @@ bool forEachEmployee(CMDARG_C& job, zFile& file, bool onlyThisTerminal, int comp
         }
         EmployeeData employee;
         if (!helper.parseLine(line, employee)) {
-            job.result = 103;
+            job.result = RunError::ParameterMissing;
             return false;
         }
         if (onlyThisTerminal && employee.terminal != 0 && employee.terminal != job.terminal->terminalNumber())
@@ -184,18 +174,18 @@ bool uploadEmployees(CMDARG_C& job, bool onlyThisTerminal) {
     terminal.sendOff();
     job.count += sent;
     logAndShow(job, "%s %d anagrafiche inviate", labelOf(job), sent);
-    return whole && job.result == 0;
+    return whole && job.result == RunError::None;
 }
 
 // The stored count: "MP,GE" on a VORN2, "EM,CO" on a VORN-L, the version
 // record elsewhere. False after a failed exchange.
 bool employeeCount(CMDARG_C& job, int& count) {
     Vorn& terminal = *job.terminal;
-    int model = terminal.modelCode();
-    if (model == kVorn2 || model == kVornL) {
+    TerminalModel model = terminal.model();
+    if (model == TerminalModel::Vorn2 || model == TerminalModel::VornL) {
         std::uint8_t reply[kMemoryParametersSize] = {};
-        TelegramCommand command(model == kVorn2 ? "MP,GE" : "EM,CO", TelegramCommand::ReceiveData, reply,
-                                model == kVorn2 ? kMemoryParametersSize : 2);
+        TelegramCommand command(model == TerminalModel::Vorn2 ? "MP,GE" : "EM,CO", TelegramCommand::ReceiveData, reply,
+                                model == TerminalModel::Vorn2 ? kMemoryParametersSize : 2);
         if (!terminal.sendCommand(command)) return false;
         count = getLe16(reply);
         return true;
@@ -234,7 +224,7 @@ bool uploadPersonalDataCommand(CMDARG_C& job) {
     file.close();
     job.count += sent;
     job.run->log().log("%s %d informazioni inviati", labelOf(job), sent);
-    return whole && job.result == 0;
+    return whole && job.result == RunError::None;
 }
 
 bool receiveEmployeesCommand(CMDARG_C& job) {
@@ -271,11 +261,11 @@ bool receiveEmployeesCommand(CMDARG_C& job) {
     bool answered = count > 0 && request(0);
     for (int i = 1; i <= count; ++i) {
         if (!answered) {
-            if (i == 1 && terminal.statusCode() == 133) {
-                run.reportError(133, &terminal, "Nessuna Anagr.");
+            if (i == 1 && terminal.statusCode() == RunError::TerminalWarning) {
+                run.reportError(RunError::TerminalWarning, &terminal, "Nessuna Anagr.");
                 terminal.clearStatus();
-                job.result = 0;
-            } else if (assumed && terminal.statusCode() == 133) {
+                job.result = RunError::None;
+            } else if (assumed && terminal.statusCode() == RunError::TerminalWarning) {
                 // Without a count the warning is the end of the list.
                 terminal.clearStatus();
             } else {
@@ -285,20 +275,20 @@ bool receiveEmployeesCommand(CMDARG_C& job) {
         }
         EmployeeData employee;
         if (!EMPHLP_C::decode(format, record, employee)) {
-            job.result = 135;
-            run.reportError(135, &terminal, text);
+            job.result = RunError::BadCrc;
+            run.reportError(RunError::BadCrc, &terminal, text);
             break;
         }
         zString line = EMPHLP_C::receivedLine(format, employee, terminal.terminalNumber());
         run.info().line("%s", line.c_str());
         if (!out.isOpen() && !(out.open() && out.seekEnd())) {
-            job.result = 108;
-            run.reportError(108, &terminal, out.path().c_str(), out.errorText().c_str());
+            job.result = RunError::FileOpen;
+            run.reportError(RunError::FileOpen, &terminal, out.path().c_str(), out.errorText().c_str());
             break;
         }
         if (!out.writeString(zString::format("%s\n", line.c_str()).c_str())) {
-            job.result = 111;
-            run.reportError(111, &terminal, out.path().c_str(), out.errorText().c_str());
+            job.result = RunError::FileWrite;
+            run.reportError(RunError::FileWrite, &terminal, out.path().c_str(), out.errorText().c_str());
             break;
         }
         ++written;
@@ -313,7 +303,7 @@ bool receiveEmployeesCommand(CMDARG_C& job) {
     terminal.sendOff();
     job.count += written;
     logAndShow(job, "%s %d anagrafiche ricevute", labelOf(job), written);
-    return job.result == 0;
+    return job.result == RunError::None;
 }
 
 bool employeeInformationCommand(CMDARG_C& job) {

@@ -9,7 +9,6 @@
 namespace {
 
 constexpr int kOnOffThreshold = 50;
-constexpr int kExtendedModel = 8;
 constexpr int kPunchBytes = 19;
 constexpr int kExtendedBytes = 46;
 constexpr int kJobBytes = 61;
@@ -21,7 +20,7 @@ GETREGS_C::GETREGS_C(CMDARG_C& job) : job_(job), terminal_(*job.terminal), log_(
 bool GETREGS_C::writeExtended(const ExtendedRecord&) { return false; }
 
 int GETREGS_C::count(const char* object) {
-    if (isNewerModel(terminal_.modelCode())) {
+    if (isNewerModel(terminal_.model())) {
         terminal_.lastCount = listDirectory();
         return terminal_.lastCount;
     }
@@ -38,7 +37,7 @@ int GETREGS_C::count(const char* object) {
 }
 
 GETREGS_C::Fetch GETREGS_C::fetchRecord(const char* object, int index, bool showProgress, int total) {
-    const bool extended = terminal_.modelCode() == kExtendedModel;
+    const bool extended = terminal_.model() == TerminalModel::Vorn2B;
     std::snprintf(commandText_, sizeof commandText_, "%s,GE,%x", object, static_cast<unsigned>(index));
     command_ = TelegramCommand(commandText_, TelegramCommand::ReceiveData, record_, extended ? kExtendedBytes : kPunchBytes);
 
@@ -52,15 +51,15 @@ GETREGS_C::Fetch GETREGS_C::fetchRecord(const char* object, int index, bool show
         dialog.setBar(index, text);
     }
     if (dialog.pump()) {
-        job_.run->reportError(106, &terminal_);
-        job_.result = 106;
+        job_.run->reportError(RunError::Interrupted, &terminal_);
+        job_.result = RunError::Interrupted;
         return Fetch::Stop;
     }
     if (extended) return writeExtended(ExtendedRecord::decode(record_)) ? Fetch::Saved : Fetch::Stop;
 
     if (!TransactionRecord::checkMatches(record_)) {
-        job_.result = 135;
-        job_.run->reportError(135, &terminal_, "Timbratura", commandText_);
+        job_.result = RunError::BadCrc;
+        job_.run->reportError(RunError::BadCrc, &terminal_, "Timbratura", commandText_);
         return Fetch::Stop;
     }
     return writeTransaction(TransactionRecord::decode(record_)) ? Fetch::Saved : Fetch::Stop;
@@ -81,8 +80,8 @@ bool GETREGS_C::download(const char* object, bool clear) {
     const char* label = terminal_.label().c_str();
 
     int total = count(object);
-    if (job_.result != 0) return false;
-    if (isNewerModel(terminal_.modelCode())) return downloadText(total, clear);
+    if (job_.result != RunError::None) return false;
+    if (isNewerModel(terminal_.model())) return downloadText(total, clear);
     if (total <= 0) {
         log_.log("%s Nessuna timbratura presente", label);
         return true;
@@ -110,7 +109,7 @@ bool GETREGS_C::download(const char* object, bool clear) {
     if (total != saved_ + duplicates_) {
         log_.log("%s %d Timbrature RIMASTE sul terminale", label, total - saved_ - duplicates_);
         result = false;
-    } else if (job_.result != 0 && job_.result != 133) {
+    } else if (job_.result != RunError::None && job_.result != RunError::TerminalWarning) {
         result = false;
     } else if (clear && terminal_.sendOn()) {
         int savedBefore = saved_;
@@ -125,7 +124,7 @@ bool GETREGS_C::download(const char* object, bool clear) {
         terminal_.lastSaved += saved_ - savedBefore;
         terminal_.totalSaved += saved_ - savedBefore;
         // A record skipped in the catch-up pass would be deleted unsaved.
-        if (next == again && again > 0 && complete && job_.result == 0 && !remove(object, "%s Timbrature rimosse dal terminale"))
+        if (next == again && again > 0 && complete && job_.result == RunError::None && !remove(object, "%s Timbrature rimosse dal terminale"))
             result = false;
         terminal_.sendOff();
     }
@@ -160,13 +159,13 @@ bool GETREGS_C::downloadJobs(bool clear) {
         }
         ++received_;
         if (dialog.pump()) {
-            job_.run->reportError(106, &terminal_);
-            job_.result = 106;
+            job_.run->reportError(RunError::Interrupted, &terminal_);
+            job_.result = RunError::Interrupted;
             break;
         }
         if (!JobRecord::checkMatches(record_)) {
-            job_.result = 135;
-            job_.run->reportError(135, &terminal_, "CMDVORN: Timb. Commesse", commandText_);
+            job_.result = RunError::BadCrc;
+            job_.run->reportError(RunError::BadCrc, &terminal_, "CMDVORN: Timb. Commesse", commandText_);
             continue;
         }
         stopped = !writeJob(JobRecord::decode(record_));
@@ -179,7 +178,7 @@ bool GETREGS_C::downloadJobs(bool clear) {
         log_.log("%s %d timb. Commesse RIMASTE sul terminale", label, total - saved_);
         return false;
     }
-    if (job_.result != 0 && job_.result != 133) return false;
+    if (job_.result != RunError::None && job_.result != RunError::TerminalWarning) return false;
     if (!clear) return true;
 
     int again = countJobs(ok);

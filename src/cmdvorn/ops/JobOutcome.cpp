@@ -11,6 +11,13 @@ bool failWithStatus(CMDARG_C& job) {
     return false;
 }
 
+bool interrupted(CMDARG_C& job) {
+    if (!job.run->dialog().pump()) return false;
+    job.run->reportError(RunError::Interrupted, job.terminal);
+    job.result = RunError::Interrupted;
+    return true;
+}
+
 void logAndShow(CMDARG_C& job, const char* fmt, ...) {
     va_list args;
     va_start(args, fmt);

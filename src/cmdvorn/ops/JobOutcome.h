@@ -1,12 +1,15 @@
 #pragma once
-// What the employee and clock commands do alike at the end of an exchange:
-// take the terminal's status as the job's result, or log a line and show it
-// in the information window.
+// What the commands do alike around their exchanges: take the terminal's
+// status as the job's result, notice the operator's stop, or log a line and
+// show it in the information window.
 #include "RunContext.h"
 
 // The job's terminal label.
 const char* labelOf(const CMDARG_C& job);
 // The terminal's status code becomes the job's result; returns false.
 bool failWithStatus(CMDARG_C& job);
+// Lets the operator act; once the operator stopped the command, Interrupted
+// is reported and becomes the job's result, and true is returned.
+bool interrupted(CMDARG_C& job);
 // One line to the log and to the information window.
 void logAndShow(CMDARG_C& job, const char* fmt, ...) __attribute__((format(printf, 2, 3)));

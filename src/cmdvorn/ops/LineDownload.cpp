@@ -24,7 +24,6 @@ constexpr int kMaxFileCount = 32767;
 constexpr int kUnreadableListing = 99;
 constexpr int kEchoPauseMs = 100;
 constexpr char kClearCommand[] = "%%3";
-constexpr int kModelWithoutParameters = 6;
 
 void pause(int ms) {
     if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -82,8 +81,8 @@ GETREGS_C::Pass GETREGS_C::readFilePass(const char* typeLine, int total, int del
         std::snprintf(progress, sizeof progress, "Timbratura: %d/%d", received_ + 1, total);
         dialog.setBar(received_ + 1, progress);
         if (dialog.pump()) {
-            job_.run->reportError(106, &terminal_);
-            job_.result = 106;
+            job_.run->reportError(RunError::Interrupted, &terminal_);
+            job_.result = RunError::Interrupted;
             return Pass::Stop;
         }
         ++received_;
@@ -96,7 +95,7 @@ GETREGS_C::Pass GETREGS_C::readFilePass(const char* typeLine, int total, int del
 void GETREGS_C::checkBadgeFormat() {
     auto* newer = dynamic_cast<Vorn2A*>(&terminal_);
     // VORNT2 and Brimol take no parameter queries.
-    if (!newer || terminal_.modelCode() == kModelWithoutParameters) return;
+    if (!newer || terminal_.model() == TerminalModel::VornT2) return;
     zString start, length;
     newer->queryParameter(7, start);
     newer->queryParameter(8, length);
@@ -110,7 +109,7 @@ void GETREGS_C::checkBadgeFormat() {
 bool GETREGS_C::downloadText(int total, bool clear) {
     auto* newer = dynamic_cast<Vorn2A*>(&terminal_);
     LineContext context;
-    context.modelCode = terminal_.modelCode();
+    context.model = terminal_.model();
     context.terminalNumber = terminal_.terminalNumber();
     context.causeMode = newer ? newer->parameter(23) : 0;
     if (newer) newer->parameter(31);
@@ -166,7 +165,7 @@ bool GETREGS_C::downloadText(int total, bool clear) {
         return false;
     }
     if (received_ != 0) checkBadgeFormat();
-    if (job_.result != 0 && job_.result != 133) return false;
+    if (job_.result != RunError::None && job_.result != RunError::TerminalWarning) return false;
     if (clear) {
         if (!secureWritten()) return false;
         terminal_.writeText(kClearCommand);

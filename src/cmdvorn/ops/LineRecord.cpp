@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int kCauseModel = 7;
 constexpr std::uint8_t kInFlag = 0x04;
 constexpr std::uint8_t kAccessKind = 0x20;
 constexpr std::size_t kBadgeStart = 5;
@@ -61,14 +60,16 @@ ListingLine readListingLine(std::string_view line) {
 }
 
 TransactionRecord lineToRecord(std::string_view line, const LineContext& context) {
-    const bool causes = context.modelCode == kCauseModel && context.causeMode > 0;
+    // Only VORNT3 and its kin record causes.
+    const bool causeModel = context.model == TerminalModel::VornT3;
+    const bool causes = causeModel && context.causeMode > 0;
     TransactionRecord record;
     record.flags = static_cast<std::uint8_t>((part(line, 4, 1) == "1" ? kInFlag : 0) | kAccessKind);
-    if (context.modelCode == kCauseModel && context.causeMode == 1) record.flags = kInFlag;
+    if (causeModel && context.causeMode == 1) record.flags = kInFlag;
 
     std::size_t badgeStart = kBadgeStart;
-    if (context.modelCode == kCauseModel && context.causeMode == 2) badgeStart = 6;
-    if (context.modelCode == kCauseModel && context.causeMode == 3) badgeStart = 7;
+    if (causeModel && context.causeMode == 2) badgeStart = 6;
+    if (causeModel && context.causeMode == 3) badgeStart = 7;
     const int first = firstStart(context.badge, 0);
     record.company = static_cast<std::uint8_t>(badgeField(line, badgeStart, context.badge.company, first));
     record.employee = badgeField(line, badgeStart, context.badge.employee, first);

@@ -18,7 +18,7 @@ struct ListingLine {
 ListingLine readListingLine(std::string_view line);
 
 struct LineContext {
-    int modelCode = 0;
+    TerminalModel model = TerminalModel::Unset;
     int causeMode = 0;  // terminal parameter 23: where the cause sits
     int terminalNumber = 0;
     BadgeLayout badge;

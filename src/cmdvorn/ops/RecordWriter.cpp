@@ -95,7 +95,7 @@ bool RecordWriter::writeLineTo(zFile& file) {
     if (file.write(line_.text(), static_cast<std::size_t>(line_.length()), written) && file.flush()) return true;
 
     zString error = file.errorText();
-    report_(kErrFileWrite, file.path().c_str(), error.c_str());
+    report_(RunError::FileWrite, file.path().c_str(), error.c_str());
     log_.log(zLogger::Error, "Write: %s: %s ", file.path().c_str(), error.c_str());
     std::string_view shown = line_.view();
     if (!shown.empty() && shown.back() == '\n') shown.remove_suffix(1);

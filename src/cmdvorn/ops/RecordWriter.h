@@ -42,7 +42,7 @@ public:
     void loadJobLayout();
 
     // True when the line reached its file and the backup; each success
-    // raises saved(). Failures report 108 (open) or 111 (write).
+    // raises saved(). Failures report FileOpen or FileWrite.
     bool writeTransaction(const TransactionRecord& record);
     bool writeJob(const JobRecord& record);
     bool writeExtended(const ExtendedRecord& record);
@@ -50,7 +50,7 @@ public:
     int saved() const { return saved_; }
 
     // Every open output file and the backup onto the disk, before the
-    // terminal is told to delete anything; reports 111 on failure.
+    // terminal is told to delete anything; reports FileWrite on failure.
     bool flushAndSync();
     void closeAll();
 

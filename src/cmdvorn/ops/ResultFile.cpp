@@ -1,13 +1,11 @@
 #include "ResultFile.h"
 
-#include "RunErrors.h"
-
 #include <cstdio>
 #include <cstdlib>
 
-zString resultLine(int errorCode, int count) {
-    if (errorCode == 0) return zString::format("%5.5d\n", count);
-    int value = resultFileValue(errorCode);
+zString resultLine(RunError error, int count) {
+    if (error == RunError::None) return zString::format("%5.5d\n", count);
+    int value = resultFileValue(error);
     return zString::format("%c%4.4d\n", value < 0 ? '-' : '0', std::abs(value));
 }
 

@@ -1,7 +1,6 @@
 #include "RunContext.h"
 
 #include "RecordWriter.h"
-#include "RunErrors.h"
 #include "Vorn.h"
 
 #include <cctype>
@@ -12,15 +11,15 @@ RunContext::RunContext(zLogger& log, VornMgr& manager, BREAKDLG_C& dialog, InfoO
 
 RunContext::~RunContext() = default;
 
-void RunContext::reportError(int code, const Vorn* terminal, const char* text1, const char* text2) {
-    state_.errorCode = code;
+void RunContext::reportError(RunError error, const Vorn* terminal, const char* text1, const char* text2) {
+    state_.errorCode = error;
 
-    const char* text = runErrorMessage(code);
+    const char* text = runErrorMessage(error);
     bool blank = true;
     for (const char* p = text; p && *p; ++p)
         if (!std::isspace(static_cast<unsigned char>(*p))) blank = false;
     // Message texts are at most 131 characters.
-    zString message = blank ? zString::format("Errore %d", code) : zString(text).left(131);
+    zString message = blank ? zString::format("Errore %d", code(error)) : zString(text).left(131);
 
     const char* t1 = text1 ? text1 : "";
     const char* t2 = text2 ? text2 : "";

@@ -3,7 +3,9 @@
 // terminal manager, the interrupt dialog and the run state (error code,
 // count, directories). CMDARG_C is what a command handler receives.
 #include "BreakDialog.h"
+#include "CommandId.h"
 #include "InfoOutput.h"
+#include "RunError.h"
 #include "zLogger.h"
 #include "zString.h"
 
@@ -20,10 +22,10 @@ struct RunState {
     zString platform;            // "Linux Version ..."
     zString dataDirectory;       // current directory: log, result file, data files
     zString parameterDirectory;  // directory of the executable: "cmdvorn.prm"
-    int errorCode = 0;           // the outcome of the last dispatch
+    RunError errorCode = RunError::None;  // the outcome of the last dispatch
     int count = 0;               // items moved or counted by all dispatches
     bool commandLineMode = true;
-    int lastCommandId = 0;
+    CommandId lastCommandId = CommandId::None;
 };
 
 class RunContext {
@@ -42,9 +44,9 @@ public:
     std::function<bool(const char* caption, const char* text)> askYesNo = [](const char*, const char*) { return false; };
     RunState& state() { return state_; }
 
-    // Records code as the run's error code and logs its message with the
+    // Records error as the run's error code and logs its message with the
     // terminal label (when there is a terminal) and the two texts.
-    void reportError(int code, const Vorn* terminal, const char* text1 = nullptr, const char* text2 = nullptr);
+    void reportError(RunError error, const Vorn* terminal, const char* text1 = nullptr, const char* text2 = nullptr);
 
 private:
     zLogger& log_;
@@ -57,8 +59,8 @@ private:
 
 struct CMDARG_C {
     Vorn* terminal = nullptr;  // not owned
-    int id = 0;
+    CommandId id = CommandId::None;
     int count = 0;   // items moved or counted; raised after each successful exchange
-    int result = 0;  // the command's error code; 0 = success
+    RunError result = RunError::None;  // the command's error code
     RunContext* run = nullptr;
 };

@@ -31,7 +31,7 @@ private:
 TimeCodeReader::Outcome TimeCodeReader::read() {
     TerminatorScope lineFeed(link_, zCommDev::kLF);
     std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs));
-    link_.purge(zSerialPort::PurgeBoth);
+    link_.purge(Purge::Both);
     link_.setReadTimeout(kLineWaitMs);
 
     char line[TimeCode::kLineLength + 1];

@@ -17,12 +17,12 @@ zFile* TmbFiles_c::get(const zString& name, bool startAfresh, const ReportError&
 
     if (startAfresh && !wasUsed(name) && !name.isEmpty() && ::unlink(name.c_str()) != 0 && errno != ENOENT) {
         // Appending to the previous run's lines would hand them over twice.
-        report(kErrFileOpen, name.c_str(), fnd::winErrorText(fnd::winErrorFromErrno(errno)).c_str());
+        report(RunError::FileOpen, name.c_str(), fnd::winErrorText(fnd::winErrorFromErrno(errno)).c_str());
         return nullptr;
     }
     auto file = std::make_unique<zFile>(name);
     if (!file->open()) {
-        report(kErrFileOpen, name.c_str(), file->errorText().c_str());
+        report(RunError::FileOpen, name.c_str(), file->errorText().c_str());
         return nullptr;
     }
     if (!wasUsed(name)) used_.push_back(name);
@@ -35,11 +35,11 @@ bool TmbFiles_c::flushAndSync(const ReportError& report) {
     bool ok = true;
     for (Entry& e : open_) {
         if (!e.file->flush()) {
-            report(kErrFileWrite, e.name.c_str(), e.file->errorText().c_str());
+            report(RunError::FileWrite, e.name.c_str(), e.file->errorText().c_str());
             ok = false;
         } else if (!e.file->sync() && e.file->lastError() != kNotSyncable) {
             // Devices and pipes cannot be synced and need not be.
-            report(kErrFileWrite, e.name.c_str(), e.file->errorText().c_str());
+            report(RunError::FileWrite, e.name.c_str(), e.file->errorText().c_str());
             ok = false;
         }
     }

@@ -2,28 +2,26 @@
 // The output files of a run. A file is opened at its first line and stays
 // open until closeAll(); a file that starts afresh is deleted only before
 // its first line of the run, so every terminal of the run appends to it.
+#include "RunError.h"
 #include "zFile.h"
 
 #include <functional>
 #include <memory>
 #include <vector>
 
-constexpr int kErrFileOpen = 108;
-constexpr int kErrFileWrite = 111;
-
-// Reports a run error (108 open, 111 write) with two texts; wired by the
+// Reports a run error (FileOpen, FileWrite) with two texts; wired by the
 // caller to the run's error reporting for the terminal at hand.
-using ReportError = std::function<void(int code, const char* text1, const char* text2)>;
+using ReportError = std::function<void(RunError error, const char* text1, const char* text2)>;
 
 class TmbFiles_c {
 public:
     // The open file of that name (exact, case-sensitive). At its first use
     // in the table it is opened for appending, after deleting it when it
-    // starts afresh and was not used before in this run. Reports 108 and
+    // starts afresh and was not used before in this run. Reports FileOpen and
     // returns nullptr when it cannot be deleted or opened.
     zFile* get(const zString& name, bool startAfresh, const ReportError& report);
 
-    // Hands every open file's data to the disk; reports 111 for each file
+    // Hands every open file's data to the disk; reports FileWrite for each file
     // that fails. False when any failed.
     bool flushAndSync(const ReportError& report);
 

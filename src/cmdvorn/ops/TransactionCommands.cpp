@@ -9,20 +9,18 @@
 
 namespace {
 
-constexpr int kJobTerminalModel = 5;  // VORN2C keeps job records too
-
 // The line-protocol models keep no job records.
 bool refusesJobDownload(CMDARG_C& job) {
-    if (!isNewerModel(job.terminal->modelCode())) return false;
-    job.run->reportError(101, job.terminal, "JO,GE", "");
-    job.result = 101;
+    if (!isNewerModel(job.terminal->model())) return false;
+    job.run->reportError(RunError::UnknownCommand, job.terminal, "JO,GE", "");
+    job.result = RunError::UnknownCommand;
     return true;
 }
 
 bool countCommand(CMDARG_C& job, const char* object) {
     CMDREGS_C download(job);
     int n = download.count(object);
-    if (job.result != 0) return false;
+    if (job.result != RunError::None) return false;
     job.count = n;
     job.run->info().line("%s Num. timbrature= %d", job.terminal->label().c_str(), n);
     job.run->log().log("%s Num. timbrature= %d", job.terminal->label().c_str(), n);
@@ -32,7 +30,7 @@ bool countCommand(CMDARG_C& job, const char* object) {
 bool downloadPunches(CMDARG_C& job, const char* object, bool clear, bool withJobs) {
     CMDREGS_C download(job);
     download.loadPunchLayout();
-    bool jobs = withJobs && job.terminal->modelCode() == kJobTerminalModel;
+    bool jobs = withJobs && job.terminal->model() == TerminalModel::Vorn2C;
     if (jobs) download.loadJobLayout();
     if (!download.download(object, clear)) return false;
     return !jobs || download.downloadJobs(clear);
@@ -59,7 +57,7 @@ bool downloadJobsCommand(CMDARG_C& job) {
 
 bool deleteRecoverableCommand(CMDARG_C& job) {
     if (!job.run->askYesNo("VORN-L", "Conferma cancellazione permanente registrazioni")) {
-        job.result = 106;
+        job.result = RunError::Interrupted;
         return false;
     }
     TelegramCommand del("RA,DE");

@@ -4,17 +4,11 @@
 #include "VersionReport.h"
 #include "Vorn.h"
 
-namespace {
-
-bool answersWithText(int model) { return model == 6 || model == 7; }
-
-}  // namespace
-
 bool versionCommand(CMDARG_C& job) {
     Vorn& terminal = *job.terminal;
     RunContext& run = *job.run;
 
-    if (answersWithText(terminal.modelCode())) {
+    if (isNewerModel(terminal.model())) {
         char text[129] = {};
         TelegramCommand command("%XI", TelegramCommand::ReceiveData, text, 128);
         if (!terminal.sendCommand(command)) {

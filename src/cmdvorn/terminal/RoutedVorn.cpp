@@ -31,7 +31,7 @@ bool RoutedVorn::writeTelegram(const char* text) {
 }
 
 bool RoutedVorn::readTelegram(char* buffer, std::size_t size) {
-    status_ = 0;
+    status_ = RunError::None;
     if (router_->readTelegram(buffer, size)) {
         if (++readCounter_ == 1) notifyLinkState(true);
         return true;

@@ -64,9 +64,9 @@ void TelegramFrame::clearReceiveBuffer() { std::memset(rx_, 0, sizeof rx_); }
 
 void TelegramFrame::setReceivedLength(std::size_t n) { rx_[n < kBufferSize ? n : kBufferSize] = '\0'; }
 
-int TelegramFrame::parse() {
+RunError TelegramFrame::parse() {
     header_ = ReplyHeader();
-    int status = 137;
+    RunError status = RunError::BadTelegram;
     char* soh = std::strchr(rx_, SOH);
     if (!soh) return status;
     std::size_t start = static_cast<std::size_t>(soh - rx_);
@@ -86,9 +86,9 @@ int TelegramFrame::parse() {
             soh[pos] = '\0';
             unsigned received = 0;
             for (std::size_t i = pos - 4; i < pos; ++i) received = received * 16 + static_cast<unsigned>(hexValue(soh[i]));
-            if ((received & 0xFFFF) != crc) return 135;
+            if ((received & 0xFFFF) != crc) return RunError::BadCrc;
             header_.valid = true;
-            status = 0;
+            status = RunError::None;
             soh[pos - 4] = '\0';
             if (header_.stxPosition >= static_cast<int>(pos - 4)) header_.stxPosition = 0;
             header_.sourceNode = twoDigits(soh + 3);

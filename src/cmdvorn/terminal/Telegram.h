@@ -3,6 +3,8 @@
 // from a command record, and the reply found, checked and taken apart in the
 // received bytes. Both buffers live in the object, so an exchange allocates
 // nothing.
+#include "RunError.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -53,9 +55,10 @@ public:
     void clearReceiveBuffer();
     void setReceivedLength(std::size_t n);  // terminates the received text
 
-    // Finds the first complete reply: 0 when valid, 137 when there is no
-    // valid telegram (or not addressed to the PC), 135 on a checksum error.
-    int parse();
+    // Finds the first complete reply: None when valid, BadTelegram when there
+    // is no valid telegram (or not addressed to the PC), BadCrc on a checksum
+    // error.
+    RunError parse();
 
     const ReplyHeader& header() const { return header_; }
     const char* received() const { return rx_; }

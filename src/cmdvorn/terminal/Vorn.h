@@ -3,6 +3,7 @@
 // parameter file, the link it borrows from the terminal manager, and the
 // telegram exchange with its status. Each terminal owns its two telegram
 // buffers, so an exchange allocates nothing.
+#include "RunError.h"
 #include "Telegram.h"
 #include "VornSettings.h"
 #include "zCommDev.h"
@@ -23,7 +24,7 @@ public:
     int nodeNumber() const { return settings_.nodeNumber; }
     int terminalNumber() const { return settings_.terminalNumber; }
     ConnectionKind connectionKind() const { return settings_.kind; }
-    int modelCode() const { return settings_.modelCode; }
+    TerminalModel model() const { return settings_.model; }
     const zString& password() const { return settings_.password; }
     long lineSpeed() const { return settings_.lineSpeed; }
     int comTimeout() const { return settings_.comTimeout; }
@@ -46,9 +47,9 @@ public:
     zLogger* logger() const { return log_; }
     void setLogger(zLogger* log) { log_ = log; }
 
-    // Result of the last exchange (0 success, 126-137 failures).
-    int statusCode() const { return status_; }
-    void clearStatus() { status_ = 0; message_[0] = '\0'; }
+    // Result of the last exchange.
+    RunError statusCode() const { return status_; }
+    void clearStatus() { status_ = RunError::None; message_[0] = '\0'; }
     // "Commando eseguito." after success, else the last error message.
     const char* lastResultText() const;
     // The terminal replied, even if with a warning, an error or garbage.
@@ -101,8 +102,7 @@ protected:
     virtual void buildTelegram(const TelegramCommand& command);
     virtual bool writeTelegram(const char* text);
     virtual bool readTelegram(char* buffer, std::size_t size);
-    // One read from a link that is not a serial port; the base reads up to
-    // the link's terminator.
+    // One read of a reply from the link; the base takes the link's own.
     virtual bool readFromLink(zCommDev& link, char* buffer, std::size_t size, std::size_t& count);
     virtual bool parseReply();
     virtual bool checkReply(const TelegramCommand& command);
@@ -122,7 +122,7 @@ protected:
     zString label_;
     zCommDev* link_ = nullptr;
     zLogger* log_ = nullptr;
-    int status_ = 0;
+    RunError status_ = RunError::None;
     char message_[257] = {};
     TelegramFrame frame_;
     int writeCounter_ = 0;

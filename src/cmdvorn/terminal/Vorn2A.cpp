@@ -14,7 +14,6 @@ constexpr char kBridgePrefix[] = "////";
 constexpr int kPollPauseMs = 100;
 // A network that always has one more message cannot hold a query or a read.
 constexpr int kMaxExtraMessages = 32;
-constexpr int kModelWithoutParameters = 6;
 
 bool forBridge(const char* text) { return std::strncmp(text, kBridgePrefix, sizeof kBridgePrefix - 1) == 0; }
 
@@ -60,7 +59,7 @@ bool Vorn2A::connectBinding() {
     try {
         if (!binding_) binding_ = Rlx40::instance(dynamic_cast<zSerialPort*>(getLink()));
         if (binding_->initialise()) {
-            status_ = 0;
+            status_ = RunError::None;
             return true;
         }
         int error = binding_->lastError();
@@ -75,7 +74,7 @@ bool Vorn2A::connectBinding() {
     } catch (...) {
         setMessage("Unknown Exception");
     }
-    status_ = 126;
+    status_ = RunError::PortOpen;
     if (log_) log_->log(zLogger::Error, "%s Errore connessione Rlx40. %s", label_.c_str(), message_);
     return false;
 }
@@ -127,10 +126,10 @@ bool Vorn2A::writeTelegram(const char* text) {
     if (result == Rlx40::Sent) {
         ++writeCounter_;
         timeoutCounter_ = 0;
-        status_ = 0;
+        status_ = RunError::None;
         return true;
     }
-    status_ = 130;
+    status_ = RunError::Write;
     setMessage("%s", result == Rlx40::Timeout          ? " TX time-out"
                      : result == Rlx40::NotInitialised ? "RLX40 not initialized"
                                                        : "Unknown error");
@@ -157,7 +156,7 @@ bool Vorn2A::takeMailbox(char* buffer, std::size_t size) {
 bool Vorn2A::requestIsForBridge() const { return forBridge(frame_.request()); }
 
 void Vorn2A::countRead() {
-    status_ = 0;
+    status_ = RunError::None;
     if (++readCounter_ == 1) notifyLinkState(true);
 }
 
@@ -196,7 +195,7 @@ bool Vorn2A::readFromBridge(char* buffer, std::size_t size) {
         }
         link.setMailbox(node, message + 1);
     }
-    status_ = 132;
+    status_ = RunError::Timeout;
     failedRead();
     return false;
 }
@@ -210,7 +209,7 @@ bool Vorn2A::readFromConcentrator(char* buffer, std::size_t size) {
         int code = pollTerminal(area);
         if (code == Rlx40::Message) {
             // Another terminal's message is no answer of this one.
-            if (status_ != 0) break;
+            if (status_ != RunError::None) break;
             area[kMessageSize] = '\0';
             copyText(buffer, size, area + 1);
             return true;
@@ -219,7 +218,7 @@ bool Vorn2A::readFromConcentrator(char* buffer, std::size_t size) {
         if (std::chrono::steady_clock::now() - start >= limit) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(kPollPauseMs));
     }
-    if (status_ == 0) status_ = 132;
+    if (status_ == RunError::None) status_ = RunError::Timeout;
     failedRead();
     return false;
 }
@@ -252,9 +251,9 @@ int Vorn2A::pollTerminal(char* buffer) {
 
     switch (code) {
     case Rlx40::Message:
-        status_ = 0;
+        status_ = RunError::None;
         if (static_cast<unsigned char>(buffer[0]) != node) {
-            status_ = 132;
+            status_ = RunError::Timeout;
             if (log_) log_->log(zLogger::Error, "%s Wrong Terminal replied: %d ", label_.c_str(), static_cast<unsigned char>(buffer[0]));
             notifyLinkState(false);
         } else if (++readCounter_ == 1) {
@@ -266,22 +265,22 @@ int Vorn2A::pollTerminal(char* buffer) {
         break;
     case Rlx40::NoAnswer: notifyLinkState(false); break;
     case Rlx40::Timeout:
-        status_ = 132;
+        status_ = RunError::Timeout;
         if (log_) log_->log(zLogger::Error, "%s PollTerm Time-out.", label_.c_str());
         failedRead();
         break;
     case Rlx40::NotInitialised:
-        status_ = 126;
+        status_ = RunError::PortOpen;
         if (log_) log_->log(zLogger::Error, "%s Rlx40 not initialized", label_.c_str());
         failedRead();
         break;
     default:
-        status_ = 126;
+        status_ = RunError::PortOpen;
         if (log_) log_->log(zLogger::Error, "%s Rlx40 unknown error %d", label_.c_str(), code);
         failedRead();
         break;
     }
-    if (status_ == 0)
+    if (status_ == RunError::None)
         timeoutCounter_ = 0;
     else
         ++timeoutCounter_;
@@ -289,7 +288,7 @@ int Vorn2A::pollTerminal(char* buffer) {
 }
 
 bool Vorn2A::parseReply() {
-    status_ = 0;
+    status_ = RunError::None;
     return true;
 }
 
@@ -315,7 +314,7 @@ bool Vorn2A::queryParameter(int number, zString& value) {
     if (!sendCommand(command)) return false;
     // The concentrator may hold more of the answer; the last message counts.
     int more = 0;
-    while (!bridge() && more++ < kMaxExtraMessages && pollTerminal(area) == Rlx40::Message && status_ == 0) continue;
+    while (!bridge() && more++ < kMaxExtraMessages && pollTerminal(area) == Rlx40::Message && status_ == RunError::None) continue;
     area[kMessageSize] = '\0';
     // A polled message starts with the sender's node byte.
     const char* found = std::strstr(area[0] ? area : area + 1, text);
@@ -327,7 +326,7 @@ bool Vorn2A::queryParameter(int number, zString& value) {
 }
 
 std::int16_t Vorn2A::parameter(int number) {
-    if (modelCode() == kModelWithoutParameters) return 0;
+    if (model() == TerminalModel::VornT2) return 0;  // VORNT2 and Brimol take no queries
     if (cacheSlot(number) < 0) return 0;
     std::int16_t cached = cachedParameter(number);
     if (cached != -1) return cached;

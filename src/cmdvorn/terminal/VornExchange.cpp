@@ -2,14 +2,8 @@
 // retry. Methods of Vorn kept apart from its identity and settings.
 #include "Vorn.h"
 
-
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
-
-namespace {
-constexpr int kSerialPortKind = 2;
-}
 
 void Vorn::setMessage(const char* fmt, ...) {
     va_list args;
@@ -18,19 +12,21 @@ void Vorn::setMessage(const char* fmt, ...) {
     va_end(args);
 }
 
-const char* Vorn::lastResultText() const { return status_ == 0 ? "Commando eseguito." : message_; }
+const char* Vorn::lastResultText() const { return status_ == RunError::None ? "Commando eseguito." : message_; }
 
-bool Vorn::isAnswering() const { return status_ == 0 || (status_ >= 133 && status_ <= 137); }
+bool Vorn::isAnswering() const {
+    return status_ == RunError::None || (status_ >= RunError::TerminalWarning && status_ <= RunError::BadTelegram);
+}
 
 bool Vorn::connect() {
     zCommDev* link = getLink();
     if (link && link->open(link->name().c_str())) {
-        link->setLineDriverControl(1);
+        link->setLineDriverControl(LineDriverControl::AroundWrites);
         link->setSpeed(settings_.lineSpeed);
-        status_ = 0;
+        status_ = RunError::None;
         return true;
     }
-    status_ = 126;
+    status_ = RunError::PortOpen;
     setMessage("%s Errore conessione %s. %s", label_.c_str(), link ? link->name().c_str() : "",
                link ? link->errorText().c_str() : "");
     if (log_) log_->log(zLogger::Error, "%s", message_);
@@ -72,37 +68,31 @@ bool Vorn::writeTelegram(const char* text) {
         ++writeCounter_;
         return true;
     }
-    status_ = 130;
+    status_ = RunError::Write;
     setMessage("%s", link->errorText().c_str());
     if (log_) log_->log(zLogger::Error, "%s Write Error %s: %s", label_.c_str(), link->name().c_str(), message_);
     return false;
 }
 
 bool Vorn::readTelegram(char* buffer, std::size_t size) {
-    status_ = 0;
+    status_ = RunError::None;
     zCommDev* link = getLink();
-    bool ok;
     std::size_t count = 0;
     link->setLastError(0);
-    if (link->kind() == kSerialPortKind) {
-        ok = link->read(buffer, size, count) && count > 0;
-    } else {
-        ok = readFromLink(*link, buffer, size, count);
-    }
-    if (ok) {
+    if (readFromLink(*link, buffer, size, count) && count > 0) {
         buffer[count < size ? count : size] = '\0';
         if (++readCounter_ == 1) notifyLinkState(true);
         timeoutCounter_ = 0;
         return true;
     }
     if (link->lastError() != 0) {
-        status_ = 131;
+        status_ = RunError::Read;
         setMessage("%s Error Read %s. %s", label_.c_str(), link->name().c_str(), link->errorText().c_str());
         if (log_) log_->log(zLogger::Error, "%s", message_);
         if (readCounter_ != 0) notifyLinkState(false);
         return false;
     }
-    status_ = 132;
+    status_ = RunError::Timeout;
     if (++timeoutCounter_ < settings_.maxRetry) return false;
     timeoutCounter_ = 0;
     if (readCounter_ != 0) notifyLinkState(false);
@@ -110,26 +100,24 @@ bool Vorn::readTelegram(char* buffer, std::size_t size) {
 }
 
 bool Vorn::readFromLink(zCommDev& link, char* buffer, std::size_t size, std::size_t& count) {
-    bool ok = link.readLine(buffer, size + 1);
-    count = std::strlen(buffer);
-    return ok;
+    return link.readTelegram(buffer, size, count);
 }
 
 bool Vorn::parseReply() {
     status_ = frame_.parse();
-    return status_ == 0;
+    return status_ == RunError::None;
 }
 
 bool Vorn::checkReply(const TelegramCommand& command) {
-    status_ = 0;
+    status_ = RunError::None;
     if (!parseReply()) {
-        const char* kind = status_ == 135 ? "ERR_CRC" : (status_ == 137 ? "ERR_TELEGRAM" : "Header");
+        const char* kind = status_ == RunError::BadCrc ? "ERR_CRC" : (status_ == RunError::BadTelegram ? "ERR_TELEGRAM" : "Header");
         if (log_) log_->log(zLogger::Error, "%s Errore telegramma ricevuto: %s - %s", label_.c_str(), kind, frame_.received());
         return false;
     }
     std::string_view text = frame_.replyText();
     if (!text.empty() && (text[0] == 'W' || text[0] == 'E')) {
-        status_ = text[0] == 'W' ? 133 : 134;
+        status_ = text[0] == 'W' ? RunError::TerminalWarning : RunError::TerminalError;
         std::string_view data = frame_.replyData();
         if (log_)
             log_->log("%s <node %d> %s %.*s", label_.c_str(), settings_.nodeNumber, command.text,
@@ -137,7 +125,7 @@ bool Vorn::checkReply(const TelegramCommand& command) {
         return false;
     }
     if (frame_.header().sequence != frame_.sequence()) {
-        status_ = 136;
+        status_ = RunError::OutOfSequence;
         setMessage("%s Response out of sequence (%d <- %d)", label_.c_str(), frame_.sequence(), frame_.header().sequence);
         if (log_) log_->log("%s", message_);
         return false;
@@ -157,29 +145,28 @@ bool Vorn::sendCommand(TelegramCommand& command, bool quiet) {
     setQuiet(quiet);
     if (!isConnected() && !connect()) return false;
 
-    status_ = 0;
+    status_ = RunError::None;
     message_[0] = '\0';
     buildTelegram(command);
-    status_ = 0;
 
     for (int attempt = 0; attempt <= settings_.maxRetry; ++attempt) {
         if (attempt > 0 && log_)
-            log_->log("%s %s %s - retry %d/%d", label_.c_str(), command.text, status_ == 132 ? "time-out" : "", attempt,
+            log_->log("%s %s %s - retry %d/%d", label_.c_str(), command.text, status_ == RunError::Timeout ? "time-out" : "", attempt,
                       settings_.maxRetry);
         if (!writeTelegram(frame_.request())) break;
         if (readTelegram(frame_.receiveBuffer(), TelegramFrame::kBufferSize) &&
-            (checkReply(command) || status_ == 133 || status_ == 134))
+            (checkReply(command) || status_ == RunError::TerminalWarning || status_ == RunError::TerminalError))
             break;
     }
 
-    if (status_ == 0) {
+    if (status_ == RunError::None) {
         if (command.dataKind == TelegramCommand::ReceiveData && command.data) decodeReplyData(command);
         return true;
     }
     if (log_) {
-        if (status_ == 132)
+        if (status_ == RunError::Timeout)
             log_->log(zLogger::Error, "%s %s Time-out. Commando Fallito!", label_.c_str(), command.text);
-        else if (status_ == 135 || status_ == 137)
+        else if (status_ == RunError::BadCrc || status_ == RunError::BadTelegram)
             log_->log(zLogger::Error, "%s %s Commando Fallito!", label_.c_str(), command.text);
     }
     return false;
@@ -193,7 +180,7 @@ bool Vorn::sendCommandFetch(TelegramCommand& command, TelegramCommand& reply, bo
 
 bool Vorn::sendOnly(TelegramCommand& command) {
     if (!isConnected() && !connect()) return false;
-    status_ = 0;
+    status_ = RunError::None;
     message_[0] = '\0';
     buildTelegram(command);
     return writeTelegram(frame_.request());
@@ -203,7 +190,7 @@ bool Vorn::receiveReply(TelegramCommand& command) {
     zCommDev* link = getLink();
     if (!link || !link->isOpen()) return false;
     bool ok = readTelegram(frame_.receiveBuffer(), TelegramFrame::kBufferSize) && checkReply(command);
-    if (!ok && status_ == 136)
+    if (!ok && status_ == RunError::OutOfSequence)
         ok = readTelegram(frame_.receiveBuffer(), TelegramFrame::kBufferSize) && checkReply(command);
     if (ok && command.dataKind == TelegramCommand::ReceiveData && command.data) decodeReplyData(command);
     return ok;

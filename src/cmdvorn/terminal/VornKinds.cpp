@@ -6,12 +6,14 @@ namespace {
 
 struct ModelRow {
     const char* text;
-    int code;
+    TerminalModel model;
 };
 
 constexpr ModelRow kModels[] = {
-    {"VORN1", 1},  {"VORN2", 2},  {"VORN3", 3},  {"VORN-L", 4}, {"VORN2C", 5}, {"VORNT2", 6},
-    {"Brimol", 6}, {"VORNT3", 7}, {"Calvet", 7}, {"VORN2A", 7}, {"VORN2B", 8},
+    {"VORN1", TerminalModel::Vorn1},   {"VORN2", TerminalModel::Vorn2},   {"VORN3", TerminalModel::Vorn3},
+    {"VORN-L", TerminalModel::VornL},  {"VORN2C", TerminalModel::Vorn2C}, {"VORNT2", TerminalModel::VornT2},
+    {"Brimol", TerminalModel::VornT2}, {"VORNT3", TerminalModel::VornT3}, {"Calvet", TerminalModel::VornT3},
+    {"VORN2A", TerminalModel::VornT3}, {"VORN2B", TerminalModel::Vorn2B},
 };
 
 bool contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
@@ -38,9 +40,9 @@ ConnectionKind connectionKindFromComType(std::string_view comType) {
     return ConnectionKind::Unknown;
 }
 
-int modelCodeFromTermType(std::string_view termType) {
+std::optional<TerminalModel> modelFromTermType(std::string_view termType) {
     zString text(termType);
     for (const auto& row : kModels)
-        if (text.equalsNoCase(row.text)) return row.code;
-    return -1;
+        if (text.equalsNoCase(row.text)) return row.model;
+    return std::nullopt;
 }

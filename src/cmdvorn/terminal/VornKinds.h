@@ -1,6 +1,7 @@
 #pragma once
 // What a terminal is and how it is reached: the connection kinds of COM_TYPE
 // and the model codes of TERM_TYPE, with the texts the parameter file uses.
+#include <optional>
 #include <string_view>
 
 enum class ConnectionKind : int { Unknown = 0, Rs232 = 1, Rs485 = 2, Modem = 3, ModemExt = 4, Rlx40 = 5 };
@@ -15,9 +16,22 @@ ConnectionKind connectionKindFromComType(std::string_view comType);
 
 inline bool isModemKind(ConnectionKind kind) { return kind == ConnectionKind::Modem || kind == ConnectionKind::ModemExt; }
 
-// The model code of a TERM_TYPE text compared without regard to case;
-// -1 for a text that names no model.
-int modelCodeFromTermType(std::string_view termType);
+// The model codes of TERM_TYPE; Unset when a terminal names none.
+enum class TerminalModel : int {
+    Unset = 0,
+    Vorn1 = 1,
+    Vorn2 = 2,
+    Vorn3 = 3,
+    VornL = 4,
+    Vorn2C = 5,  // keeps job records too
+    VornT2 = 6,
+    VornT3 = 7,
+    Vorn2B = 8,  // extended punch records
+};
 
-// Models 6 and 7 speak the plain-text protocol of the newer terminals.
-inline bool isNewerModel(int modelCode) { return modelCode == 6 || modelCode == 7; }
+// The model of a TERM_TYPE text compared without regard to case; nothing
+// for a text that names no model.
+std::optional<TerminalModel> modelFromTermType(std::string_view termType);
+
+// VORNT2 and VORNT3 speak the plain-text protocol of the newer terminals.
+inline bool isNewerModel(TerminalModel model) { return model == TerminalModel::VornT2 || model == TerminalModel::VornT3; }

@@ -11,8 +11,6 @@ namespace {
 
 constexpr int kLogOnDelayMs = 1000;
 constexpr int kRecoveryDelayMs = 500;
-constexpr int kInterruptedStatus = 106;
-constexpr int kModemStatus = 127;
 // "OPEN" leaves this much of a telegram for the password and its NUL.
 constexpr int kMaxLogOnData = (static_cast<int>(TelegramFrame::kBufferSize) - 16 - 4) / 2;
 
@@ -38,7 +36,7 @@ void VornModem::showConnection() {
 zSerialPort* VornModem::serialPort() {
     zCommDev* link = getLink();
     if (auto* port = dynamic_cast<zSerialPort*>(link)) return port;
-    status_ = 126;
+    status_ = RunError::PortOpen;
     setMessage("%s Errore Configurazione.Tipo porta=%s, Modem necessita di una porta seriale !", label_.c_str(),
                link ? link->kindName() : "Nessuna porta");
     if (log_) log_->log(zLogger::Error, "%s", message_);
@@ -53,37 +51,37 @@ bool VornModem::isConnected() {
 }
 
 bool VornModem::connect() {
-    status_ = 126;
+    status_ = RunError::PortOpen;
     zSerialPort* port = serialPort();
     if (!port) return false;
     if (isConnected()) {
-        status_ = 0;
+        status_ = RunError::None;
         return true;
     }
     if (!Vorn::connect()) return false;
     if (zModem* attached = port->attachedModem()) attached->hangUp();
 
     // Toggling DTR around writes would hang the modem up.
-    port->setLineDriverControl(0);
+    port->setLineDriverControl(LineDriverControl::Off);
     port->setTerminator(zCommDev::kLF);
     bool dialled = modem_ && modem_->dial(label_.c_str(), dial_.phoneNumber, dial_.pause, settings_.maxRetry,
                                           dial_.waitConnect, readTimeoutMs());
     port->setTerminator(zCommDev::kEOT);
     if (!dialled) {
         if (modem_ && modem_->interrupted()) {
-            status_ = kInterruptedStatus;
+            status_ = RunError::Interrupted;
             setMessage("%s Chiamata modem interrota dall'utente", label_.c_str());
         } else {
-            status_ = kModemStatus;
+            status_ = RunError::Modem;
             setMessage("%s Errore collegamento %s %s", label_.c_str(), dial_.phoneNumber.c_str(),
                        modem_ ? modem_->errorText(modem_->lastError()).c_str() : "");
             if (log_) log_->log(zLogger::Error, "%s", message_);
         }
-        port->setLineDriverControl(1);
+        port->setLineDriverControl(LineDriverControl::AroundWrites);
         return false;
     }
     if (external_) {
-        status_ = 0;
+        status_ = RunError::None;
         return true;
     }
     sleepMs(kLogOnDelayMs);
@@ -122,7 +120,7 @@ bool VornModem::sendCommand(TelegramCommand& command, bool quiet) {
     if (isConnected()) return false;  // the call is up: the failure is the terminal's
     if (log_) log_->log(zLogger::Warning, "%s Ripristino connessione modem!", label_.c_str());
     if (Vorn::sendCommand(command, quiet)) return true;
-    if (status_ != kInterruptedStatus) status_ = kModemStatus;
+    if (status_ != RunError::Interrupted) status_ = RunError::Modem;
     return false;
 }
 

@@ -34,8 +34,8 @@ public:
     void showConnection() override;
 
     // Dials, and for a MODEM (not MODEM_EXT) terminal logs on with "OPEN"
-    // and the password. Status 127 when the dial fails, 106 when the
-    // operator stopped it, 126 when the link is not a serial port.
+    // and the password. Status Modem when the dial fails, Interrupted when
+    // the operator stopped it, PortOpen when the link is not a serial port.
     bool connect() override;
     // Hangs the call up, then closes the port.
     void disconnect() override;
@@ -51,7 +51,7 @@ protected:
 
 private:
     // The link as a serial port; otherwise the configuration error is
-    // logged, status 126, nullptr.
+    // logged, status PortOpen, nullptr.
     zSerialPort* serialPort();
     bool logOn();
 

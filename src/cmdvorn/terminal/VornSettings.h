@@ -13,7 +13,7 @@ struct VornSettings {
     std::uint8_t nodeNumber = 0;
     std::int16_t terminalNumber = 0;  // TERM_NR, or the node number
     ConnectionKind kind = ConnectionKind::Rs232;
-    int modelCode = 0;
+    TerminalModel model = TerminalModel::Unset;
     zString password;
     long lineSpeed = 38400;
     std::uint8_t comTimeout = 2;

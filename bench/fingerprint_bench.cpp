@@ -1,0 +1,92 @@
+// Template transfer figures against the simulator over a simulated
+// 38400-baud serial line: 500 templates uploaded, then downloaded again,
+// each timed against what its bytes need on the wire (target <= 1.02).
+// The console build has no fingerprint commands, so the window's command
+// table runs them here in-process.
+#include "CommandTable.h"
+#include "VornMgr.h"
+#include "VornSimProcess.h"
+#include "WireLogBytes.h"
+#include "zFile.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kTemplates = 500;
+constexpr int kBaud = 38400;
+constexpr int kUpload = 45, kDownload = 46;
+
+class NoDialog : public BREAKDLG_C {
+public:
+    void open(const char*, int, int) override {}
+    bool pump() override { return false; }
+    void setText(const char*) override {}
+    void addLine(const char*) override {}
+    void showBar(int, unsigned) override {}
+    void setBar(int, const char*) override {}
+    void close() override {}
+};
+
+void writeTemplates(const std::filesystem::path& path) {
+    std::ofstream out(path);
+    for (int e = 1; e <= kTemplates; ++e) {
+        char head[32];
+        std::snprintf(head, sizeof head, "%05d %09d ", 1, e);
+        out << head;
+        for (int i = 0; i < 384; ++i) {
+            char pair[3];
+            std::snprintf(pair, sizeof pair, "%02X", (e * 31 + i * 7) & 0xFF);
+            out << pair;
+        }
+        out << "\n";
+    }
+}
+
+}  // namespace
+
+int main() {
+    auto dir = std::filesystem::temp_directory_path() / ("fingerprint_bench_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::string wireLog = (dir / "wire.log").string();
+    vornsim::VornSimProcess sim({"--terminal", "1:VORN3", "--pty", "all", "--baud", std::to_string(kBaud),
+                                 "--wire-log", wireLog});
+    if (!sim.start()) {
+        std::printf("simulator: %s\n", sim.error().c_str());
+        return 1;
+    }
+    auto templates = dir / "templates.dat";
+    writeTemplates(templates);
+    std::ofstream(dir / "cmdvorn.prm") << "[Global]\nLOG_LEVEL=0\n[Terminal 1]\nCOM_TYPE=RS232\nTERM_TYPE=VORN3\nNODE_NR=1\n"
+                                          "PORT=" + sim.ptyPath() + ":38400,N,8,1\nFP_FILE_NAME=" + templates.string() + "\n";
+
+    zLogger log(zString((dir / "cmdvorn.log").c_str()));
+    VornMgr manager(log);
+    zFile parameters(zString((dir / "cmdvorn.prm").c_str()));
+    if (!manager.load(parameters)) return 1;
+    NoDialog dialog;
+    InfoOutput info(log);
+    RunState state;
+    RunContext run(log, manager, dialog, info, state);
+
+    for (int id : {kUpload, kDownload}) {
+        std::filesystem::resize_file(wireLog, 0);
+        state.count = 0;
+        auto start = std::chrono::steady_clock::now();
+        bool ok = dispatch(run, manager.findTerminal(1), id, windowCommandTable());
+        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        long bytes = wireBytes(wireLog);
+        double onWire = static_cast<double>(bytes) * 10.0 / kBaud;
+        std::printf("serial %d baud, %s %d templates: %s, %d moved\n", kBaud, id == kUpload ? "upload" : "download",
+                    kTemplates, ok ? "ok" : "failed", state.count);
+        std::printf("  %.3f s, bytes on the wire %ld = %.3f s, ratio %.3f (target <= 1.02)\n", seconds, bytes, onWire,
+                    seconds / onWire);
+    }
+    sim.stop();
+    std::filesystem::remove_all(dir);
+    return 0;
+}

@@ -1,0 +1,88 @@
+#include "CardFormatCommands.h"
+
+#include "BadgeTestRead.h"
+#include "CardFormat.h"
+#include "JobOutcome.h"
+#include "PrmCfg.h"
+#include "Vorn.h"
+#include "VornMgr.h"
+
+namespace {
+
+constexpr const char* kReadText = "FO,GE";
+
+// An empty parameter file has no [Card Format], so the built-in format applies.
+class NoParameters : public ParameterLookup {
+public:
+    bool getValue(std::string_view, std::string_view, zString&) const override { return false; }
+};
+
+const ParameterLookup& parametersOf(CMDARG_C& job) {
+    static const NoParameters none;
+    const PrmCfg* config = job.run->manager().config();
+    return config ? static_cast<const ParameterLookup&>(*config) : none;
+}
+
+// The terminal's card format record; false after a failed exchange.
+bool readFormatRecord(CMDARG_C& job, std::uint8_t (&record)[CardFormat::kSize]) {
+    TelegramCommand read(kReadText, TelegramCommand::ReceiveData, record, CardFormat::kSize);
+    if (!job.terminal->sendCommand(read)) return failWithStatus(job);
+    ++job.count;
+    return true;
+}
+
+}  // namespace
+
+bool sendCardFormatCommand(CMDARG_C& job) {
+    Vorn& terminal = *job.terminal;
+    LINE_FORMAT layout;
+    CardFormat format = loadCardFormat(parametersOf(job), layout, job.run->log());
+    zString detail;
+    if (const char* why = format.impossibility(detail)) {
+        // A terminal given this format would misread every badge.
+        job.result = RunError::BadParameterValue;
+        job.run->reportError(RunError::BadParameterValue, &terminal, CardFormat::kSection, zString::format("%s: %s", why, detail.c_str()).c_str());
+        return false;
+    }
+
+    std::uint8_t record[CardFormat::kSize];
+    format.encode(record);
+    TelegramCommand send("FO,SE", TelegramCommand::SendData, record, sizeof record);
+    if (!terminal.sendCommand(send)) return failWithStatus(job);
+    ++job.count;
+    job.run->log().log("%s Formato badge trasmesso", labelOf(job));
+
+    std::uint8_t stored[CardFormat::kSize] = {};
+    if (!readFormatRecord(job, stored)) return false;
+    reportCardFormat(job.run->info(), labelOf(job), CardFormat::decode(stored));
+    return true;
+}
+
+bool readCardFormatCommand(CMDARG_C& job) {
+    std::uint8_t record[CardFormat::kSize] = {};
+    if (!readFormatRecord(job, record)) return false;
+    reportCardFormat(job.run->info(), labelOf(job), CardFormat::decode(record));
+    return true;
+}
+
+bool testReadBadgeCommand(CMDARG_C& job) {
+    Vorn& terminal = *job.terminal;
+    std::uint8_t formatRecord[CardFormat::kSize] = {};
+    if (!readFormatRecord(job, formatRecord)) return false;
+    if (!CardFormat::crcMatches(formatRecord)) {
+        job.result = RunError::BadCrc;
+        job.run->reportError(RunError::BadCrc, &terminal, kReadText);
+        return false;
+    }
+
+    std::uint8_t readRecord[BadgeTestRead::kSize] = {};
+    TelegramCommand read("FO,LR", TelegramCommand::ReceiveData, readRecord, sizeof readRecord);
+    if (!terminal.sendCommand(read)) return failWithStatus(job);
+    ++job.count;
+
+    LINE_FORMAT layout;
+    loadLayout(parametersOf(job), CardFormat::kSection, layout, job.run->log());
+    reportTestRead(job.run->info(), labelOf(job), CardFormat::decode(formatRecord), layout,
+                   BadgeTestRead::decode(readRecord));
+    return true;
+}

@@ -1,0 +1,186 @@
+#include "FingerprintCommands.h"
+
+#include "FingerprintFile.h"
+#include "JobOutcome.h"
+#include "LittleEndian.h"
+#include "Vorn.h"
+#include "VornMgr.h"
+#include "zFile.h"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+namespace {
+
+constexpr const char* kDefaultFile = "FingerPrint.dat";
+constexpr int kCountFailed = -1;
+
+// Stored templates, or kCountFailed after a failed exchange.
+int countFingerprints(Vorn& terminal) {
+    std::uint8_t reply[2] = {};
+    TelegramCommand count("FP,NR", TelegramCommand::ReceiveData, reply, sizeof reply);
+    if (!terminal.sendCommand(count)) return kCountFailed;
+    return static_cast<std::int16_t>(getLe16(reply));
+}
+
+bool fileError(CMDARG_C& job, RunError error, const zString& path) {
+    job.result = error;
+    job.run->log().log("%s Error open file %s", labelOf(job), path.c_str());
+    return false;
+}
+
+// Lines that hold a template or fail to: neither empty nor comments.
+int countTemplateLines(std::istream& in) {
+    int n = 0;
+    FingerprintRecord unused;
+    const char* why = nullptr;
+    for (std::string line; std::getline(in, line);)
+        if (parseFingerprintLine(line, unused, why) != FingerprintLine::Skipped) ++n;
+    in.clear();
+    in.seekg(0);
+    return n;
+}
+
+}  // namespace
+
+zString fingerprintFileName(const CMDARG_C& job) {
+    if (!job.terminal->fingerprintFile().isEmpty()) return job.terminal->fingerprintFile();
+    const zString& runWide = job.run->manager().runSettings().fingerprints.fileName;
+    return runWide.isEmpty() ? zString(kDefaultFile) : runWide;
+}
+
+bool countFingerprintsCommand(CMDARG_C& job) {
+    int count = countFingerprints(*job.terminal);
+    logAndShow(job, "%s Num. finger print= %d", labelOf(job), count);
+    if (count == kCountFailed) return failWithStatus(job);
+    job.count = count;
+    return true;
+}
+
+bool downloadFingerprintsCommand(CMDARG_C& job) {
+    Vorn& terminal = *job.terminal;
+    RunContext& run = *job.run;
+    int count = countFingerprints(terminal);
+    if (count == kCountFailed) return failWithStatus(job);
+    if (count <= 0) {
+        // Nothing to fetch, so the file the PC holds stays as it is.
+        run.reportError(terminal.statusCode(), &terminal, "No Fingerprint");
+        return true;
+    }
+
+    zString caption = zString::format("Ric. Fingerprint da: %s", labelOf(job));
+    run.info().line("%s", caption.c_str());
+    BREAKDLG_C& dialog = run.dialog();
+    dialog.open(caption.c_str());
+    dialog.showBar(count);
+
+    zString path = fingerprintFileName(job);
+    zFile out(path);
+    if (!out.create()) {
+        dialog.close();
+        return fileError(job, RunError::FileOpen, path);
+    }
+
+    std::uint8_t record[FingerprintRecord::kSize];
+    char line[FingerprintRecord::kLineLength + 1];
+    char text[sizeof TelegramCommand::text];
+    char progress[48];
+    int received = 0;
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(text, sizeof text, "FP,GI,%x", static_cast<unsigned>(i));
+        TelegramCommand fetch(text, TelegramCommand::ReceiveData, record, sizeof record);
+        if (!terminal.sendCommand(fetch)) {
+            job.result = terminal.statusCode();
+            break;
+        }
+        int length = formatFingerprintLine(FingerprintRecord::decode(record), line, sizeof line);
+        std::size_t written = 0;
+        if (!out.write(line, static_cast<std::size_t>(length), written) || written != static_cast<std::size_t>(length)) {
+            job.result = RunError::FileWrite;
+            run.reportError(RunError::FileWrite, &terminal, path.c_str(), out.errorText().c_str());
+            break;
+        }
+        ++received;
+        ++job.count;
+        std::snprintf(progress, sizeof progress, "Ric. Fingerprint %d/%d", i + 1, count);
+        dialog.setBar(i + 1, progress);
+        if (interrupted(job)) break;
+    }
+    if (!out.close() && job.result == RunError::None) {
+        job.result = RunError::FileWrite;
+        run.reportError(RunError::FileWrite, &terminal, path.c_str(), out.errorText().c_str());
+    }
+    dialog.close();
+    logAndShow(job, "%s %d fingerprint ricevuti", labelOf(job), received);
+    return job.result == RunError::None;
+}
+
+bool uploadFingerprintsCommand(CMDARG_C& job) {
+    Vorn& terminal = *job.terminal;
+    RunContext& run = *job.run;
+    zString path = fingerprintFileName(job);
+    std::ifstream in(path.c_str(), std::ios::binary);
+    if (!in) return fileError(job, RunError::FileOpen, path);
+
+    int count = countTemplateLines(in);
+    zString caption = zString::format("%s Invio %d Fingerprint", labelOf(job), count);
+    run.log().log("%s", caption.c_str());
+    BREAKDLG_C& dialog = run.dialog();
+    dialog.open(caption.c_str());
+    dialog.showBar(count);
+
+    std::uint8_t record[FingerprintRecord::kSize];
+    char progress[48];
+    int sent = 0;
+    int lineNumber = 0;
+    bool badLine = false;
+    bool whole = true;
+    for (std::string line; std::getline(in, line);) {
+        ++lineNumber;
+        FingerprintRecord fingerprint;
+        const char* why = nullptr;
+        FingerprintLine kind = parseFingerprintLine(line, fingerprint, why);
+        if (kind == FingerprintLine::Skipped) continue;
+        if (kind == FingerprintLine::Bad) {
+            // The line is left out; the others still go.
+            badLine = true;
+            zString where = zString::format("%s riga %d:", path.c_str(), lineNumber);
+            run.reportError(RunError::FileRead, &terminal, where.c_str(), why);
+            continue;
+        }
+        run.log().log("Sending finger print: %d %u", fingerprint.company, static_cast<unsigned>(fingerprint.employee));
+        fingerprint.encode(record);
+        TelegramCommand store("FP,ST", TelegramCommand::SendData, record, sizeof record);
+        if (!terminal.sendCommand(store)) {
+            job.result = terminal.statusCode();
+            whole = false;
+            break;
+        }
+        ++sent;
+        ++job.count;
+        std::snprintf(progress, sizeof progress, "Fingerprint: %d/%d", sent, count);
+        dialog.setBar(sent, progress);
+        if (interrupted(job)) {
+            whole = false;
+            break;
+        }
+    }
+    dialog.close();
+    if (badLine && job.result == RunError::None) job.result = RunError::FileRead;
+    logAndShow(job, "%s %d fingerprint inviati", labelOf(job), sent);
+    return whole && job.result == RunError::None;
+}
+
+bool deleteFingerprintsCommand(CMDARG_C& job) {
+    Vorn& terminal = *job.terminal;
+    int count = countFingerprints(terminal);
+    TelegramCommand remove("FP,DE,*,*");
+    if (!terminal.sendCommand(remove)) {
+        job.run->log().log("%s Errore cancellazione Fingerprint", labelOf(job));
+        return failWithStatus(job);
+    }
+    ++job.count;
+    job.run->log().log("%s %d Fingerprint cancellati", labelOf(job), count);
+    return true;
+}
