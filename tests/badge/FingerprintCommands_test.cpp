@@ -170,23 +170,23 @@ TEST_F(FingerprintCommands, DownloadWritesOneLinePerTemplateAndShowsProgress) {
 
 TEST_F(FingerprintCommands, FailedExchangeOrInterruptionKeepsWhatWasDownloaded) {
     start({{1, 10}, {1, 11}, {1, 12}}, {"--error", "FP,GI,2"});
-    EXPECT_FALSE(run(kDownload, 1));
-    EXPECT_EQ(state.errorCode, 134);
+    EXPECT_FALSE(run(CommandId::ReceiveFingerprints, 1));
+    EXPECT_EQ(state.errorCode, RunError::TerminalError);
     EXPECT_EQ(slurp(fingerprintFile), fileLine(1, 10) + fileLine(1, 11));
     EXPECT_NE(logText().find("[Term 001] 2 fingerprint ricevuti"), std::string::npos);
 
     dialog.pumps = 0;
     dialog.stopAtPump = 1;
-    EXPECT_FALSE(run(kDownload, 1));
-    EXPECT_EQ(state.errorCode, 106);
+    EXPECT_FALSE(run(CommandId::ReceiveFingerprints, 1));
+    EXPECT_EQ(state.errorCode, RunError::Interrupted);
     EXPECT_EQ(slurp(fingerprintFile), fileLine(1, 10));
 }
 
 TEST_F(FingerprintCommands, UploadEndsAtTheFirstRefusedTemplate) {
     start({}, {"--error", "FP,ST"});
     writeFile(fileLine(1, 1) + fileLine(1, 2));
-    EXPECT_FALSE(run(kUpload, 2));
-    EXPECT_EQ(state.errorCode, 134);
+    EXPECT_FALSE(run(CommandId::SendFingerprints, 2));
+    EXPECT_EQ(state.errorCode, RunError::TerminalError);
     EXPECT_EQ(state.count, 0);
     EXPECT_EQ(logText().find("Sending finger print: 1 2"), std::string::npos);
 }

@@ -8,7 +8,6 @@
 #include <stdexcept>
 
 namespace vornsim {
-namespace {
 
 bool toInt(const std::string& s, long min, long max, long& out) {
     try {
@@ -21,6 +20,8 @@ bool toInt(const std::string& s, long min, long max, long& out) {
         return false;
     }
 }
+
+namespace {
 
 // "all" or "1,2,5"; an empty list means every terminal.
 // Cuts a trailing "@LINE" off `text`.
@@ -62,6 +63,7 @@ Hayes modem. Prints one line per endpoint on standard output, then READY:
   TCP <port> <nodes>      PTY <nodes> <path>      MODEM <nodes> <path>
   READY [tcp=<port>[,<port>...]]
 SIGTERM or SIGINT ends it (and saves --state-out).
+"vornsim --family qz --help" tells the options of the QZ-family terminals.
 
 Terminals:
   --terminal NODE[:MODEL[:FORMAT]][@LINE]  add a terminal; MODEL by name or

@@ -30,5 +30,7 @@ bool parseTerminalSpec(const std::string& spec, Terminal& terminal, std::string&
 // The terminals to serve: the state file's, then the command line's, with generated data.
 bool buildTerminals(const Options& options, std::vector<Terminal>& terminals, std::string& error);
 const char* usageText();
+// A decimal number within min..max, the whole text and nothing else.
+bool toInt(const std::string& text, long min, long max, long& out);
 
 }  // namespace vornsim

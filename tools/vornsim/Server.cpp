@@ -1,6 +1,7 @@
 #include "Server.h"
 
 #include "CommandHandler.h"
+#include "Endpoints.h"
 #include "Telegram.h"
 #include "TelegramFramer.h"
 
@@ -39,11 +40,6 @@ struct Chunk {
 constexpr std::size_t kMaxQueued = 256;
 // Stands for line noise; holds none of the framing bytes.
 const std::string kNoise = "\x7f\xfe#~\x55\xaa";
-
-void setNonBlocking(int fd) {
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
-    fcntl(fd, F_SETFD, FD_CLOEXEC);
-}
 
 std::string twoDigits(int v) {
     char buf[8];
@@ -109,26 +105,11 @@ bool Server::start(std::string& error) {
         ch->nodes = ep.nodes;
         ch->line = ep.line;
         ch->lineProtocol = ep.lineProtocol;
-        ch->fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        int one = 1;
-        setsockopt(ch->fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(static_cast<std::uint16_t>(ep.port));
-        if (inet_pton(AF_INET, config_.bindAddress.c_str(), &addr.sin_addr) != 1) {
-            error = "bad bind address " + config_.bindAddress;
-            return false;
-        }
-        if (ch->fd < 0 || ::bind(ch->fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-            ::listen(ch->fd, 16) != 0) {
-            error = "cannot listen on TCP port " + std::to_string(ep.port) + ": " + std::strerror(errno);
-            return false;
-        }
-        socklen_t len = sizeof addr;
-        getsockname(ch->fd, reinterpret_cast<sockaddr*>(&addr), &len);
-        setNonBlocking(ch->fd);
-        ch->name = "tcp:" + std::to_string(ntohs(addr.sin_port));
-        ready_.push_back("TCP " + std::to_string(ntohs(addr.sin_port)) + " " + nodeList(ep));
+        int port = 0;
+        ch->fd = listenTcp(config_.bindAddress, ep.port, port, error);
+        if (ch->fd < 0) return false;
+        ch->name = "tcp:" + std::to_string(port);
+        ready_.push_back("TCP " + std::to_string(port) + " " + nodeList(ep));
         channels_.push_back(std::move(ch));
     }
     auto makePty = [&](const ServerConfig::Endpoint& ep, Channel::Kind kind, int index) {
@@ -136,22 +117,15 @@ bool Server::start(std::string& error) {
         ch->kind = kind;
         ch->nodes = ep.nodes;
         ch->line = ep.line;
-        char path[256] = {};
-        if (openpty(&ch->fd, &ch->slaveFd, path, nullptr, nullptr) != 0) {
-            error = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
-            return false;
-        }
-        termios raw{};
-        tcgetattr(ch->slaveFd, &raw);
-        cfmakeraw(&raw);
-        tcsetattr(ch->slaveFd, TCSANOW, &raw);
-        setNonBlocking(ch->fd);
-        fcntl(ch->slaveFd, F_SETFD, FD_CLOEXEC);
-        ch->path = path;
+        RawPty pty;
+        if (!openRawPty(pty, error)) return false;
+        ch->fd = pty.master;
+        ch->slaveFd = pty.slave;
+        ch->path = pty.path;
         ch->name = (kind == Channel::Modem ? "modem" : "pty") + std::to_string(index);
         if (kind == Channel::Modem) ch->modem = std::make_unique<HayesModem>(config_.modem);
         if (ep.lineProtocol) ch->lines = lineEndpoint(LineEndpoint::Concentrator, *ch);
-        ready_.push_back((kind == Channel::Modem ? "MODEM " : "PTY ") + nodeList(ep) + " " + path);
+        ready_.push_back((kind == Channel::Modem ? "MODEM " : "PTY ") + nodeList(ep) + " " + ch->path);
         log_.line(ch->name, "OPEN " + ch->path);
         channels_.push_back(std::move(ch));
         return true;

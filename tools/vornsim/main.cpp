@@ -1,26 +1,23 @@
 // vornsim: the terminals' side of the wire, for tests, benchmarks and demos.
 #include "Options.h"
+#include "QzServer.h"
 #include "Server.h"
+#include "StopSignals.h"
 #include "WireLog.h"
 
 #include <csignal>
 #include <cstdio>
 #include <exception>
 
-namespace {
-
-volatile std::sig_atomic_t stopRequested = 0;
-void onStopSignal(int) { stopRequested = 1; }
-
-}  // namespace
-
 int main(int argc, char** argv) {
     using namespace vornsim;
     std::signal(SIGPIPE, SIG_IGN);
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (qz::wantsQzFamily(args)) return qz::runQzSimulator(args);
 
     Options options;
     std::string error;
-    if (!parseOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+    if (!parseOptions(args, options, error)) {
         std::fprintf(stderr, "vornsim: %s\n", error.c_str());
         return 2;
     }
@@ -39,17 +36,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    // The stop signals are delivered only while the loop waits, so a stop is never missed.
-    sigset_t stopSignals, unblocked;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGTERM);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGHUP);
-    sigprocmask(SIG_BLOCK, &stopSignals, &unblocked);
-    struct sigaction action {};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    for (int s : {SIGTERM, SIGINT, SIGHUP}) sigaction(s, &action, nullptr);
+    const sigset_t unblocked = catchStopSignals();
 
     Server server(terminals, options.server, options.faults, log);
     if (!server.start(error)) {
@@ -59,7 +46,7 @@ int main(int argc, char** argv) {
     for (const auto& line : server.readyLines()) std::printf("%s\n", line.c_str());
     std::fflush(stdout);
 
-    server.run(unblocked, stopRequested);
+    server.run(unblocked, stopRequested());
 
     if (!options.stateOut.empty()) {
         try {

@@ -16,8 +16,6 @@ void onInterrupt(int) {
     }
 }
 
-constexpr std::size_t kTextArea = 149;
-
 }  // namespace
 
 void ConsoleBreakDialog::installInterruptHandler() {
@@ -48,24 +46,12 @@ bool ConsoleBreakDialog::pump() {
 }
 
 void ConsoleBreakDialog::setText(const char* text) {
-    char shown[160];
-    std::snprintf(shown, sizeof shown, "\n %.*s\n", 145, text ? text : "");
-    text_ = shown;
+    text_.set(text);
     redraw();
 }
 
 void ConsoleBreakDialog::addLine(const char* text) {
-    std::size_t breaks = 0;
-    for (char c : text_) breaks += c == '\n';
-    if (breaks > 2) {
-        auto firstBreak = text_.find('\n');
-        text_.erase(0, firstBreak + 1);
-    }
-    std::size_t room = kTextArea > text_.size() ? kTextArea - text_.size() : 0;
-    std::string line = " ";
-    line += std::string(text ? text : "").substr(0, room > 2 ? room - 2 : 0);
-    line += '\n';
-    text_ += line;
+    text_.addLine(text);
     redraw();
 }
 
@@ -93,12 +79,7 @@ void ConsoleBreakDialog::close() {
 void ConsoleBreakDialog::redraw() {
     if (!open_ || !interactive_) return;
     // The last non-empty line of the text area, with the bar's percentage.
-    std::string last;
-    std::size_t end = text_.find_last_not_of(" \n");
-    if (end != std::string::npos) {
-        std::size_t start = text_.rfind('\n', end);
-        last = text_.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
-    }
+    std::string last = text_.lastLine();
     if (hasBar_) {
         int range = range_ > 0 ? range_ : 1;
         int pos = position_ > range ? range : (position_ < 0 ? 0 : position_);

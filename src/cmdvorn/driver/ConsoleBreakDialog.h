@@ -2,6 +2,7 @@
 // The interrupt dialog on a console: a progress line on standard error when
 // it is a terminal, nothing otherwise; Ctrl-C is the operator's "Esce".
 #include "BreakDialog.h"
+#include "BreakText.h"
 
 #include <string>
 
@@ -22,7 +23,7 @@ public:
     void close() override;
 
     // The text area as the window would show it (at most three lines).
-    const std::string& text() const { return text_; }
+    const std::string& text() const { return text_.str(); }
 
 private:
     void redraw();
@@ -31,7 +32,7 @@ private:
     bool interactive_;
     bool open_ = false;
     bool cancelled_ = false;
-    std::string text_;
+    BreakText text_;
     int range_ = 0;
     int position_ = 0;
     bool hasBar_ = false;

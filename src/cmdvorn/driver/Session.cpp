@@ -35,6 +35,7 @@ bool Session::initialise() {
     state_.dataDirectory = currentDirectory();
     if (!log_)
         log_ = std::make_unique<zLogger>(zString::format("%s/%s", state_.dataDirectory.c_str(), kLogFileName));
+    log_->setListSink(frontEnd_.logSink());
     manager_ = std::make_unique<VornMgr>(*log_);
     state_.version = programVersion();
     state_.platform = platformDescription();

@@ -22,6 +22,8 @@ public:
     virtual BREAKDLG_C& breakDialog() = 0;
     // Where information lines are shown (the console prints them).
     virtual InfoSink* infoSink() = 0;
+    // Where log lines are shown besides the file (the window's list).
+    virtual zLogSink* logSink() { return nullptr; }
     // A message box in the window; the log and standard error on the console.
     virtual void showMessage(const char* caption, const char* text) = 0;
     // A Yes/No question; true for Yes.

@@ -1,0 +1,23 @@
+#include "JobStack.h"
+
+#include "CommandTable.h"
+
+void JobStack::load(const CommandPlan& plan) {
+    stack_.push({closeMessage_, CommandId::None, nullptr});
+    // The time-service terminal is the session's own, built when the job runs.
+    if (plan.timeServiceSync) stack_.push({runMessage_, CommandId::PcClockFromTimeService, nullptr});
+    for (auto job = plan.jobs.rbegin(); job != plan.jobs.rend(); ++job) {
+        BatchJob queued = *job;
+        queued.message = runMessage_;
+        stack_.push(queued);
+    }
+}
+
+std::vector<BatchJob> JobStack::next() {
+    std::vector<BatchJob> posted;
+    if (stack_.isEmpty()) return posted;
+    posted.push_back(stack_.pop());
+    if (posted.front().message != runMessage_)
+        while (!stack_.isEmpty()) posted.push_back(stack_.pop());
+    return posted;
+}

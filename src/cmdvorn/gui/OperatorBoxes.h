@@ -1,0 +1,32 @@
+#pragma once
+// What the window asks of the person in front of it: message boxes, Yes/No
+// questions, the help and about boxes, and a file opened in the desktop's
+// editor. The window goes through this so tests can answer for the person.
+#include "RunContext.h"
+
+#include <QString>
+
+class QWidget;
+
+class OperatorBoxes {
+public:
+    enum class Icon { Information, Warning, Error };
+
+    virtual ~OperatorBoxes() = default;
+    virtual void message(QWidget* parent, Icon icon, const QString& caption, const QString& text) = 0;
+    // True for Yes.
+    virtual bool question(QWidget* parent, const QString& caption, const QString& text) = 0;
+    virtual void help(QWidget* parent, const RunState& state) = 0;
+    virtual void about(QWidget* parent, const RunState& state) = 0;
+    virtual void openFile(const QString& path) = 0;
+};
+
+// The real, modal boxes.
+class ModalBoxes : public OperatorBoxes {
+public:
+    void message(QWidget* parent, Icon icon, const QString& caption, const QString& text) override;
+    bool question(QWidget* parent, const QString& caption, const QString& text) override;
+    void help(QWidget* parent, const RunState& state) override;
+    void about(QWidget* parent, const RunState& state) override;
+    void openFile(const QString& path) override;
+};

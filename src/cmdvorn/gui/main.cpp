@@ -1,0 +1,24 @@
+// Wcmdv32: the windowed build of the command tool. With a command line it
+// runs it and closes by itself; without one the operator drives it.
+#include "MainWindow.h"
+#include "OperatorBoxes.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    // Taken before Qt sees the arguments, so none of them is read as Qt's own.
+    zString commandLine;
+    for (int i = 1; i < argc; ++i) {
+        commandLine += argv[i];
+        commandLine += " ";
+    }
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+
+    ModalBoxes boxes;
+    MainWindow window(boxes);
+    window.show();
+    window.start(commandLine);
+    app.exec();
+    return 0;
+}

@@ -1,0 +1,23 @@
+#include "qzHost.h"
+
+#include <dlfcn.h>
+#include <stdio.h>
+#include <string.h>
+
+int qzLoad(QzApi* api, const char* path, char* error, unsigned long errorSize) {
+    memset(api, 0, sizeof *api);
+    api->library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+    if (!api->library) {
+        snprintf(error, errorSize, "%s", dlerror());
+        return -1;
+    }
+    *(void**)(&api->QZCom) = dlsym(api->library, "QZCom");
+    *(void**)(&api->Qzcom) = dlsym(api->library, "Qzcom");
+    if (!api->QZCom || !api->Qzcom) {
+        snprintf(error, errorSize, "export QZCom or Qzcom missing");
+        return -1;
+    }
+    return 0;
+}
+
+const char* qzLibraryPath(void) { return WQZCOM_PATH; }
