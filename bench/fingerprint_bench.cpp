@@ -4,6 +4,7 @@
 // The console build has no fingerprint commands, so the window's command
 // table runs them here in-process.
 #include "CommandTable.h"
+#include "PrmCfg.h"
 #include "VornMgr.h"
 #include "VornSimProcess.h"
 #include "WireLogBytes.h"
@@ -19,7 +20,6 @@ namespace {
 
 constexpr int kTemplates = 500;
 constexpr int kBaud = 38400;
-constexpr int kUpload = 45, kDownload = 46;
 
 class NoDialog : public BREAKDLG_C {
 public:
@@ -66,14 +66,16 @@ int main() {
 
     zLogger log(zString((dir / "cmdvorn.log").c_str()));
     VornMgr manager(log);
-    zFile parameters(zString((dir / "cmdvorn.prm").c_str()));
-    if (!manager.load(parameters)) return 1;
+    zFile parameterFile(zString((dir / "cmdvorn.prm").c_str()));
+    PrmCfg parameters(parameterFile, log);
+    RunSettings settings;
+    if (!parameters.load(manager, settings)) return 1;
     NoDialog dialog;
     InfoOutput info(log);
     RunState state;
-    RunContext run(log, manager, dialog, info, state);
+    RunContext run(log, manager, parameters, settings, dialog, info, state);
 
-    for (int id : {kUpload, kDownload}) {
+    for (CommandId id : {CommandId::SendFingerprints, CommandId::ReceiveFingerprints}) {
         std::filesystem::resize_file(wireLog, 0);
         state.count = 0;
         auto start = std::chrono::steady_clock::now();
@@ -81,7 +83,7 @@ int main() {
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         long bytes = wireBytes(wireLog);
         double onWire = static_cast<double>(bytes) * 10.0 / kBaud;
-        std::printf("serial %d baud, %s %d templates: %s, %d moved\n", kBaud, id == kUpload ? "upload" : "download",
+        std::printf("serial %d baud, %s %d templates: %s, %d moved\n", kBaud, id == CommandId::SendFingerprints ? "upload" : "download",
                     kTemplates, ok ? "ok" : "failed", state.count);
         std::printf("  %.3f s, bytes on the wire %ld = %.3f s, ratio %.3f (target <= 1.02)\n", seconds, bytes, onWire,
                     seconds / onWire);

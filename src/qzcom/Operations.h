@@ -17,6 +17,28 @@ QZCOM_OPERATION(version);
 QZCOM_OPERATION(initModem);
 QZCOM_OPERATION(stopModem);
 QZCOM_OPERATION(modemStatus);
+// Transactions.cpp, TerminalClock.cpp
+QZCOM_OPERATION(rxTransit);
+QZCOM_OPERATION(rxPTransit);
+QZCOM_OPERATION(loadTransit);
+QZCOM_OPERATION(txTime);
+// Tables.cpp
+QZCOM_OPERATION(txBellList);
+QZCOM_OPERATION(txHolidays);
+QZCOM_OPERATION(txReaders);
+QZCOM_OPERATION(txBadge);
+QZCOM_OPERATION(txTimeModels);
+QZCOM_OPERATION(txCauses);
+QZCOM_OPERATION(txCompactCauses);
+QZCOM_OPERATION(txMessages);
+QZCOM_OPERATION(txNotices);
+QZCOM_OPERATION(txProducts);
+QZCOM_OPERATION(txBlackList);
+QZCOM_OPERATION(txCimList);
+// SpecialTables.cpp
+QZCOM_OPERATION(txTimeBases);
+QZCOM_OPERATION(txVacationPlan);
+QZCOM_OPERATION(txCanteenMenus);
 
 #undef QZCOM_OPERATION
 

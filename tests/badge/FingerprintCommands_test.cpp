@@ -5,6 +5,7 @@
 #include "BadgeTestSupport.h"
 #include "CommandTable.h"
 #include "FingerprintCommands.h"
+#include "PrmCfg.h"
 #include "VornMgr.h"
 #include "VornSimProcess.h"
 #include "zFile.h"
@@ -64,7 +65,8 @@ protected:
     void TearDown() override {
         context.reset();
         manager.reset();
-        parameters.reset();
+        config.reset();
+        parameterFile.reset();
         log.reset();
         sim.reset();
         std::filesystem::remove_all(dir);
@@ -94,10 +96,11 @@ protected:
         std::ofstream(dir / "cmdvorn.prm") << prm;
         log = std::make_unique<zLogger>(zString((dir / "cmdvorn.log").c_str()));
         manager = std::make_unique<VornMgr>(*log);
-        parameters = std::make_unique<zFile>(zString((dir / "cmdvorn.prm").c_str()));
-        ASSERT_TRUE(manager->load(*parameters));
+        parameterFile = std::make_unique<zFile>(zString((dir / "cmdvorn.prm").c_str()));
+        config = std::make_unique<PrmCfg>(*parameterFile, *log);
+        ASSERT_TRUE(config->load(*manager, settings));
         info.setSink(&shown);
-        context = std::make_unique<RunContext>(*log, *manager, dialog, info, state);
+        context = std::make_unique<RunContext>(*log, *manager, *config, settings, dialog, info, state);
     }
 
     bool run(CommandId id, int terminal) {
@@ -117,7 +120,9 @@ protected:
     std::unique_ptr<vornsim::VornSimProcess> sim;
     std::unique_ptr<zLogger> log;
     std::unique_ptr<VornMgr> manager;
-    std::unique_ptr<zFile> parameters;
+    std::unique_ptr<zFile> parameterFile;
+    std::unique_ptr<PrmCfg> config;
+    RunSettings settings;
     RecordingDialog dialog;
     InfoLines shown;
     std::unique_ptr<zLogger> infoLog = std::make_unique<zLogger>("/dev/null");
@@ -304,6 +309,6 @@ TEST_F(FingerprintCommands, FileNameComesFromTheTerminalThenTheRunThenTheDefault
     Vorn withoutFile(plain);
     job.terminal = &withoutFile;
     EXPECT_EQ(std::string(fingerprintFileName(job).c_str()), "FingerPrint.dat");
-    manager->runSettings().fingerprints.fileName = "impronte.txt";
+    settings.fingerprints.fileName = "impronte.txt";
     EXPECT_EQ(std::string(fingerprintFileName(job).c_str()), "impronte.txt");
 }

@@ -1,11 +1,12 @@
 // The -sync command over a scripted line: its outcome lines, its error
 // codes, and the PC clock it sets through PCCLOCK_FILE.
 #include "ClockCommands.h"
-#include "InProcessRun.h"
 #include "SameDayOffset.h"
 #include "ScriptedLine.h"
 #include "TerminalTime.h"
 #include "Vorn.h"
+#include "PrmCfg.h"
+#include "VornMgr.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,17 @@
 #include <unistd.h>
 
 namespace {
+
+class SilentDialog : public BREAKDLG_C {
+public:
+    void open(const char*, int, int) override {}
+    bool pump() override { return false; }
+    void setText(const char*) override {}
+    void addLine(const char*) override {}
+    void showBar(int, unsigned) override {}
+    void setBar(int, const char*) override {}
+    void close() override {}
+};
 
 // The service's line for now plus an offset, made when it is read.
 std::string lineForNow(int offsetSeconds) {
@@ -66,9 +78,15 @@ protected:
     std::string base = std::filesystem::temp_directory_path() / ("sync_" + std::to_string(getpid()));
     std::string logPath = base + ".log";
     std::string pcClockFile = base + "_pcclock.txt";
-    InProcessRun run_{logPath};
-    zLogger& log = run_.log;
-    RunContext& context = run_.context;
+    zLogger log{zString(logPath.c_str())};
+    VornMgr manager{log};
+    zFile noParameterFile{""};
+    PrmCfg parameters{noParameterFile, log};
+    RunSettings settings;
+    SilentDialog dialog;
+    InfoOutput info{log};
+    RunState state;
+    RunContext context{log, manager, parameters, settings, dialog, info, state};
     RunError result = static_cast<RunError>(-1);
     bool opened = true;
 };

@@ -13,12 +13,12 @@ class PrmCfgTest : public PrmFixture {
 protected:
     zString value(const char* section, const char* key) {
         zString v;
-        EXPECT_TRUE(mgr->config()->getValue(section, key, v)) << section << " " << key;
+        EXPECT_TRUE(config->getValue(section, key, v)) << section << " " << key;
         return v;
     }
     bool found(const char* section, const char* key) {
         zString v;
-        return mgr->config()->getValue(section, key, v);
+        return config->getValue(section, key, v);
     }
 };
 
@@ -60,8 +60,8 @@ TEST_F(PrmCfgTest, LookUpFollowsSectionAndKeyRules) {
     // A repeated section is not searched; keys stop at the next header.
     EXPECT_FALSE(found("[Layout]", "ONLYINSECOND"));
     EXPECT_FALSE(found("[Layout]", "COM_TYPE"));
-    EXPECT_TRUE(mgr->config()->hasSection("[LAYOUT]"));
-    EXPECT_FALSE(mgr->config()->hasSection("[Missing]"));
+    EXPECT_TRUE(config->hasSection("[LAYOUT]"));
+    EXPECT_FALSE(config->hasSection("[Missing]"));
 }
 
 TEST_F(PrmCfgTest, LongerKeyMustBeAskedFirst) {
@@ -78,7 +78,7 @@ TEST_F(PrmCfgTest, VeryLongLinesAndZeroBytesAreLines) {
     text += std::string("[Junk]\nA=1") + '\0' + "B=2\n";
     text += kOneTerminal;
     ASSERT_TRUE(load(text));
-    EXPECT_EQ(mgr->runSettings().dataOut.length(), 20000);
+    EXPECT_EQ(settings.dataOut.length(), 20000);
     EXPECT_EQ(value("[Junk]", "A"), zString("1"));
     // A zero byte ends a line; the rest of the file is still read.
     EXPECT_EQ(value("[Junk]", "B"), zString("2"));
@@ -110,7 +110,7 @@ TEST_F(PrmCfgTest, FileSectionsAndTheirModes) {
                      "[Alarmi]\nFILE_NAME=old-spelling.txt\n"
                      "[Fingerprint]\nFILE_NAME=fp.dat\n" +
                      kOneTerminal));
-    const RunSettings& s = mgr->runSettings();
+    const RunSettings& s = settings;
     EXPECT_EQ(s.employees.fileName, zString("dip.txt"));
     EXPECT_EQ(s.punches.fileName, zString("tmb.txt"));
     EXPECT_TRUE(s.punches.startAfresh);
@@ -127,12 +127,12 @@ TEST_F(PrmCfgTest, FileSectionsAndTheirModes) {
 
 TEST_F(PrmCfgTest, AllarmiWinsOverAlarmi) {
     ASSERT_TRUE(load(std::string("[Alarmi]\nFILE_NAME=old.txt\n[Allarmi]\nFILE_NAME=new.txt\n") + kOneTerminal));
-    EXPECT_EQ(mgr->runSettings().alarms.fileName, zString("new.txt"));
+    EXPECT_EQ(settings.alarms.fileName, zString("new.txt"));
 }
 
 TEST_F(PrmCfgTest, InterruptNumbers) {
     ASSERT_TRUE(load(std::string("[Global]\nCOM2Irq=7\n/dev/ttyUSB0Irq=5\n/dev/ttyUSB1Irq=40\n") + kOneTerminal));
-    const PrmCfg* cfg = mgr->config();
+    const PrmCfg* cfg = config.get();
     EXPECT_EQ(cfg->irqFor("COM1"), 4);
     EXPECT_EQ(cfg->irqFor("COM3"), 4);
     EXPECT_EQ(cfg->irqFor("COM4"), 3);
@@ -155,7 +155,7 @@ TEST_F(PrmCfgTest, RejectedTerminalsStillLoad) {
 
 TEST_F(PrmCfgTest, UnopenableFileFails) {
     zFile missing((dir / "no-such-dir" / "cmdvorn.prm").string().c_str());
-    EXPECT_FALSE(mgr->load(missing));
+    EXPECT_FALSE(PrmCfg(missing, *log).load(*mgr, settings));
     EXPECT_TRUE(logged("Error open "));
     EXPECT_TRUE(logged("The system cannot find the path specified.") ||
                 logged("The system cannot find the file specified."));
@@ -166,7 +166,7 @@ TEST_F(PrmCfgTest, ReloadStartsAfresh) {
     ASSERT_TRUE(load(kOneTerminal));
     EXPECT_EQ(mgr->terminalCount(), 1);
     EXPECT_EQ(mgr->linkCount(), 1);
-    EXPECT_TRUE(mgr->runSettings().punches.fileName.isEmpty());
+    EXPECT_TRUE(settings.punches.fileName.isEmpty());
 }
 
 }  // namespace

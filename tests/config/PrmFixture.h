@@ -1,6 +1,7 @@
 #pragma once
 // Loads a parameter file written by the test into a fresh terminal manager
 // and keeps what the run logged and what it would have shown in a box.
+#include "PrmCfg.h"
 #include "VornMgr.h"
 #include "zFile.h"
 #include "zLogger.h"
@@ -31,6 +32,7 @@ protected:
     }
     void TearDown() override {
         mgr.reset();
+        config.reset();
         log.reset();
         std::filesystem::remove_all(dir);
     }
@@ -43,7 +45,8 @@ protected:
 
     bool load(const std::string& text) {
         file = std::make_unique<zFile>(write(text).c_str());
-        return mgr->load(*file);
+        config = std::make_unique<PrmCfg>(*file, *log);
+        return config->load(*mgr, settings);
     }
 
     std::string logText() const {
@@ -59,5 +62,7 @@ protected:
     std::unique_ptr<zLogger> log;
     std::unique_ptr<VornMgr> mgr;
     std::unique_ptr<zFile> file;
+    std::unique_ptr<PrmCfg> config;
+    RunSettings settings;
     std::vector<std::string> notices;
 };

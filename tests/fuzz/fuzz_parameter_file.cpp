@@ -1,6 +1,7 @@
 // Feeds arbitrary parameter files to the loader: every outcome must be a
 // load result or the missing-router exception, never a crash.
 #include "FndException.h"
+#include "PrmCfg.h"
 #include "VornMgr.h"
 #include "zFile.h"
 #include "zLogger.h"
@@ -21,8 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     zFile file(path.c_str());
     VornMgr manager(log);
     manager.setNoticeHandler(nullptr);
+    RunSettings settings;
     try {
-        manager.load(file);
+        PrmCfg(file, log).load(manager, settings);
     } catch (const FndException&) {
     }
     for (int i = 0; i < manager.terminalCount(); ++i)

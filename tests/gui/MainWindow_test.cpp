@@ -240,3 +240,16 @@ TEST_F(WindowTest, MenuCarriesEveryItemWithItsAcceleratorText) {
     EXPECT_FALSE(window->menu().item(menuIdOfCommand(CommandId::Version))->isEnabled());  // nothing chosen yet
     EXPECT_EQ(window->windowTitle(), "WCMDVORN");
 }
+
+TEST_F(WindowTest, TwoTerminalsOnOneNodeAreAWarningBox) {
+    runSimulator({"--terminal", "1:VORN3"});
+    writeParameters("[Global]\n" + terminal(1, sim->tcpPort()) + "[Terminal Bis]\nCOM_TYPE=RS485\nNODE_NR=1\nTERM_NR=4\n"
+                    "PORT=tcp//127.0.0.1:" + std::to_string(sim->tcpPort()) + "\n");
+    open("");
+    ASSERT_TRUE(waitInitialised());
+    ASSERT_EQ(boxes.messages.size(), 1u);
+    EXPECT_EQ(boxes.messages[0].icon, OperatorBoxes::Icon::Warning);
+    EXPECT_EQ(boxes.messages[0].caption, "Attenzione!");
+    EXPECT_TRUE(boxes.messages[0].text.contains("usano lo stesso nr. nodo (1)")) << boxes.messages[0].text.toStdString();
+    EXPECT_EQ(window->chooser()->count(), 2);
+}

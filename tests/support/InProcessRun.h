@@ -1,9 +1,10 @@
 #pragma once
 // What an operation needs to run inside a test process: a run context with
-// its log, an empty terminal manager, an information output and an
-// interrupt dialog nobody sees and nobody presses.
+// its log, an empty terminal manager, no parameter file, an information
+// output and an interrupt dialog nobody sees and nobody presses.
 #include "BreakDialog.h"
 #include "InfoOutput.h"
+#include "PrmCfg.h"
 #include "RunContext.h"
 #include "VornMgr.h"
 
@@ -25,8 +26,11 @@ struct InProcessRun {
 
     zLogger log;
     VornMgr manager{log};
+    zFile noParameterFile{""};
+    PrmCfg parameters{noParameterFile, log};
+    RunSettings settings;
     SilentDialog dialog;
     InfoOutput info{log};
     RunState state;
-    RunContext context{log, manager, dialog, info, state};
+    RunContext context{log, manager, parameters, settings, dialog, info, state};
 };

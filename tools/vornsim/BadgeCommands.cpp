@@ -36,7 +36,8 @@ Answer storeTemplate(Terminal& t, const Request& r) {
 
 }  // namespace
 
-Answer answerBadgeRequest(Terminal& t, const Request& r, const std::optional<std::optional<std::size_t>>& templateIndex) {
+Answer answerBadgeRequest(Terminal& t, const Request& r,
+                          const std::optional<std::optional<std::size_t>>& templateIndex) {
     BadgeStore& store = t.badge;
     const std::string& text = r.text;
     if (text == "FO,SE") return storeFormat(store, r);

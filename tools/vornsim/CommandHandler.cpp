@@ -1,6 +1,7 @@
 #include "CommandHandler.h"
 
 #include "BadgeCommands.h"
+#include "ConfigCommands.h"
 
 #include <algorithm>
 #include <map>
@@ -18,7 +19,8 @@ Bytes count16(std::size_t n) {
     return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)};
 }
 
-// Indexes travel as lowercase hexadecimal without leading zeros.
+}  // namespace
+
 std::optional<std::size_t> parseIndex(const std::string& text) {
     if (text.empty() || text.size() > 7 || (text.size() > 1 && text[0] == '0')) return std::nullopt;
     std::size_t v = 0;
@@ -32,6 +34,8 @@ std::optional<std::size_t> parseIndex(const std::string& text) {
     }
     return v;
 }
+
+namespace {
 
 // "RE,GE,1f" with prefix "RE,GE," gives 31; other texts give nothing.
 std::optional<std::optional<std::size_t>> indexAfter(const std::string& text, const std::string& prefix) {
@@ -185,6 +189,7 @@ Answer answerRequest(Terminal& t, const Request& r) {
     const std::string& text = r.text;
     std::string object = text.substr(0, 2);
 
+    if (auto answer = answerConfigRequest(t, r)) return *answer;
     if (text == "VE")
         return ok(encodeVersion(t.version, static_cast<std::uint16_t>(std::min<std::size_t>(t.storedCount(), 65535)),
                                 static_cast<std::uint16_t>(t.employees.size())));

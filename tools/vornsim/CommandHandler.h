@@ -19,4 +19,7 @@ struct Answer {
 
 Answer answerRequest(Terminal& terminal, const Request& request);
 
+// Indexes travel as lowercase hexadecimal without leading zeros.
+std::optional<std::size_t> parseIndex(const std::string& text);
+
 }  // namespace vornsim

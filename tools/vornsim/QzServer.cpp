@@ -3,6 +3,7 @@
 #include "Endpoints.h"
 #include "Options.h"
 #include "StopSignals.h"
+#include "Telegram.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -13,6 +14,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 
 namespace vornsim::qz {
@@ -65,6 +68,17 @@ SIGTERM or SIGINT ends it.
   --modem all             a pseudo-terminal with a Hayes modem in front
   --modem-busy N | --modem-no-carrier N | --modem-connect-ms MS  as for the other family
   --wire-log FILE         one line per request, reply and refused input
+
+Stored data (generated from --seed S):
+  --records N             transactions, 26 characters each, newest first
+  --memory-blocks N       blocks of ten the transaction memory holds (3000);
+                          past the records they read "END OF TRANSIT"
+  --add-records K@N       K new transactions after the Nth request
+  --second-kind N         records of the second kind (RXPTRANSIT)
+  --load-records N[@CODE] records of a LOADTRANSIT code (default 31)
+  --badges N              badge list entries (RXBADGE)
+  --config N              configuration parameters 1..N (RXCONFIG)
+  --file NAME=PATH        put a local file into the terminal's file store
 
 Faults; SEL is a request number N (from 1), the request's code and data
 ("300001"), a prefix of them ("30*") or *:
@@ -135,6 +149,41 @@ bool parseQzOptions(const std::vector<std::string>& args, QzOptions& o, std::str
         } else if (a == "--modem-connect-ms") {
             if (!number(0, 120000)) return false;
             o.modem.connectDelayMs = static_cast<int>(n);
+        } else if (a == "--records" || a == "--memory-blocks" || a == "--second-kind" ||
+                   a == "--badges" || a == "--config" || a == "--seed") {
+            if (!number(0, a == "--seed" ? 0x7fffffff : 30000)) return false;
+            int& target = a == "--records"         ? o.data.records
+                          : a == "--memory-blocks" ? o.data.memoryBlocks
+                          : a == "--second-kind"   ? o.data.secondKind
+                          : a == "--badges"        ? o.data.badges
+                          : a == "--config"        ? o.data.configParameters
+                                                   : o.data.seed;
+            target = static_cast<int>(n);
+        } else if (a == "--load-records") {
+            auto at = v.find('@');
+            if (!toInt(v.substr(0, at), 0, 30000, n) || (at != std::string::npos && v.size() != at + 3)) {
+                error = "--load-records needs N[@CODE] with a two-character code";
+                return false;
+            }
+            o.data.loadRecords = static_cast<int>(n);
+            if (at != std::string::npos) o.data.loadCode = v.substr(at + 1);
+        } else if (a == "--add-records") {
+            auto at = v.find('@');
+            long after = 0;
+            if (at == std::string::npos || !toInt(v.substr(0, at), 1, 30000, n) ||
+                !toInt(v.substr(at + 1), 1, 1000000, after)) {
+                error = "--add-records needs K@N";
+                return false;
+            }
+            o.addRecords = static_cast<int>(n);
+            o.addAfter = static_cast<int>(after);
+        } else if (a == "--file") {
+            auto eq = v.find('=');
+            if (eq == std::string::npos || eq == 0) {
+                error = "--file needs NAME=PATH";
+                return false;
+            }
+            o.files.emplace_back(v.substr(0, eq), v.substr(eq + 1));
         } else if (a == "--bind") {
             o.bindAddress = v;
         } else if (a == "--wire-log") {
@@ -318,7 +367,7 @@ void QzServer::handleFrame(Channel& ch, const std::string& frame) {
     const int number = ++requests_;
     std::string id = "#" + std::to_string(number) + " " + head;
     if (request->tag) id += " tag=" + std::to_string(*request->tag);
-    log_.line(ch.name, "RX " + id + " code=" + request->code + " \"" + request->data + "\"", frame);
+    log_.line(ch.name, "RX " + id + " code=" + request->code + " \"" + escapeBytes(request->data) + "\"", frame);
 
     auto faults = faultsFor(number, *request);
     auto find = [&](QzFault f) -> const QzFaultRule* {
@@ -351,8 +400,12 @@ void QzServer::handleFrame(Channel& ch, const std::string& frame) {
                         buildQzReply(request->address, tag, *text);
     std::string what = "TX " + id;
     for (const auto* rule : faults) what += " fault=" + faultName(rule->fault);
-    log_.line(ch.name, what + " \"" + text->substr(0, 80) + "\"", reply);
+    log_.line(ch.name, what + " \"" + escapeBytes(text->substr(0, 80)) + "\"", reply);
     write(ch, reply);
+    if (number == options_.addAfter) {
+        terminal->addTransactions(options_.addRecords, static_cast<std::uint32_t>(number));
+        log_.line(ch.name, "ADDED " + std::to_string(options_.addRecords) + " transactions");
+    }
 }
 
 void QzServer::run(const sigset_t& unblocked, const volatile std::sig_atomic_t& stop) {
@@ -413,7 +466,19 @@ int runQzSimulator(const std::vector<std::string>& args) {
         return 0;
     }
     std::vector<QzTerminal> terminals;
-    for (int address : options.addresses) terminals.emplace_back().address = address;
+    for (int address : options.addresses) {
+        QzTerminal& t = terminals.emplace_back();
+        t.address = address;
+        t.generate(options.data);
+        for (const auto& [name, path] : options.files) {
+            std::ifstream in(path, std::ios::binary);
+            if (!in) {
+                std::fprintf(stderr, "vornsim: cannot read %s\n", path.c_str());
+                return 2;
+            }
+            t.files[name].assign(std::istreambuf_iterator<char>(in), {});
+        }
+    }
     WireLog log;
     if (!options.wireLog.empty() && !log.open(options.wireLog)) {
         std::fprintf(stderr, "vornsim: cannot open wire log %s\n", options.wireLog.c_str());

@@ -31,6 +31,10 @@ struct QzOptions {
     std::string bindAddress = "127.0.0.1";
     std::string wireLog;
     std::vector<QzFaultRule> faults;
+    QzData data;
+    std::vector<std::pair<std::string, std::string>> files;  // name in the store, local path
+    int addRecords = 0;                  // new transactions after request number addAfter
+    int addAfter = 0;
     HayesModem::Config modem;
     bool help = false;
 };

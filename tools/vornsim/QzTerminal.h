@@ -3,7 +3,7 @@
 // reply text it gives to each request code.
 #include "QzFrame.h"
 
-#include <chrono>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -11,16 +11,45 @@
 
 namespace vornsim::qz {
 
+struct QzData {
+    int records = 0;        // transactions (26 characters each), newest first
+    int memoryBlocks = 3000;  // blocks of ten the transaction memory holds
+    int secondKind = 0;     // records of the second kind
+    int loadRecords = 0;    // records of the LOADTRANSIT code
+    std::string loadCode = "31";
+    int badges = 0;
+    int configParameters = 0;
+    int seed = 1;
+};
+
 struct QzTerminal {
     int address = 1;
-    std::chrono::seconds clockOffset{0};   // terminal clock minus host clock
-    std::string clockText;                 // the last "01" data, as sent
-    std::vector<std::string> received;     // every request, "code data", in order
+    std::vector<std::string> transactions;  // newest first
+    std::vector<std::string> secondKind;
+    std::vector<std::string> loadRecords;   // prefixed by the code when read
+    std::string loadCode = "31";
+    std::vector<std::string> badges;
+    std::map<int, std::string> config;      // parameter number -> value text
+    std::map<std::string, std::string> files;  // the file store: name -> bytes
+    std::string clockText;                  // the last "01" data, as sent
+    int memoryBlocks = 3000;
+
+    void generate(const QzData& data);
+    // K new transactions in front of the stored ones.
+    void addTransactions(int count, std::uint32_t seed);
 
     // "T<address>Rx<code>": the reply that carries a reply code.
     std::string status(int code) const;
     // The reply text for a request; nothing for a request left unanswered.
     std::optional<std::string> answer(const QzRequest& request);
+
+private:
+    std::optional<std::string> transactionBlock(const std::string& data) const;
+    std::optional<std::string> fileRequest(const QzRequest& request);
+    std::map<std::string, std::string> incoming_;  // files being received, until their end block
 };
+
+// Transfers of names beginning "qzcom." are text, others binary hex blocks.
+bool isTextTransfer(const std::string& name);
 
 }  // namespace vornsim::qz

@@ -177,6 +177,7 @@ Terminal terminalFromJson(const json& j) {
     }
     badgeFromJson(j, t.badge);
     if (j.contains("tables")) t.tables = j.at("tables");
+    configFromJson(j, t);
     return t;
 }
 
@@ -338,6 +339,7 @@ json toJson(const std::vector<Terminal>& terminals) {
                     {"mes", t.version.mes}}},
                   {"tables", t.tables}};
         badgeToJson(t.badge, j);
+        configToJson(t.config, j);
         list.push_back(std::move(j));
     }
     return {{"terminals", list}};

@@ -3,6 +3,7 @@
 // daylight-saving and version records, and any tables later features add.
 // Loaded from and saved to a readable JSON state file, or generated.
 #include "BadgeStore.h"
+#include "ConfigTables.h"
 #include "Records.h"
 
 #include <nlohmann/json.hpp>
@@ -39,6 +40,7 @@ struct Terminal {
     std::map<int, std::string> lineParameters;  // "@CFG n" of the line models; defaults elsewhere
     std::string lineVersion;                    // "%XI" of the line models
     BadgeStore badge;
+    ConfigTables config;  // causes, alarms, parameter blocks, EEPROM
     nlohmann::ordered_json tables = nlohmann::ordered_json::object();  // kept as found
 
     // Position of the "first/next" employee and employee-information walks.

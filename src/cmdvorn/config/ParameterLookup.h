@@ -5,6 +5,9 @@
 
 #include <string_view>
 
+// The section of the settings that are not a terminal's or a file's.
+constexpr const char* kGlobalSection = "[Global]";
+
 class ParameterLookup {
 public:
     virtual ~ParameterLookup() = default;

@@ -19,7 +19,7 @@ bool startsNoCase(const zString& text, std::string_view prefix) {
 
 }  // namespace
 
-PrmCfg::PrmCfg(zFile& file, zLogger& log, VornMgr& manager) : file_(file), log_(log), manager_(manager) {}
+PrmCfg::PrmCfg(zFile& file, zLogger& log) : file_(file), log_(log) {}
 
 PrmCfg::~PrmCfg() = default;
 
@@ -99,10 +99,9 @@ int PrmCfg::irqFor(const zString& portName) const {
     return irq >= 1 && irq <= zSerialPort::kMaxIrq ? irq : 0;
 }
 
-void PrmCfg::readGlobal() {
+void PrmCfg::readGlobal(RunSettings& settings) {
     zString value;
     log_.setLogLevel(getValue(kGlobal, "LOG_LEVEL", value) ? value.toInt() : 1);
-    RunSettings& settings = manager_.runSettings();
     if (getValue(kGlobal, "DATA_OUT", value)) settings.dataOut = value;
 }
 
@@ -114,8 +113,7 @@ bool PrmCfg::readFileSetting(const char* section, FileSetting& setting, bool wit
     return true;
 }
 
-void PrmCfg::readFileSections() {
-    RunSettings& s = manager_.runSettings();
+void PrmCfg::readFileSections(RunSettings& s) {
     readFileSetting("[Anagrafiche]", s.employees, false);
     readFileSetting("[Timbrature]", s.punches, true);
     zString backup;
@@ -128,23 +126,23 @@ void PrmCfg::readFileSections() {
     readFileSetting("[Fingerprint]", s.fingerprints, false);
 }
 
-void PrmCfg::bindRouters() {
+void PrmCfg::bindRouters(VornMgr& manager) {
     for (auto& [terminal, header] : routed_) {
         zString value;
         Vorn* router = nullptr;
         zString missing;
         if (getValue(header, "ROUTER_NODE", value)) {
             int node = value.toInt() & 0xFF;
-            for (int i = 0; i < manager_.terminalCount() && !router; ++i) {
-                Vorn* candidate = manager_.terminalAt(i);
+            for (int i = 0; i < manager.terminalCount() && !router; ++i) {
+                Vorn* candidate = manager.terminalAt(i);
                 if (candidate != terminal && candidate->nodeNumber() == node) router = candidate;
             }
             missing = zString::format("%s (%s) Errore fatale: Manca Router (node %d)", terminal->label().c_str(),
                                       terminal->name().c_str(), node);
         } else if (getValue(header, "ROUTER", value)) {
             int number = static_cast<std::int16_t>(value.toInt());
-            for (int i = 0; i < manager_.terminalCount() && !router; ++i) {
-                Vorn* candidate = manager_.terminalAt(i);
+            for (int i = 0; i < manager.terminalCount() && !router; ++i) {
+                Vorn* candidate = manager.terminalAt(i);
                 if (candidate != terminal && candidate->terminalNumber() == number) router = candidate;
             }
             missing = zString::format("%s (%s) Errore fatale: Manca Router (nr. %d)", terminal->label().c_str(),
@@ -161,7 +159,7 @@ void PrmCfg::bindRouters() {
     for (auto& [terminal, header] : routed_) {
         Vorn* hop = terminal;
         int steps = 0;
-        while (hop && hop->isRouted() && steps++ <= manager_.terminalCount()) hop = static_cast<RoutedVorn*>(hop)->router();
+        while (hop && hop->isRouted() && steps++ <= manager.terminalCount()) hop = static_cast<RoutedVorn*>(hop)->router();
         if (hop && !hop->isRouted()) continue;
         zString text = zString::format("%s (%s) Errore fatale: Manca Router (node %d)", terminal->label().c_str(),
                                        terminal->name().c_str(), terminal->router()->nodeNumber());
@@ -170,27 +168,31 @@ void PrmCfg::bindRouters() {
     }
 }
 
-bool PrmCfg::load() {
+bool PrmCfg::load(VornMgr& manager, RunSettings& settings) {
+    manager.clear();
+    settings = RunSettings();
     routed_.clear();
     if (!readFile()) return false;
-    readGlobal();
-    readFileSections();
+    readGlobal(settings);
+    readFileSections(settings);
 
     std::vector<zString> headers;
     for (const zString& line : lines_)
         if (startsNoCase(line, std::string_view(kTerminalPrefix, kTerminalPrefixLength))) headers.push_back(line);
 
     for (const zString& header : headers) {
-        std::unique_ptr<Vorn> terminal = TerminalSection(*this, log_, manager_, header).parse();
+        std::unique_ptr<Vorn> terminal = TerminalSection(*this, log_, manager, settings, header).parse();
         if (!terminal) continue;
         auto* routed = terminal->isRouted() ? static_cast<RoutedVorn*>(terminal.get()) : nullptr;
-        if (manager_.addTerminal(std::move(terminal)) && routed) routed_.emplace_back(routed, header);
+        if (manager.addTerminal(std::move(terminal)) && routed) routed_.emplace_back(routed, header);
     }
-    bindRouters();
+    bindRouters(manager);
 
     if (headers.empty()) {
         log_.log("0 terminali definiti!!");
         return false;
     }
+    manager.checkDuplicates();
+    manager.showTerminals();
     return true;
 }

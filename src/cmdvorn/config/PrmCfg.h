@@ -1,6 +1,7 @@
 #pragma once
 // The parameter file "cmdvorn.prm": its syntax and key look-ups, and the
-// load that turns it into the run's settings and terminals.
+// load that turns it into the run's settings and the terminal manager's
+// terminals.
 //
 // Syntax: a ";" starts a comment (except a ";" between two apostrophes, as
 // in FLDSEP=';'); lines are trimmed; a line starting with "[" is a section
@@ -22,19 +23,21 @@ class VornMgr;
 
 class PrmCfg : public ParameterLookup {
 public:
-    static constexpr const char* kGlobal = "[Global]";
+    static constexpr const char* kGlobal = kGlobalSection;
 
-    // file and log are borrowed; the manager receives terminals and settings.
-    // The file is only used during load(), which closes it again.
-    PrmCfg(zFile& file, zLogger& log, VornMgr& manager);
+    // file and log are borrowed. The file is only used during load(), which
+    // closes it again.
+    PrmCfg(zFile& file, zLogger& log);
     ~PrmCfg() override;
     PrmCfg(const PrmCfg&) = delete;
     PrmCfg& operator=(const PrmCfg&) = delete;
 
-    // Reads the file, [Global], the file sections and every terminal section,
-    // then binds routed terminals. False when the file cannot be read or has
-    // no terminal section. Throws FndException for a missing router.
-    bool load();
+    // Reads the file, [Global] and the file sections into settings (reset
+    // first), every terminal section into manager (emptied first), binds
+    // routed terminals, then runs the manager's duplicate check and logs the
+    // terminal list. False when the file cannot be read or has no terminal
+    // section. Throws FndException for a missing router.
+    bool load(VornMgr& manager, RunSettings& settings);
 
     bool getValue(std::string_view section, std::string_view key, zString& value) const override;
     bool hasSection(std::string_view section) const;
@@ -52,16 +55,15 @@ public:
 
 private:
     bool readFile();
-    void readGlobal();
-    void readFileSections();
+    void readGlobal(RunSettings& settings);
+    void readFileSections(RunSettings& settings);
     bool readFileSetting(const char* section, FileSetting& setting, bool withMode) const;
-    void bindRouters();
+    void bindRouters(VornMgr& manager);
     int sectionLine(std::string_view section) const;
 
     zFile& file_;
     std::vector<zString> lines_;
     zLogger& log_;
-    VornMgr& manager_;
     // Routed terminals added by this load, with their section headers.
     std::vector<std::pair<RoutedVorn*, zString>> routed_;
 };

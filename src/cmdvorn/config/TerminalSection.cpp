@@ -19,8 +19,9 @@ bool startsAfresh(const zString& mode) { return mode[0] == 'N' || mode[0] == 'n'
 
 }  // namespace
 
-TerminalSection::TerminalSection(const PrmCfg& config, zLogger& log, VornMgr& manager, zString header)
-    : config_(config), log_(log), manager_(manager), header_(std::move(header)) {}
+TerminalSection::TerminalSection(const PrmCfg& config, zLogger& log, VornMgr& manager, const RunSettings& run,
+                                 zString header)
+    : config_(config), log_(log), manager_(manager), run_(run), header_(std::move(header)) {}
 
 std::unique_ptr<Vorn> TerminalSection::parse() {
     zString value;
@@ -193,20 +194,19 @@ void TerminalSection::readRemainingKeys() {
     settings_.terminalNumber = number != 0 ? number : static_cast<std::int16_t>(settings_.nodeNumber);
     if (get("PASSWORD", value)) settings_.password = value;
 
-    const RunSettings& run = manager_.runSettings();
     // An empty file name is no file: the defaults stay.
     if (get("TMB_FILE_NAME", value) && !value.isEmpty()) {
         settings_.transactionFile = value;
         zString mode;
         settings_.transactionAppend = !(get("TMB_FILE_MODE", mode) && startsAfresh(mode));
-    } else if (!run.punches.fileName.isEmpty()) {
-        settings_.transactionFile = run.punches.fileName;
-        settings_.transactionAppend = !run.punches.startAfresh;
+    } else if (!run_.punches.fileName.isEmpty()) {
+        settings_.transactionFile = run_.punches.fileName;
+        settings_.transactionAppend = !run_.punches.startAfresh;
     }
     if (get("EMP_FILE_NAME", value) && !value.isEmpty())
         settings_.employeeFile = value;
-    else if (!run.employees.fileName.isEmpty())
-        settings_.employeeFile = run.employees.fileName;
+    else if (!run_.employees.fileName.isEmpty())
+        settings_.employeeFile = run_.employees.fileName;
     if (get("EMP_MODE", value)) {
         value.toUpper();
         settings_.employeeMode = value[0] == 'E' ? 1 : value[0] == 'M' ? 2 : value[0] == 'R' ? 3 : 0;

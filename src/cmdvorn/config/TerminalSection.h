@@ -18,7 +18,8 @@ public:
     // The longest fixed text a badge key keeps.
     static constexpr int kMaxBadgeText = 32;
 
-    TerminalSection(const PrmCfg& config, zLogger& log, VornMgr& manager, zString header);
+    // Files the section does not name come from the run-wide settings.
+    TerminalSection(const PrmCfg& config, zLogger& log, VornMgr& manager, const RunSettings& run, zString header);
 
     std::unique_ptr<Vorn> parse();
     // A modem line whose section is not a terminal's (the time service): the
@@ -41,6 +42,7 @@ private:
     const PrmCfg& config_;
     zLogger& log_;
     VornMgr& manager_;
+    const RunSettings& run_;
     zString header_;
     VornSettings settings_;
     bool routed_ = false;

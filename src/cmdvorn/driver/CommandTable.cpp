@@ -1,9 +1,12 @@
 #include "CommandTable.h"
 
+#include "AlarmCommands.h"
 #include "CardFormatCommands.h"
+#include "CauseCommands.h"
 #include "ClockCommands.h"
 #include "EmployeeCommands.h"
 #include "FingerprintCommands.h"
+#include "ParameterCommands.h"
 #include "TransactionCommands.h"
 #include "VersionCommand.h"
 #include "Vorn.h"
@@ -28,22 +31,22 @@ constexpr DISPATCHER_C kTable[] = {
     {CommandId::DownloadAndKeep, "RE,GE", downloadAndKeepCommand},
     {CommandId::DownloadJobs, "JR,GE", downloadJobsCommand},
     {CommandId::RecoverPunches, "RECOVER_REGS", recoverPunchesCommand},
-    {CommandId::ReceiveCauses, "CA,GE,", nullptr},
-    {CommandId::SendCauses, "CA,SE,", nullptr},
-    {CommandId::DeleteCauses, "CA,DE", nullptr},
+    {CommandId::ReceiveCauses, "CA,GE,", readCausesCommand},
+    {CommandId::SendCauses, "CA,SE,", sendCausesCommand},
+    {CommandId::DeleteCauses, "CA,DE", deleteCausesCommand},
     {CommandId::Reset, "@@", nullptr},
     {CommandId::ReceiveCardFormat, "FO,GE", readCardFormatCommand},
     {CommandId::SendCardFormat, "FO,SE", sendCardFormatCommand},
     {CommandId::TestCardRead, "FO,LR", testReadBadgeCommand},
-    {CommandId::ReceiveParameters, "PA,GE", nullptr},
-    {CommandId::SendParameters, "PA,SE", nullptr},
+    {CommandId::ReceiveParameters, "PA,GE", readParametersCommand},
+    {CommandId::SendParameters, "PA,SE", sendParametersCommand},
     {CommandId::ReadClock, "TI,GE", readClockCommand},
     {CommandId::SetClock, "TI,SE", setClockCommand},
-    {CommandId::ReceiveAlarms, "AL,GE,", nullptr},
-    {CommandId::SendAlarms, "AL,SE,", nullptr},
-    {CommandId::DeleteAlarms, "AL,DE,*", nullptr},
-    {CommandId::ReadEeprom, "EE,GE", nullptr},
-    {CommandId::WriteEeprom, "EE,SE", nullptr},
+    {CommandId::ReceiveAlarms, "AL,GE,", readAlarmsCommand},
+    {CommandId::SendAlarms, "AL,SE,", sendAlarmsCommand},
+    {CommandId::DeleteAlarms, "AL,DE,*", deleteAlarmsCommand},
+    {CommandId::ReadEeprom, "EE,GE", eepromCommand},
+    {CommandId::WriteEeprom, "EE,SE", eepromCommand},
     {CommandId::ReadDaylight, "TL,GE", readDaylightCommand},
     {CommandId::SendDaylight, "TL,SE", sendDaylightCommand},
     {CommandId::ChargeBatteries, "GL,BT", nullptr},

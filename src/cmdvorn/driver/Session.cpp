@@ -3,6 +3,7 @@
 #include "CommandTable.h"
 #include "FndException.h"
 #include "Platform.h"
+#include "PrmCfg.h"
 #include "ResultFile.h"
 #include "TimeServiceTerminal.h"
 #include "VornMgr.h"
@@ -24,6 +25,7 @@ void Session::release() {
     info_.reset();
     timeService_.reset();
     manager_.reset();
+    config_.reset();
     log_.reset();
     parameterFile_.reset();
 }
@@ -37,6 +39,7 @@ bool Session::initialise() {
         log_ = std::make_unique<zLogger>(zString::format("%s/%s", state_.dataDirectory.c_str(), kLogFileName));
     log_->setListSink(frontEnd_.logSink());
     manager_ = std::make_unique<VornMgr>(*log_);
+    manager_->setNoticeHandler([this](const char* caption, const char* text) { frontEnd_.showMessage(caption, text); });
     state_.version = programVersion();
     state_.platform = platformDescription();
 
@@ -55,9 +58,10 @@ bool Session::initialise() {
     }
 
     parameterFile_ = std::make_unique<zFile>(parameterPath);
+    config_ = std::make_unique<PrmCfg>(*parameterFile_, *log_);
     bool loaded = false;
     try {
-        loaded = manager_->load(*parameterFile_);
+        loaded = config_->load(*manager_, settings_);
     } catch (const FndException& e) {
         // A configuration the run cannot go on with (a missing router).
         frontEnd_.showMessage("Exception", e.message().c_str());
@@ -70,8 +74,8 @@ bool Session::initialise() {
     manager_->setBreakDialog(&frontEnd_.breakDialog());
     info_ = std::make_unique<InfoOutput>(*log_);
     info_->setSink(frontEnd_.infoSink());
-    info_->setDataOut(manager_->runSettings().dataOut);
-    context_ = std::make_unique<RunContext>(*log_, *manager_, frontEnd_.breakDialog(), *info_, state_);
+    info_->setDataOut(settings_.dataOut);
+    context_ = std::make_unique<RunContext>(*log_, *manager_, *config_, settings_, frontEnd_.breakDialog(), *info_, state_);
     context_->askYesNo = [this](const char* caption, const char* text) { return frontEnd_.askYesNo(caption, text); };
     log_->log(zLogger::Header, "%s, ver. %s. Running on: %s", state_.programName.c_str(), state_.version.c_str(),
               state_.platform.c_str());
@@ -90,7 +94,7 @@ bool Session::initialisationFailed(const zString& message) {
 CommandPlan Session::plan(const zString& commandLine) {
     CommandPlan plan;
     ParsedCommandLine parsed;
-    CommandLineParser parser(*log_, state_, manager_->runSettings());
+    CommandLineParser parser(*log_, state_, settings_);
     plan.anyCommand = parser.parse(commandLine, parsed);
     if (!plan.anyCommand) return plan;
 
@@ -125,7 +129,7 @@ bool Session::runJob(const BatchJob& job) {
 }
 
 bool Session::runTimeServiceSync() {
-    if (!timeService_) timeService_ = createTimeServiceTerminal(*manager_);
+    if (!timeService_) timeService_ = createTimeServiceTerminal(*manager_, *config_, settings_);
     return dispatch(*context_, timeService_.get(), CommandId::PcClockFromTimeService, frontEnd_.commands());
 }
 

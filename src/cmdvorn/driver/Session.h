@@ -1,5 +1,6 @@
 #pragma once
-// One run of the command tool: log, terminal manager and parameter file,
+// One run of the command tool: log, parameter file, run-wide settings and
+// terminal manager,
 // the command line taken apart into jobs, each job dispatched, and the
 // result file for the calling application. The console runs the jobs in a
 // loop; the window queues them and runs one per message, through the same
@@ -11,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+class PrmCfg;
 class VornMgr;
 class VornModem;
 
@@ -80,6 +82,7 @@ public:
     int runInConsole(const zString& commandLine);
 
     RunState& state() { return state_; }
+    RunSettings& settings() { return settings_; }
     zLogger* log() { return log_.get(); }
     VornMgr* manager() { return manager_.get(); }
     RunContext* context() { return context_.get(); }
@@ -93,6 +96,8 @@ private:
     std::unique_ptr<zLogger> log_;
     std::unique_ptr<VornMgr> manager_;
     std::unique_ptr<zFile> parameterFile_;
+    std::unique_ptr<PrmCfg> config_;
+    RunSettings settings_;
     std::unique_ptr<InfoOutput> info_;
     std::unique_ptr<RunContext> context_;
     // The time service's modem line, built at the first -sync of the run;

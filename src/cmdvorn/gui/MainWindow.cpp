@@ -3,6 +3,7 @@
 #include "CommandTable.h"
 #include "FndException.h"
 #include "Platform.h"
+#include "TerminalChooser.h"
 #include "VornMgr.h"
 
 #include <QCloseEvent>
@@ -38,13 +39,6 @@ bool isBlank(const zString& text) {
 }
 
 QString latin1(const char* text) { return QString::fromLatin1(text ? text : ""); }
-
-// The chooser's entry: number and description, or the name when the
-// description says too little.
-QString chooserEntry(const Vorn& terminal) {
-    const zString& shown = terminal.description().length() > 3 ? terminal.description() : terminal.name();
-    return QString::asprintf(" %3.3d  %s", terminal.terminalNumber(), shown.c_str());
-}
 
 QListWidget* addList(QWidget* parent, QVBoxLayout* layout, const char* title, const char* name) {
     auto* box = new QGroupBox(title, parent);
@@ -189,20 +183,13 @@ void MainWindow::initialise() {
         boxes_.message(this, OperatorBoxes::Icon::Warning, "InitCmdv", "Unknown Exception");
     }
     initialised_ = ok;
-    fillChooser();
+    fillChooser(*chooser_, session_.manager());
+    updateCommandItems();
     if (!ok) {
         // A calling application must not read a failed start as success.
         if (session_.state().errorCode == RunError::None) session_.state().errorCode = RunError::InvalidParameter;
         fatal(RunError::InvalidParameter);
     }
-}
-
-void MainWindow::fillChooser() {
-    chooser_->clear();
-    if (VornMgr* manager = session_.manager())
-        for (int i = 0; i < manager->terminalCount(); ++i) chooser_->addItem(chooserEntry(*manager->terminalAt(i)));
-    if (chooser_->count() > 0) chooser_->setCurrentIndex(0);
-    updateCommandItems();
 }
 
 void MainWindow::updateCommandItems() {

@@ -79,7 +79,6 @@ private:
     // The run cannot go on: a box for a bad command line or terminal number,
     // then the window closes.
     void fatal(RunError error);
-    void fillChooser();
     void updateCommandItems();
     // The terminal chosen in the chooser, or nullptr.
     Vorn* selectedTerminal();

@@ -32,6 +32,7 @@ void reportTestRead(InfoOutput& out, const char* label, const CardFormat& format
         const CardField& f = format.fields[i];
         const char* name = i < layout.count ? layout.fields[i].name : "";
         const char* value = f.from < found ? read.digits + f.from : "";
-        out.line(" %-10.10s %2.2d   %2.2d  %-10.10s [%u]", name, f.from, f.length, value, static_cast<unsigned>(f.defaultValue));
+        out.line(" %-10.10s %2.2d   %2.2d  %-10.10s [%u]", name, f.from, f.length, value,
+                 static_cast<unsigned>(f.defaultValue));
     }
 }

@@ -1,8 +1,6 @@
 #include "CMDREGS_C.h"
 
-#include "PrmCfg.h"
 #include "Vorn.h"
-#include "VornMgr.h"
 
 namespace {
 
@@ -18,7 +16,7 @@ WriterTerminal writerTerminal(const Vorn& t) {
 
 CMDREGS_C::CMDREGS_C(CMDARG_C& job)
     : GETREGS_C(job),
-      writer_(job.run->writerRun(), job.run->manager().runSettings(), *job.run->manager().config(),
+      writer_(job.run->writerRun(), job.run->settings(), job.run->parameters(),
               writerTerminal(*job.terminal), job.run->log(), [&job](RunError error, const char* text1, const char* text2) {
                   job.run->reportError(error, job.terminal, text1, text2);
                   job.result = error;

@@ -65,7 +65,8 @@ void CardFormat::encode(std::uint8_t (&record)[kSize]) const {
 CardFormat CardFormat::decode(const std::uint8_t (&record)[kSize]) {
     CardFormat f;
     // The name is cut at its NUL or at 20 characters, whatever the terminal sent.
-    copyName(f.name, std::string_view(reinterpret_cast<const char*>(record), strnlen(reinterpret_cast<const char*>(record), kNameSize - 1)));
+    copyName(f.name, std::string_view(reinterpret_cast<const char*>(record),
+                                      strnlen(reinterpret_cast<const char*>(record), kNameSize - 1)));
     f.length = record[kLengthOffset];
     f.bidirectional = record[kDirectionOffset] != 0;
     for (int i = 0; i < kFieldCount; ++i) {
@@ -119,6 +120,7 @@ void reportCardFormat(InfoOutput& out, const char* label, const CardFormat& form
     out.line(" Dir : %sdirectional", format.bidirectional ? "Bi" : "Mono");
     for (int i = 0; i < CardFormat::kFieldCount; ++i) {
         const CardField& f = format.fields[i];
-        out.line("%s: Da %2.2d, Lun. %d, default %d", kFieldTitles[i], f.from, f.length, static_cast<int>(f.defaultValue));
+        out.line("%s: Da %2.2d, Lun. %d, default %d", kFieldTitles[i], f.from, f.length,
+                 static_cast<int>(f.defaultValue));
     }
 }

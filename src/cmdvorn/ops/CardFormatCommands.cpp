@@ -3,26 +3,13 @@
 #include "BadgeTestRead.h"
 #include "CardFormat.h"
 #include "JobOutcome.h"
-#include "PrmCfg.h"
 #include "Vorn.h"
-#include "VornMgr.h"
 
 namespace {
 
 constexpr const char* kReadText = "FO,GE";
 
 // An empty parameter file has no [Card Format], so the built-in format applies.
-class NoParameters : public ParameterLookup {
-public:
-    bool getValue(std::string_view, std::string_view, zString&) const override { return false; }
-};
-
-const ParameterLookup& parametersOf(CMDARG_C& job) {
-    static const NoParameters none;
-    const PrmCfg* config = job.run->manager().config();
-    return config ? static_cast<const ParameterLookup&>(*config) : none;
-}
-
 // The terminal's card format record; false after a failed exchange.
 bool readFormatRecord(CMDARG_C& job, std::uint8_t (&record)[CardFormat::kSize]) {
     TelegramCommand read(kReadText, TelegramCommand::ReceiveData, record, CardFormat::kSize);
@@ -36,12 +23,13 @@ bool readFormatRecord(CMDARG_C& job, std::uint8_t (&record)[CardFormat::kSize]) 
 bool sendCardFormatCommand(CMDARG_C& job) {
     Vorn& terminal = *job.terminal;
     LINE_FORMAT layout;
-    CardFormat format = loadCardFormat(parametersOf(job), layout, job.run->log());
+    CardFormat format = loadCardFormat(job.run->parameters(), layout, job.run->log());
     zString detail;
     if (const char* why = format.impossibility(detail)) {
         // A terminal given this format would misread every badge.
         job.result = RunError::BadParameterValue;
-        job.run->reportError(RunError::BadParameterValue, &terminal, CardFormat::kSection, zString::format("%s: %s", why, detail.c_str()).c_str());
+        job.run->reportError(RunError::BadParameterValue, &terminal, CardFormat::kSection,
+                             zString::format("%s: %s", why, detail.c_str()).c_str());
         return false;
     }
 
@@ -81,7 +69,7 @@ bool testReadBadgeCommand(CMDARG_C& job) {
     ++job.count;
 
     LINE_FORMAT layout;
-    loadLayout(parametersOf(job), CardFormat::kSection, layout, job.run->log());
+    loadLayout(job.run->parameters(), CardFormat::kSection, layout, job.run->log());
     reportTestRead(job.run->info(), labelOf(job), CardFormat::decode(formatRecord), layout,
                    BadgeTestRead::decode(readRecord));
     return true;

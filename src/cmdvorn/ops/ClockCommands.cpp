@@ -3,10 +3,8 @@
 #include "DaylightSaving.h"
 #include "JobOutcome.h"
 #include "LittleEndian.h"
-#include "PrmCfg.h"
 #include "TimeCodeReader.h"
 #include "Vorn.h"
-#include "VornMgr.h"
 #include "zClock.h"
 
 #include <cstring>
@@ -48,16 +46,8 @@ bool readClockCommand(CMDARG_C& job) {
 bool setClockCommand(CMDARG_C& job) {
     Vorn& terminal = *job.terminal;
     if (!terminal.isConnected() && !terminal.connect()) return failWithStatus(job);
-    fnd::LocalTime now = fnd::localNow();
-    CalendarRecord c;
-    c.year = static_cast<std::uint8_t>(now.year - 1900);
-    c.month = static_cast<std::uint8_t>(now.month);
-    c.day = static_cast<std::uint8_t>(now.day);
-    c.hour = static_cast<std::uint8_t>(now.hour);
-    c.minute = static_cast<std::uint8_t>(now.minute);
-    c.second = static_cast<std::uint8_t>(now.second);
     std::uint8_t data[4];
-    putLe32(data, TerminalTime::fromCalendar(c).seconds());
+    putLe32(data, TerminalTime::pcNow().seconds());
     TelegramCommand command("TI,SE", TelegramCommand::SendData, data, sizeof data);
     if (!terminal.sendCommand(command)) return failWithStatus(job);
     ++job.count;
@@ -83,8 +73,9 @@ bool readDaylightCommand(CMDARG_C& job) {
 }
 
 bool sendDaylightCommand(CMDARG_C& job) {
-    const PrmCfg* config = job.run->manager().config();
-    auto global = [&](const char* key, zString& value) { return config && config->getValue(PrmCfg::kGlobal, key, value); };
+    auto global = [&](const char* key, zString& value) {
+        return job.run->parameters().getValue(kGlobalSection, key, value);
+    };
     int year = fnd::localNow().year;
 
     zString daylight, summer, winter;

@@ -4,10 +4,8 @@
 #include "EmployeeStatusLine.h"
 #include "JobOutcome.h"
 #include "LittleEndian.h"
-#include "PrmCfg.h"
 #include "VersionReport.h"
 #include "Vorn.h"
-#include "VornMgr.h"
 #include "zFile.h"
 
 #include <cstdio>
@@ -21,13 +19,12 @@ constexpr const char* kEmployeeSection = "[Anagrafiche]";
 constexpr const char* kReceivedFile = "DUMMY.EMP";
 
 zString employeeFileName(CMDARG_C& job) {
-    const zString& runWide = job.run->manager().runSettings().employees.fileName;
+    const zString& runWide = job.run->settings().employees.fileName;
     return runWide.isEmpty() ? job.terminal->employeeFile() : runWide;
 }
 
 bool parameter(CMDARG_C& job, std::string_view section, const char* key, zString& value) {
-    const PrmCfg* config = job.run->manager().config();
-    return config && config->getValue(section, key, value);
+    return job.run->parameters().getValue(section, key, value);
 }
 
 // EMP_MODE when set; else the model decides, and a VORN2 names its format.
@@ -100,7 +97,7 @@ void rejectLine(CMDARG_C& job, const char* what, const char* why, const zString&
 template <class Send>
 bool forEachEmployee(CMDARG_C& job, zFile& file, bool onlyThisTerminal, int company, Send send) {
     LINE_FORMAT layout;
-    loadLayout(*job.run->manager().config(), kEmployeeSection, layout, job.run->log());
+    loadLayout(job.run->parameters(), kEmployeeSection, layout, job.run->log());
     EMPHLP_C helper(layout, job.run->log());
     zString line;
     while (file.readLineString(line)) {

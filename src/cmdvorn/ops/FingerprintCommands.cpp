@@ -4,7 +4,6 @@
 #include "JobOutcome.h"
 #include "LittleEndian.h"
 #include "Vorn.h"
-#include "VornMgr.h"
 #include "zFile.h"
 
 #include <cstdio>
@@ -46,7 +45,7 @@ int countTemplateLines(std::istream& in) {
 
 zString fingerprintFileName(const CMDARG_C& job) {
     if (!job.terminal->fingerprintFile().isEmpty()) return job.terminal->fingerprintFile();
-    const zString& runWide = job.run->manager().runSettings().fingerprints.fileName;
+    const zString& runWide = job.run->settings().fingerprints.fileName;
     return runWide.isEmpty() ? zString(kDefaultFile) : runWide;
 }
 
@@ -96,7 +95,8 @@ bool downloadFingerprintsCommand(CMDARG_C& job) {
         }
         int length = formatFingerprintLine(FingerprintRecord::decode(record), line, sizeof line);
         std::size_t written = 0;
-        if (!out.write(line, static_cast<std::size_t>(length), written) || written != static_cast<std::size_t>(length)) {
+        if (!out.write(line, static_cast<std::size_t>(length), written) ||
+            written != static_cast<std::size_t>(length)) {
             job.result = RunError::FileWrite;
             run.reportError(RunError::FileWrite, &terminal, path.c_str(), out.errorText().c_str());
             break;

@@ -11,6 +11,13 @@ bool failWithStatus(CMDARG_C& job) {
     return false;
 }
 
+bool sendWithoutData(CMDARG_C& job, const char* text) {
+    TelegramCommand command(text);
+    if (!job.terminal->sendCommand(command)) return failWithStatus(job);
+    ++job.count;
+    return true;
+}
+
 bool interrupted(CMDARG_C& job) {
     if (!job.run->dialog().pump()) return false;
     job.run->reportError(RunError::Interrupted, job.terminal);

@@ -11,5 +11,7 @@ bool failWithStatus(CMDARG_C& job);
 // Lets the operator act; once the operator stopped the command, Interrupted
 // is reported and becomes the job's result, and true is returned.
 bool interrupted(CMDARG_C& job);
+// One telegram without data; a failure gives the job the terminal's status.
+bool sendWithoutData(CMDARG_C& job, const char* text);
 // One line to the log and to the information window.
 void logAndShow(CMDARG_C& job, const char* fmt, ...) __attribute__((format(printf, 2, 3)));

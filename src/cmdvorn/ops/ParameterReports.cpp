@@ -47,16 +47,6 @@ std::string field(const unsigned char* p, int width) {
 
 }  // namespace
 
-AlarmRecord AlarmRecord::decode(const unsigned char (&b)[kSize]) {
-    AlarmRecord a;
-    a.startTime = getLe32(b + 0);
-    a.days = b[4];
-    a.duration = static_cast<std::uint16_t>(getLe16(b + 5));
-    a.crc = static_cast<std::uint16_t>(getLe16(b + 7));
-    a.lastActivation = getLe32(b + 9);
-    return a;
-}
-
 void reportLongParameters(InfoOutput& out, const char* label, const unsigned char (&b)[Long::kSize]) {
     out.line("==== %s - Parametri operativi ===", label);
     out.line("       Password: %s", field(b + Long::kPassword, Long::kPasswordSize).c_str());

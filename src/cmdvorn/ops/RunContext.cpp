@@ -5,8 +5,10 @@
 
 #include <cctype>
 
-RunContext::RunContext(zLogger& log, VornMgr& manager, BREAKDLG_C& dialog, InfoOutput& info, RunState& state)
-    : log_(log), manager_(manager), dialog_(dialog), info_(info), state_(state),
+RunContext::RunContext(zLogger& log, VornMgr& manager, const ParameterLookup& parameters, RunSettings& settings,
+                       BREAKDLG_C& dialog, InfoOutput& info, RunState& state)
+    : log_(log), manager_(manager), parameters_(parameters), settings_(settings), dialog_(dialog), info_(info),
+      state_(state),
       writerRun_(std::make_unique<RecordWriterRun>()) {}
 
 RunContext::~RunContext() = default;

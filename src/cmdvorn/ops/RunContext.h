@@ -1,11 +1,14 @@
 #pragma once
 // What one run of the command tool shares with every command: the log, the
-// terminal manager, the interrupt dialog and the run state (error code,
-// count, directories). CMDARG_C is what a command handler receives.
+// terminal manager, the parameter file's keys and the run-wide file
+// settings, the interrupt dialog and the run state (error code, count,
+// directories). CMDARG_C is what a command handler receives.
 #include "BreakDialog.h"
 #include "CommandId.h"
 #include "InfoOutput.h"
+#include "ParameterLookup.h"
 #include "RunError.h"
+#include "RunSettings.h"
 #include "zLogger.h"
 #include "zString.h"
 
@@ -30,11 +33,14 @@ struct RunState {
 
 class RunContext {
 public:
-    RunContext(zLogger& log, VornMgr& manager, BREAKDLG_C& dialog, InfoOutput& info, RunState& state);
+    RunContext(zLogger& log, VornMgr& manager, const ParameterLookup& parameters, RunSettings& settings,
+               BREAKDLG_C& dialog, InfoOutput& info, RunState& state);
     ~RunContext();
 
     zLogger& log() { return log_; }
     VornMgr& manager() { return manager_; }
+    const ParameterLookup& parameters() const { return parameters_; }
+    RunSettings& settings() { return settings_; }
     BREAKDLG_C& dialog() { return dialog_; }
     InfoOutput& info() { return info_; }
     // The writer's layouts and output files, kept for the whole run.
@@ -51,6 +57,8 @@ public:
 private:
     zLogger& log_;
     VornMgr& manager_;
+    const ParameterLookup& parameters_;
+    RunSettings& settings_;
     BREAKDLG_C& dialog_;
     InfoOutput& info_;
     RunState& state_;

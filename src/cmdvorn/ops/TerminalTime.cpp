@@ -10,6 +10,18 @@ int daysInYear(int year) { return fnd::isLeapYear(year) ? 366 : 365; }
 
 }  // namespace
 
+TerminalTime TerminalTime::pcNow() {
+    fnd::LocalTime now = fnd::localNow();
+    CalendarRecord c;
+    c.year = static_cast<std::uint8_t>(now.year - 1900);
+    c.month = static_cast<std::uint8_t>(now.month);
+    c.day = static_cast<std::uint8_t>(now.day);
+    c.hour = static_cast<std::uint8_t>(now.hour);
+    c.minute = static_cast<std::uint8_t>(now.minute);
+    c.second = static_cast<std::uint8_t>(now.second);
+    return fromCalendar(c);
+}
+
 CalendarRecord TerminalTime::toCalendar() const {
     std::uint32_t days = seconds_ / kSecondsPerDay;  // 1 is 1 January 1990
     // Day 0 was a Sunday. Counted rather than asked of the C library: that

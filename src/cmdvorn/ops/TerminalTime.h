@@ -26,6 +26,8 @@ public:
 
     // Calendar fields back to seconds; the weekday is not read.
     static TerminalTime fromCalendar(const CalendarRecord& calendar);
+    // The PC's local time, seconds included.
+    static TerminalTime pcNow();
 
     CalendarRecord toCalendar() const;
     std::uint32_t seconds() const { return seconds_; }

@@ -8,7 +8,7 @@ namespace {
 constexpr const char* kSection = "[Time_Sync]";
 }
 
-std::unique_ptr<VornModem> createTimeServiceTerminal(VornMgr& manager) {
+std::unique_ptr<VornModem> createTimeServiceTerminal(VornMgr& manager, const PrmCfg& config, const RunSettings& run) {
     VornSettings identity;
     identity.name = "Time_Sync";
     identity.description = "IEN Torino";
@@ -16,12 +16,11 @@ std::unique_ptr<VornModem> createTimeServiceTerminal(VornMgr& manager) {
     identity.maxRetry = 1;
 
     std::unique_ptr<VornModem> service;
-    const PrmCfg* config = manager.config();
     zLogger& log = manager.log();
-    if (!config || !config->hasSection(kSection))
+    if (!config.hasSection(kSection))
         log.log("Configuration error: manca ezione %s", kSection);
     else
-        service = TerminalSection(*config, log, manager, kSection).parseModemLine(identity);
+        service = TerminalSection(config, log, manager, run, kSection).parseModemLine(identity);
     if (!service) service = std::make_unique<VornModem>(identity, true);
     manager.prepare(*service);
     return service;

@@ -7,8 +7,10 @@
 
 #include <memory>
 
+class PrmCfg;
 class VornMgr;
+struct RunSettings;
 
 // Always an object; without a usable [Time_Sync] section (said in the log)
 // it has no link.
-std::unique_ptr<VornModem> createTimeServiceTerminal(VornMgr& manager);
+std::unique_ptr<VornModem> createTimeServiceTerminal(VornMgr& manager, const PrmCfg& config, const RunSettings& run);

@@ -1,6 +1,5 @@
 #include "VornMgr.h"
 
-#include "PrmCfg.h"
 #include "zLanvexLink.h"
 #include "zModem.h"
 
@@ -17,17 +16,6 @@ void VornMgr::clear() {
     terminals_.clear();
     modems_.clear();
     links_.clear();
-    config_.reset();
-    settings_ = RunSettings();
-}
-
-bool VornMgr::load(zFile& parameterFile) {
-    clear();
-    config_ = std::make_unique<PrmCfg>(parameterFile, log_, *this);
-    if (!config_->load()) return false;
-    checkDuplicates();
-    showTerminals();
-    return true;
 }
 
 Vorn* VornMgr::terminalAt(int index) {

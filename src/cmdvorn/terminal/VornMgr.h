@@ -1,20 +1,16 @@
 #pragma once
-// The terminal manager: owns every terminal, link and modem of a run and
-// the parameter-file reader that built them. Terminals on the same port or
+// The terminal manager: owns every terminal, link and modem of a run. Terminals on the same port or
 // endpoint share one link; terminals on the same port with the same modem
 // set-up string share one modem. Destroys terminals, then modems, then links.
 #include "BreakDialog.h"
-#include "RunSettings.h"
 #include "Vorn.h"
 #include "zCommDev.h"
-#include "zFile.h"
 #include "zLogger.h"
 
 #include <functional>
 #include <memory>
 #include <vector>
 
-class PrmCfg;
 class zModem;
 class zTalkingSocket;
 
@@ -29,11 +25,8 @@ public:
     VornMgr(const VornMgr&) = delete;
     VornMgr& operator=(const VornMgr&) = delete;
 
-    // Reads the parameter file, builds terminals, links and modems, runs the
-    // duplicate check and logs the terminal list. False when the file cannot
-    // be read or defines no terminal section. A routed terminal without its
-    // router throws FndException (after logging it).
-    bool load(zFile& parameterFile);
+    // Destroys every terminal, modem and link, before a new configuration.
+    void clear();
 
     int terminalCount() const { return static_cast<int>(terminals_.size()); }
     Vorn* terminalAt(int index);
@@ -70,9 +63,7 @@ public:
     // First clash between two terminals, shown as a notice; false when none.
     bool checkDuplicates();
 
-    RunSettings& runSettings() { return settings_; }
     zLogger& log() { return log_; }
-    const PrmCfg* config() const { return config_.get(); }
 
     // Receiver of link and modem notifications (the window, when there is one).
     void setListener(zLinkListener* listener) { listener_ = listener; }
@@ -83,7 +74,6 @@ public:
     void setNoticeHandler(NoticeHandler handler) { notice_ = std::move(handler); }
 
 private:
-    void clear();
     // Links the manager keeps read telegrams up to EOT and report to the listener.
     void prepareLink(zCommDev& link);
     zCommDev* keepLink(std::unique_ptr<zCommDev> link);
@@ -93,9 +83,7 @@ private:
     zLinkListener* listener_ = nullptr;
     BREAKDLG_C* breakDialog_ = nullptr;
     NoticeHandler notice_;
-    RunSettings settings_;
     std::vector<std::unique_ptr<Vorn>> terminals_;
     std::vector<std::unique_ptr<zCommDev>> links_;
     std::vector<std::unique_ptr<zModem>> modems_;
-    std::unique_ptr<PrmCfg> config_;
 };

@@ -1,0 +1,87 @@
+#include "AlarmCommands.h"
+
+#include "JobOutcome.h"
+#include "ParameterReports.h"
+#include "RecordExchange.h"
+#include "TableFiles.h"
+#include "TableTransfer.h"
+#include "TerminalTime.h"
+#include "Vorn.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int kMinAlarms = 24;
+constexpr const char* kAlarmSection = "[Allarmi]";
+constexpr const char* kItem = "Allarme";
+
+}  // namespace
+
+int alarmCapacity(const CMDARG_C& job) {
+    zString value;
+    if (!job.run->parameters().getValue(kAlarmSection, "MAX_ALLARM", value)) return kMinAlarms;
+    return static_cast<int>(std::clamp(value.toLong(), static_cast<long>(kMinAlarms), 0xFFFFL));
+}
+
+bool sendAlarmsCommand(CMDARG_C& job) {
+    Vorn& terminal = *job.terminal;
+    const zString& path = job.run->settings().alarms.fileName;
+    const int capacity = alarmCapacity(job);
+    zString caption = zString::format("%s Invio Allarmi", labelOf(job));
+    job.run->log().log("%s, file=%s", caption.c_str(), path.c_str());
+
+    TableTransfer transfer(job, caption, capacity);
+    bool opened = transfer.forEachLine(path, [&](std::string_view line) {
+        AlarmEntry alarm;
+        LineFault fault;
+        TableLine verdict = parseAlarmLine(line, alarm, fault);
+        if (verdict == TableLine::Nothing) return true;
+        if (verdict == TableLine::Bad) {
+            transfer.rejectLine(fault.field, fault.value.c_str(), line);
+            return true;
+        }
+        if (alarm.number > capacity) {
+            transfer.rejectLine("Num. alarm", zString::format("%d", alarm.number).c_str(), line);
+            return true;
+        }
+        alarm.record.lastActivation = AlarmRecord::lastActivationAt(alarm.record.startTime, TerminalTime::pcNow().seconds());
+        std::uint8_t record[AlarmRecord::kSize];
+        alarm.record.encode(record);
+        char text[24];
+        std::snprintf(text, sizeof text, "AL,SE,%x", static_cast<unsigned>(alarm.number));
+        if (RunError code = storeRecord(terminal, text, record, sizeof record); code != RunError::None) {
+            job.result = code;
+            return false;
+        }
+        ++job.count;
+        return transfer.advance(kItem, job.count);
+    });
+    if (!opened) return false;
+    transfer.finish("Allarmi inviati");
+    return job.result == RunError::None;
+}
+
+bool readAlarmsCommand(CMDARG_C& job) {
+    const int capacity = alarmCapacity(job);
+    zString caption = zString::format("%s Ricezione Allarmi", labelOf(job));
+    job.run->log().log("%s", caption.c_str());
+    TableTransfer transfer(job, caption, capacity);
+    for (int number = 0; number < capacity; ++number) {
+        std::uint8_t record[AlarmRecord::kSize] = {};
+        char text[24];
+        std::snprintf(text, sizeof text, "AL,GE,%x", static_cast<unsigned>(number));
+        if (RunError status = fetchRecord(*job.terminal, text, record, sizeof record); status != RunError::None) {
+            job.result = status;
+            break;
+        }
+        ++job.count;
+        reportAlarm(job.run->info(), AlarmRecord::decode(record), number);
+        if (!transfer.advance(kItem, number + 1)) break;
+    }
+    transfer.finish("Allarmi ricevuti");
+    return job.result == RunError::None;
+}
+
+bool deleteAlarmsCommand(CMDARG_C& job) { return sendWithoutData(job, "AL,DE,*"); }

@@ -1,0 +1,8 @@
+#pragma once
+// The causes an employee can key in with a punch: sent from the cause file
+// (-gs, at most 30), read back (-gg, codes 1 to 30) and deleted (-gd).
+#include "RunContext.h"
+
+bool sendCausesCommand(CMDARG_C& job);    // -gs
+bool readCausesCommand(CMDARG_C& job);    // -gg
+bool deleteCausesCommand(CMDARG_C& job);  // -gd

@@ -1,0 +1,10 @@
+#pragma once
+// A terminal's operating parameters read (-pg) and sent (-ps): the VORN-L's
+// 10-byte block, the 240-byte block of the other telegram models. The
+// EEPROM entries of the command line do nothing: the EEPROM is edited in
+// the window's dialog.
+#include "RunContext.h"
+
+bool readParametersCommand(CMDARG_C& job);  // -pg
+bool sendParametersCommand(CMDARG_C& job);  // -ps
+bool eepromCommand(CMDARG_C& job);          // -i and "EE,GE"
