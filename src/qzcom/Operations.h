@@ -39,6 +39,25 @@ QZCOM_OPERATION(txCimList);
 QZCOM_OPERATION(txTimeBases);
 QZCOM_OPERATION(txVacationPlan);
 QZCOM_OPERATION(txCanteenMenus);
+// Configuration.cpp
+QZCOM_OPERATION(rxBadge);
+QZCOM_OPERATION(rxConfig);
+QZCOM_OPERATION(txConfig);
+// RawFiles.cpp
+QZCOM_OPERATION(txFile);
+QZCOM_OPERATION(txLogo);
+// FileTransfer.cpp
+QZCOM_OPERATION(tFile);
+QZCOM_OPERATION(rFile);
+QZCOM_OPERATION(dFile);
+QZCOM_OPERATION(tx536);
+// Firmware.cpp
+QZCOM_OPERATION(txS19);
+QZCOM_OPERATION(txS19Nx);
+// Templates.cpp
+QZCOM_OPERATION(rxTemplate);
+QZCOM_OPERATION(txTemplate);
+QZCOM_OPERATION(txFar);
 
 #undef QZCOM_OPERATION
 

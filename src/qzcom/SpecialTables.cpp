@@ -3,11 +3,11 @@
 // canteen menus, read and checked whole before anything is sent.
 #include "Codes.h"
 #include "Operations.h"
+#include "TableLines.h"
 #include "TableText.h"
 #include "TextFile.h"
 
 #include <array>
-#include <sstream>
 #include <vector>
 
 namespace qzcom {
@@ -58,7 +58,7 @@ int txTimeBases(Session& s, const std::string&, std::string&) {
 int txVacationPlan(Session& s, const std::string&, std::string&) {
     constexpr const char* kFile = "qzcom.fer";
     constexpr int kHeaderLines = 6;
-    constexpr std::size_t kLimit = 79, kKeyLength = 6, kValueLength = 8;
+    constexpr std::size_t kLimit = 79;
     LineReader in(kFile);
     if (missing(s, in, kFile)) return kFileMissing;
     for (int number = 1; !s.stopFlag; ++number) {
@@ -71,17 +71,7 @@ int txVacationPlan(Session& s, const std::string&, std::string&) {
         if (number <= kHeaderLines) {
             result = s.exchange("27", format("%01d %s", number, line.c_str()));
         } else {
-            std::istringstream fields(line);
-            std::string key, value;
-            fields >> key;
-            bool sound = true;
-            for (int i = 0; i < 5; ++i) sound = (fields >> value) && value.size() == kValueLength && sound;
-            std::string sent = line;
-            if (!sound) {
-                if (key.size() != kKeyLength) key = "999999";
-                sent = key + " +9999.99 +9999.99 +9999.99 +9999.99 +9999.99";
-            }
-            result = s.exchange("26", sent);
+            result = s.exchange("26", repairedVacationLine(line));
         }
         if (result != kDone) return result;
     }

@@ -4,6 +4,7 @@
 // limit; the loop is the same for all.
 #include "Codes.h"
 #include "Operations.h"
+#include "TableLines.h"
 #include "TableText.h"
 #include "TextFile.h"
 
@@ -89,10 +90,7 @@ const TableMember kBells{
     [](const std::string& line, int number) {
         constexpr int kMostBells = 64;
         if (number > kMostBells) return stopWith(std::nullopt);
-        int a = 0, b = 0, c = 0, d = 0;
-        char text[80] = "";
-        std::sscanf(line.c_str(), "%02d %02d %79s %01d %03d", &a, &b, text, &c, &d);
-        return send("13", format("%01d %02d %02d %s %01d %03d", number, a, b, text, c, d));
+        return send("13", bellRecord(line, number));
     },
     nullptr};
 
@@ -102,9 +100,7 @@ const TableMember kHolidays{
     [](const std::string& line, int number) {
         constexpr int kMostHolidays = 51;
         if (number > kMostHolidays) return stopWith(std::nullopt);
-        int day = 0, month = 0;
-        std::sscanf(line.c_str(), "%02d %02d", &day, &month);
-        return send("21", format("%02d%02d", day, month));
+        return send("21", holidayRecord(line));
     },
     nullptr};
 
@@ -113,10 +109,7 @@ const TableMember kReaders{
     [](const std::string& line, int number) {
         constexpr int kMostReaders = 32;
         if (number > kMostReaders) return stopWith(std::nullopt);
-        int a = 0, b = 0, d = 0, e = 0, f = 0, g = 0;
-        unsigned long c = 0;
-        std::sscanf(line.c_str(), "%02d %01d %08lX %04d %02d %d %d", &a, &b, &c, &d, &e, &f, &g);
-        return send("41", format("%02d %02d %01d %08lX %04d %02d %d %d", number, a, b, c, d, e, f, g));
+        return send("41", readerRecord(line, number));
     },
     nullptr};
 

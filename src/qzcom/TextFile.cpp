@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fstream>
+#include <iterator>
+
 namespace qzcom {
 
 constexpr std::size_t kCountLimit = 300;
@@ -37,6 +40,13 @@ bool fileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+int countLines(const std::string& path, std::size_t limit) {
+    LineReader in(path);
+    int count = 0;
+    while (in.next(limit)) ++count;
+    return count;
+}
+
 int countTableLines(const std::string& path) {
     LineReader in(path);
     int count = 0;
@@ -61,6 +71,11 @@ bool OutputFile::close() {
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
     return flushed && closed;
+}
+
+std::string readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 bool writeWholeFile(const std::string& path, const std::string& text) {

@@ -27,6 +27,9 @@ private:
 std::string withoutLineEnd(std::string line);
 bool fileExists(const std::string& path);
 
+// Lines of up to `limit` characters, as LineReader gives them, to the end.
+int countLines(const std::string& path, std::size_t limit);
+
 // The lines a table send scales its progress with: lines of up to 300
 // characters, counted up to the end or to the first shorter than 3.
 int countTableLines(const std::string& path);
@@ -47,6 +50,9 @@ public:
 private:
     std::FILE* file_;
 };
+
+// The whole file's bytes; empty when it cannot be read.
+std::string readWholeFile(const std::string& path);
 
 // Replaces `path` by `text`, synced; false when it could not be written.
 bool writeWholeFile(const std::string& path, const std::string& text);

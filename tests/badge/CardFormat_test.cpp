@@ -3,7 +3,10 @@
 // and the operator's format report.
 #include "BadgeTestSupport.h"
 #include "CardFormat.h"
+#include "PrmCfg.h"
+#include "VornMgr.h"
 #include "crc16.h"
+#include "zFile.h"
 
 #include <gtest/gtest.h>
 
@@ -155,4 +158,18 @@ TEST(CardFormatReport, ShowsTheFormatAsTheTerminalHoldsIt) {
     reportCardFormat(out, "[Term 005]", mono);
     EXPECT_EQ(shown.lines[3], " Dir : Monodirectional");
     EXPECT_EQ(shown.lines[5], "    Cod. Azienda: Da 03, Lun. 2, default 12");
+}
+
+TEST(CardFormatRecord, SampleParameterFileSpellsOutTheBuiltInFormat) {
+    zLogger log("/dev/null");
+    VornMgr manager(log);
+    RunSettings settings;
+    zFile file(zString(SAMPLE_PARAMETERS));
+    PrmCfg config(file, log);
+    ASSERT_TRUE(config.load(manager, settings));
+    EXPECT_EQ(std::string(settings.fingerprints.fileName.c_str()), "FingerPrint.dat");
+    LINE_FORMAT layout;
+    CardFormat sample = loadCardFormat(config, layout, log);
+    EXPECT_EQ(layout.count, 5);
+    EXPECT_EQ(bytesOf(sample), bytesOf(CardFormat::builtIn()));
 }

@@ -35,11 +35,11 @@ int occurrences(const std::string& text, const std::string& part) {
 }
 
 // Template bytes of an employee, different for each one.
-std::string templateHex(int employee) {
+std::string templateHex(std::uint32_t employee) {
     static const char kHex[] = "0123456789ABCDEF";
     std::string hex;
     for (int i = 0; i < 384; ++i) {
-        int b = (employee * 31 + i * 7) & 0xFF;
+        unsigned b = (employee * 31u + static_cast<unsigned>(i) * 7u) & 0xFFu;
         if (i == 0) b = 0xAB;
         hex += kHex[b >> 4];
         hex += kHex[b & 15];
@@ -47,9 +47,9 @@ std::string templateHex(int employee) {
     return hex;
 }
 
-std::string fileLine(int company, int employee) {
+std::string fileLine(int company, std::uint32_t employee) {
     char head[32];
-    std::snprintf(head, sizeof head, "%05d %09d ", company, employee);
+    std::snprintf(head, sizeof head, "%05d %09u ", company, static_cast<unsigned>(employee));
     return head + templateHex(employee) + "\n";
 }
 
@@ -73,7 +73,7 @@ protected:
     }
 
     // Terminals 1 and 2 (VORN3) with the templates given for terminal 1.
-    void start(const std::vector<std::pair<int, int>>& templatesOfTerminal1, std::vector<std::string> faults = {}) {
+    void start(const std::vector<std::pair<int, std::uint32_t>>& templatesOfTerminal1, std::vector<std::string> faults = {}) {
         std::string list;
         for (const auto& [company, employee] : templatesOfTerminal1) {
             if (!list.empty()) list += ",";

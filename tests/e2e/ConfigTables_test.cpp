@@ -1,10 +1,12 @@
 // Causes, alarms and operating parameters end to end: the table files sent
 // to a simulated terminal and read back, the parameter blocks read, changed
 // from the parameter file and sent, and what bad files and faulty blocks do.
+#include "Eventually.h"
 #include "SimulatorTest.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
 
@@ -38,10 +40,11 @@ std::string compact(const std::string& json) {
 class ConfigTablesTest : public SimulatorTest {
 protected:
     // One terminal of node 5, described by a JSON object's inner fields.
-    void start(const std::string& model, const std::string& fields = "") {
+    void start(const std::string& model, const std::string& fields = "", std::vector<std::string> extra = {}) {
         std::ofstream(stateIn) << "{\"terminals\": [{\"node\": 5, \"model\": \"" << model << "\""
                                << (fields.empty() ? "" : ", ") << fields << "}]}";
-        runSimulator({"--state", stateIn});
+        extra.insert(extra.begin(), {"--state", stateIn});
+        runSimulator(extra);
     }
     void writeData(const ToolInstall& install, const std::string& name, const std::string& text) {
         std::ofstream(install.dataDir() / name, std::ios::binary) << text;
@@ -296,4 +299,20 @@ TEST_F(ConfigTablesTest, LineProtocolModelsAndTheEepromEntriesFailClearly) {
     EXPECT_EQ(vorn1.readData("RIDUVA.RET"), "-0200\n");
     EXPECT_TRUE(contains(vorn1.readData("cmdvorn.log"), "[Term 005] Parametri EEPROM: si impostano dalla finestra"));
     EXPECT_EQ(requests(readFile(wireLog), ""), 0);
+}
+
+TEST_F(ConfigTablesTest, CtrlCStopsReadingTheAlarmsWith106) {
+    start("VORN1", "", {"--reply-delay", "100"});
+    std::string section = terminal5(sim->tcpPort(), "VORN1");
+    section.replace(section.find("COM_TIME_OUT=101"), 16, "COM_TIME_OUT=5");  // seconds: the replies are slow
+    ToolInstall install(CMDV32_PATH, "[Global]\n" + section);
+    auto running = install.start({"-ag"});
+    ASSERT_TRUE(eventually([&] { return contains(readFile(wireLog), "\"AL,GE,2\""); }));
+    running->signal(SIGINT);
+    auto r = running->wait(std::chrono::seconds(60));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(install.readData("RIDUVA.RET"), "-0002\n");
+    auto log = install.readData("cmdvorn.log");
+    EXPECT_TRUE(contains(log, "[Term 005] Commando interroto dall'utente!")) << log;
+    EXPECT_LT(requests(readFile(wireLog), "AL,GE,"), 24);
 }

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -30,9 +31,14 @@ struct RecordingBoxes : OperatorBoxes {
     void help(QWidget*, const RunState&) override { ++helps; }
     void about(QWidget*, const RunState&) override { ++abouts; }
     void openFile(const QString& path) override { opened.push_back(path); }
+    void showModal(QDialog& dialog) override {
+        dialogs.push_back(dialog.objectName());
+        if (onDialog) onDialog(dialog);
+    }
 
     std::vector<Shown> messages, questions;
-    std::vector<QString> opened;
+    std::vector<QString> opened, dialogs;
+    std::function<void(QDialog&)> onDialog;
     int helps = 0, abouts = 0;
     bool answer = false;
 };

@@ -78,7 +78,7 @@ TEST_F(EntryTest, ANestedCallFromAnotherThreadIsRefusedAtOnce) {
     std::atomic<int> slow{-100};
     std::thread caller([&] { slow = call("13,wait").code; });
     // The first call is inside its exchange once the terminal has the request.
-    while (requestsLogged() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(eventually([&] { return requestsLogged() > 0; }));
     auto before = std::chrono::steady_clock::now();
     QzResult nested = call("VER");
     auto took = std::chrono::steady_clock::now() - before;

@@ -84,7 +84,7 @@ TEST_F(LinkTest, AResetConnectionIsOpenedAgain) {
     QzResult r = call("13,x");
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.reply, "T01Rx0000");
-    EXPECT_EQ(countOf(wireLog(), "CONNECT\n"), 2);
+    EXPECT_TRUE(eventually([&] { return countOf(wireLog(), "CONNECT\n") == 2; }));
     EXPECT_EQ(call("13,y").code, 0);
 }
 

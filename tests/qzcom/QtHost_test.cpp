@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
@@ -59,6 +60,24 @@ TEST_F(QtHostTest, WithTheWindowDisabledThereIsNoWindowAndNoStop) {
     EXPECT_EQ(call("13,x").code, 91);
     QApplication::processEvents();
     EXPECT_FALSE(windowSeen);
+}
+
+TEST_F(QtHostTest, NoToTheOverwriteQuestionKeepsTheFile) {
+    startSimulator({"--config", "3"});
+    writeSettings(hostDir, "DISABLE_WINDOW=1\n");
+    ASSERT_EQ(call("OPENCOM," + tcpConnection()).code, 0);
+    writeText(workDir / "qzcom.cfg", "kept\n");
+    QString question;
+    QTimer::singleShot(200, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        question = box->text();
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(call("RXCONFIG").code, 0);
+    EXPECT_EQ(question, "qzcom.cfg Existing file! overwrite? ");
+    EXPECT_EQ(readText(workDir / "qzcom.cfg"), "kept\n");
+    EXPECT_EQ(requestsLogged(), 0);
 }
 
 int main(int argc, char** argv) {

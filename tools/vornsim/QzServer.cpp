@@ -79,6 +79,8 @@ Stored data (generated from --seed S):
   --badges N              badge list entries (RXBADGE)
   --config N              configuration parameters 1..N (RXCONFIG)
   --file NAME=PATH        put a local file into the terminal's file store
+  --templates N           badges with biometric templates
+  --reader-type C         the reader type the terminal reports ('2' to '6')
 
 Faults; SEL is a request number N (from 1), the request's code and data
 ("300001"), a prefix of them ("30*") or *:
@@ -159,6 +161,15 @@ bool parseQzOptions(const std::vector<std::string>& args, QzOptions& o, std::str
                           : a == "--config"        ? o.data.configParameters
                                                    : o.data.seed;
             target = static_cast<int>(n);
+        } else if (a == "--templates") {
+            if (!number(0, 9999)) return false;
+            o.data.templates = static_cast<int>(n);
+        } else if (a == "--reader-type") {
+            if (v.size() != 1) {
+                error = "--reader-type needs one character";
+                return false;
+            }
+            o.data.readerType = v[0];
         } else if (a == "--load-records") {
             auto at = v.find('@');
             if (!toInt(v.substr(0, at), 0, 30000, n) || (at != std::string::npos && v.size() != at + 3)) {

@@ -88,6 +88,14 @@ void QzTerminal::generate(const QzData& data) {
         std::snprintf(text, sizeof text, "%010u 0%d 01 BADGE%04d", static_cast<unsigned>(random() % 1000000000), i % 4, i + 1);
         badges.push_back(text);
     }
+    readerType = data.readerType;
+    for (int i = 0; i < data.templates; ++i) {
+        const long badge = 1001 + i;
+        templateBadges.push_back(badge);
+        std::string bytes;
+        for (int k = 0; k < 300; ++k) bytes += static_cast<char>(random() % 256);
+        files[templateName(badge)] = bytes;
+    }
     for (int i = 1; i <= data.configParameters; ++i) {
         std::snprintf(text, sizeof text, "Parameter %03d value     %d", i, i * 7);
         config[i] = text;
@@ -150,7 +158,50 @@ std::optional<std::string> QzTerminal::fileRequest(const QzRequest& r) {
     return isTextTransfer(name) ? escapedLineEnds(piece) : hexOf(piece);
 }
 
+std::string QzTerminal::templateName(long badge) const {
+    char name[32];
+    std::snprintf(name, sizeof name, readerType == '6' ? "%08ld.tpl" : "%08ld.TPL", badge);
+    return name;
+}
+
+// Template groups: a header "%s %lu %s %lu" whose last number n is followed by n x 16 lines.
+std::string QzTerminal::biometric(const std::string& data) {
+    constexpr int kFingers = 2, kLinesPerFinger = 16;
+    if (data == "RxBadgeList") {
+        std::string list;
+        if (readerType == '2' || readerType == '3') {
+            list = std::to_string(templateBadges.size()) + "\n";
+            for (long badge : templateBadges) list += std::to_string(badge) + "\n";
+            files["qzcom.bio"] = list;
+        } else {
+            for (long badge : templateBadges) list += templateName(badge) + "\n";
+            files[readerType == '6' ? "bdglst.tpl" : "qzcom.tmp"] = list;
+        }
+        return status(kAccepted);
+    }
+    long badge = 0;
+    char value[256] = "";
+    if (std::sscanf(data.c_str(), "RxTemplate %ld", &badge) == 1) {
+        std::string group = "BIO " + std::to_string(badge) + " FP " + std::to_string(kFingers) + "\n";
+        for (int i = 0; i < kFingers * kLinesPerFinger; ++i)
+            group += std::string(32, static_cast<char>('A' + (badge + i) % 26)) + "\n";
+        files["qzcom.bio"] = group;
+        return status(kAccepted);
+    }
+    if (data == "TxTemplate") {
+        uploadedTemplates.push_back(files["qzcom.bio"]);
+        return status(kAccepted);
+    }
+    if (std::sscanf(data.c_str(), "TxFar %ld %255s", &badge, value) == 2) {
+        farValues[badge] = value;
+        return status(kAccepted);
+    }
+    return status(kBadRequest);
+}
+
 std::optional<std::string> QzTerminal::answer(const QzRequest& r) {
+    if (r.code == "03") return std::string("READ ") + readerType + " BIOMETRIC";
+    if (r.code == "E0") return biometric(r.data);
     if (r.code == "01") clockText = r.data;
     if (r.code == "30") return transactionBlock(r.data);
     if (r.code == "55") {

@@ -19,6 +19,8 @@ struct QzData {
     std::string loadCode = "31";
     int badges = 0;
     int configParameters = 0;
+    int templates = 0;      // badges with biometric templates
+    char readerType = '2';  // '2'/'3' template groups, '4'/'5' and '6' template files
     int seed = 1;
 };
 
@@ -32,6 +34,10 @@ struct QzTerminal {
     std::map<int, std::string> config;      // parameter number -> value text
     std::map<std::string, std::string> files;  // the file store: name -> bytes
     std::string clockText;                  // the last "01" data, as sent
+    char readerType = '2';
+    std::vector<long> templateBadges;
+    std::vector<std::string> uploadedTemplates;  // each "qzcom.bio" a TxTemplate took
+    std::map<long, std::string> farValues;       // badge -> the TxFar value
     int memoryBlocks = 3000;
 
     void generate(const QzData& data);
@@ -46,6 +52,8 @@ struct QzTerminal {
 private:
     std::optional<std::string> transactionBlock(const std::string& data) const;
     std::optional<std::string> fileRequest(const QzRequest& request);
+    std::string biometric(const std::string& data);
+    std::string templateName(long badge) const;
     std::map<std::string, std::string> incoming_;  // files being received, until their end block
 };
 

@@ -1,9 +1,11 @@
 #include "MainWindow.h"
 
 #include "CommandTable.h"
+#include "EepromDialog.h"
 #include "FndException.h"
 #include "Platform.h"
 #include "TerminalChooser.h"
+#include "VornLParamDialog.h"
 #include "VornMgr.h"
 
 #include <QCloseEvent>
@@ -158,8 +160,29 @@ void MainWindow::menuCommand(int id) {
         boxes_.about(this, session_.state());
         return;
     default:
-        if (isCommandItem(id)) dispatchOnSelected(commandOfMenuId(id));
+        if (isCommandItem(id)) commandItem(commandOfMenuId(id));
     }
+}
+
+void MainWindow::commandItem(CommandId id) {
+    Vorn* terminal = selectedTerminal();
+    if (!initialised_ || !terminal) return;
+    const bool parameters = id == CommandId::ReceiveParameters || id == CommandId::SendParameters;
+    if (parameters && terminal->model() == TerminalModel::VornL) {
+        VornLParamDialog dialog(*session_.manager(), session_.context()->parameters(), chooser_->currentIndex(), boxes_,
+                                this);
+        showParameterDialog(dialog);
+    } else if (id == CommandId::ReadEeprom || id == CommandId::WriteEeprom) {
+        EepromDialog dialog(*session_.manager(), chooser_->currentIndex(), boxes_, this);
+        showParameterDialog(dialog);
+    } else {
+        running([&] { dispatch(*session_.context(), terminal, id, commands()); });
+    }
+}
+
+void MainWindow::showParameterDialog(TerminalDialog& dialog) {
+    dialog.onTerminalUsed = [this](int index) { chooser_->setCurrentIndex(index); };
+    running([&] { boxes_.showModal(dialog); });
 }
 
 void MainWindow::initialise() {
@@ -204,12 +227,6 @@ Vorn* MainWindow::selectedTerminal() {
     int index = chooser_->currentIndex();
     if (!manager || index < 0 || index >= manager->terminalCount()) return nullptr;
     return manager->terminalAt(index);
-}
-
-void MainWindow::dispatchOnSelected(CommandId id) {
-    Vorn* terminal = selectedTerminal();
-    if (!initialised_ || !terminal) return;
-    running([&] { dispatch(*session_.context(), terminal, id, commands()); });
 }
 
 template <typename Run>

@@ -19,6 +19,7 @@ class QComboBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class TerminalDialog;
 
 // The window's own messages, posted to itself.
 enum class WindowMessage : int {
@@ -82,7 +83,10 @@ private:
     void updateCommandItems();
     // The terminal chosen in the chooser, or nullptr.
     Vorn* selectedTerminal();
-    void dispatchOnSelected(CommandId id);
+    // A command item on the selected terminal: the parameter dialogs for
+    // EEPROM and VORN-L parameters, a dispatch for everything else.
+    void commandItem(CommandId id);
+    void showParameterDialog(TerminalDialog& dialog);
     // Runs one dispatch; a close asked for meanwhile happens after it.
     template <typename Run>
     void running(Run run);

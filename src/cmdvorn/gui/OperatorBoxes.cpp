@@ -24,3 +24,5 @@ void ModalBoxes::help(QWidget* parent, const RunState& state) { HelpBox(state, p
 void ModalBoxes::about(QWidget* parent, const RunState& state) { AboutBox(state, parent).exec(); }
 
 void ModalBoxes::openFile(const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+
+void ModalBoxes::showModal(QDialog& dialog) { dialog.exec(); }

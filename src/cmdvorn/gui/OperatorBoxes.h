@@ -6,6 +6,7 @@
 
 #include <QString>
 
+class QDialog;
 class QWidget;
 
 class OperatorBoxes {
@@ -19,6 +20,8 @@ public:
     virtual void help(QWidget* parent, const RunState& state) = 0;
     virtual void about(QWidget* parent, const RunState& state) = 0;
     virtual void openFile(const QString& path) = 0;
+    // A dialog of the window, modal.
+    virtual void showModal(QDialog& dialog) = 0;
 };
 
 // The real, modal boxes.
@@ -29,4 +32,5 @@ public:
     void help(QWidget* parent, const RunState& state) override;
     void about(QWidget* parent, const RunState& state) override;
     void openFile(const QString& path) override;
+    void showModal(QDialog& dialog) override;
 };

@@ -2,7 +2,6 @@
 
 #include "JobOutcome.h"
 #include "ParameterReports.h"
-#include "RecordExchange.h"
 #include "TableFiles.h"
 #include "TableTransfer.h"
 #include "TerminalTime.h"
@@ -15,6 +14,7 @@ namespace {
 
 constexpr int kMinAlarms = 24;
 constexpr const char* kAlarmSection = "[Allarmi]";
+constexpr const char* kObject = "AL";
 constexpr const char* kItem = "Allarme";
 
 }  // namespace
@@ -26,13 +26,12 @@ int alarmCapacity(const CMDARG_C& job) {
 }
 
 bool sendAlarmsCommand(CMDARG_C& job) {
-    Vorn& terminal = *job.terminal;
     const zString& path = job.run->settings().alarms.fileName;
     const int capacity = alarmCapacity(job);
     zString caption = zString::format("%s Invio Allarmi", labelOf(job));
     job.run->log().log("%s, file=%s", caption.c_str(), path.c_str());
 
-    TableTransfer transfer(job, caption, capacity);
+    TableTransfer transfer(job, caption, capacity, kObject, kItem);
     bool opened = transfer.forEachLine(path, [&](std::string_view line) {
         AlarmEntry alarm;
         LineFault fault;
@@ -49,14 +48,7 @@ bool sendAlarmsCommand(CMDARG_C& job) {
         alarm.record.lastActivation = AlarmRecord::lastActivationAt(alarm.record.startTime, TerminalTime::pcNow().seconds());
         std::uint8_t record[AlarmRecord::kSize];
         alarm.record.encode(record);
-        char text[24];
-        std::snprintf(text, sizeof text, "AL,SE,%x", static_cast<unsigned>(alarm.number));
-        if (RunError code = storeRecord(terminal, text, record, sizeof record); code != RunError::None) {
-            job.result = code;
-            return false;
-        }
-        ++job.count;
-        return transfer.advance(kItem, job.count);
+        return transfer.store(alarm.number, record, sizeof record);
     });
     if (!opened) return false;
     transfer.finish("Allarmi inviati");
@@ -67,18 +59,13 @@ bool readAlarmsCommand(CMDARG_C& job) {
     const int capacity = alarmCapacity(job);
     zString caption = zString::format("%s Ricezione Allarmi", labelOf(job));
     job.run->log().log("%s", caption.c_str());
-    TableTransfer transfer(job, caption, capacity);
+    TableTransfer transfer(job, caption, capacity, kObject, kItem);
+    transfer.begin();
     for (int number = 0; number < capacity; ++number) {
         std::uint8_t record[AlarmRecord::kSize] = {};
-        char text[24];
-        std::snprintf(text, sizeof text, "AL,GE,%x", static_cast<unsigned>(number));
-        if (RunError status = fetchRecord(*job.terminal, text, record, sizeof record); status != RunError::None) {
-            job.result = status;
-            break;
-        }
-        ++job.count;
+        if (!transfer.fetch(number, record, sizeof record)) break;
         reportAlarm(job.run->info(), AlarmRecord::decode(record), number);
-        if (!transfer.advance(kItem, number + 1)) break;
+        if (!transfer.advance(number + 1)) break;
     }
     transfer.finish("Allarmi ricevuti");
     return job.result == RunError::None;

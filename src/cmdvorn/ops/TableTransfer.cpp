@@ -1,24 +1,53 @@
 #include "TableTransfer.h"
 
 #include "JobOutcome.h"
+#include "RecordExchange.h"
 #include "TableFiles.h"
 #include "Vorn.h"
 #include "zFile.h"
 
 #include <cstdio>
 
-TableTransfer::TableTransfer(CMDARG_C& job, const zString& caption, int range) : job_(job), range_(range) {
-    job.run->info().line(" ==== %s ====", caption.c_str());
-    BREAKDLG_C& dialog = job.run->dialog();
-    dialog.open(caption.c_str());
-    dialog.showBar(range);
+TableTransfer::TableTransfer(CMDARG_C& job, zString caption, int range, const char* object, const char* item)
+    : job_(job), caption_(std::move(caption)), range_(range), object_(object), item_(item) {}
+
+TableTransfer::~TableTransfer() {
+    if (begun_) job_.run->dialog().close();
 }
 
-TableTransfer::~TableTransfer() { job_.run->dialog().close(); }
+void TableTransfer::begin() {
+    job_.run->info().line(" ==== %s ====", caption_.c_str());
+    BREAKDLG_C& dialog = job_.run->dialog();
+    dialog.open(caption_.c_str());
+    dialog.showBar(range_);
+    begun_ = true;
+}
 
-bool TableTransfer::advance(const char* item, int done) {
+bool TableTransfer::store(int index, const std::uint8_t* record, int size) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%s,SE,%x", object_, static_cast<unsigned>(index));
+    if (RunError error = storeRecord(*job_.terminal, text, record, size); error != RunError::None) {
+        job_.result = error;
+        return false;
+    }
+    ++job_.count;
+    return advance(job_.count);
+}
+
+bool TableTransfer::fetch(int index, std::uint8_t* record, int size) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%s,GE,%x", object_, static_cast<unsigned>(index));
+    if (RunError error = fetchRecord(*job_.terminal, text, record, size); error != RunError::None) {
+        job_.result = error;
+        return false;
+    }
+    ++job_.count;
+    return true;
+}
+
+bool TableTransfer::advance(int done) {
     char text[64];
-    std::snprintf(text, sizeof text, "%s: %d/%d", item, done, range_);
+    std::snprintf(text, sizeof text, "%s: %d/%d", item_, done, range_);
     job_.run->dialog().setBar(done, text);
     return !interrupted(job_);
 }
@@ -36,6 +65,7 @@ bool TableTransfer::forEachLine(const zString& path, const std::function<bool(st
         job_.result = RunError::FileOpen;
         return false;
     }
+    begin();
     zString line;
     while (file.readLineString(line))
         if (!handle(line)) break;

@@ -27,6 +27,10 @@ public:
     TerminalModel model() const { return settings_.model; }
     const zString& password() const { return settings_.password; }
     long lineSpeed() const { return settings_.lineSpeed; }
+    // The VORN-L takes a new node number and speed from its parameter
+    // dialog for the rest of the run; the parameter file stays as it is.
+    void setNodeNumber(int node) { settings_.nodeNumber = node; }
+    void setLineSpeed(long speed) { settings_.lineSpeed = speed; }
     int comTimeout() const { return settings_.comTimeout; }
     int maxRetry() const { return settings_.maxRetry; }
     const zString& transactionFile() const { return settings_.transactionFile; }
