@@ -2,7 +2,9 @@
 //  - 1,000 punches over a simulated 38400-baud serial line: the download
 //    time divided by the time its bytes need on the wire (target <= 1.10);
 //  - 10,000 punches over loopback TCP: records per second and the tool's
-//    CPU time per record (target < 50 microseconds).
+//    CPU time per record (target < 50 microseconds);
+//  - the tool's peak resident memory for 3,000 and 30,000 punches and the
+//    growth between them (target < 1 MB: no record stays in memory).
 #include "ToolInstall.h"
 #include "VornSimProcess.h"
 #include "WireLogBytes.h"
@@ -68,10 +70,32 @@ void loopbackTcp() {
                 cpu * 1e6 / 10000);
 }
 
+// Peak resident memory of one -x run of `records` punches over loopback TCP.
+long peakRssKb(int records) {
+    vornsim::VornSimProcess sim({"--terminal", "1:VORN3", "--tcp", "0", "--records", std::to_string(records)});
+    if (!sim.start()) {
+        std::printf("simulator: %s\n", sim.error().c_str());
+        return -1;
+    }
+    ToolInstall install(CMDV32_PATH, parameters("tcp//127.0.0.1:" + std::to_string(sim.tcpPort())));
+    auto r = install.run({"-x"}, {}, std::chrono::seconds(600));
+    std::printf("  %d punches: result %s", records, install.readData("RIDUVA.RET").c_str());
+    return r.peakRssKb;
+}
+
+void peakMemory() {
+    std::printf("peak resident memory over loopback TCP:\n");
+    long small = peakRssKb(3000);
+    long large = peakRssKb(30000);
+    std::printf("  3000 punches %.1f MB, 30000 punches %.1f MB, growth %.3f MB (target < 1 MB)\n", small / 1024.0,
+                large / 1024.0, (large - small) / 1024.0);
+}
+
 }  // namespace
 
 int main() {
     serialLine();
     loopbackTcp();
+    peakMemory();
     return 0;
 }

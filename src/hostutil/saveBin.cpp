@@ -4,8 +4,8 @@
 #include "cFile.h"
 #include "mirtadll.h"
 #include "odbcStatement.h"
+#include "zReplacingFile.h"
 
-#include <cstdio>
 
 using namespace hostutil;
 
@@ -17,26 +17,20 @@ extern "C" MIRTA_API int SaveBin(SQLHDBC connection, const char* query, const ch
     std::uint32_t length = 0;
     if (int rc = queryDocumentLength(statement.handle(), query, length); rc != 0) return rc;
 
-    // The file is created once the document proved readable, and removed
-    // again if reading fails later, so a failure never leaves a torn file.
-    CFile file;
+    // The document goes to a temporary file beside the output, which
+    // replaces the output only once the whole document is there: a failure
+    // leaves an existing file as it was.
+    zReplacingFile file(path ? path : "");
     bool notCreated = false;
     const ColumnRead read = readBinaryColumn(
         statement.handle(), 1, length, [&](const char* data, std::size_t size) {
-            if (!file) file = openFile(path, "wb");
-            if (!file) {
+            if (!file.isOpen() && !file.open()) {
                 notCreated = true;
                 return false;
             }
-            return std::fwrite(data, 1, size, file.get()) == size;
+            return file.write(data, size);
         });
     if (notCreated) return -6;
-    const bool created = static_cast<bool>(file);
-    const bool written = read == ColumnRead::Complete && created && std::fflush(file.get()) == 0;
-    file.reset();
-    if (!written) {
-        if (created) std::remove(path);
-        return read == ColumnRead::Failed ? -4 : -6;
-    }
-    return 0;
+    if (read == ColumnRead::Failed) return -4;
+    return read == ColumnRead::Complete && file.commit() ? 0 : -6;
 }

@@ -67,8 +67,9 @@ int dispatch(Session& s, char* command, char* reply) {
 extern "C" int Qzcom(char* command, char* reply) {
     using namespace qzcom;
     Session& s = session();
-    s.stopFlag = false;
+    // A refused call touches nothing, not even the running call's stop flag.
     if (busy.exchange(true)) return kBusy;
+    s.stopFlag = false;
     if (s.settings.debugEnable & kShowCommand) s.message(command ? command : "");
     s.savedDir = currentDirectory();
     s.ui.openWindow();

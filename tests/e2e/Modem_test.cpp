@@ -80,7 +80,9 @@ TEST(Modem, BusyIsRetriedAfterThePause) {
     vornsim::VornSimProcess sim(simArgs({"--modem-busy", "2"}));
     ASSERT_TRUE(sim.start()) << sim.error();
     ToolInstall install(CMDV32_PATH,
-                        "[Global]\n" + modemTerminal(5, sim.modemPath(), "0123", "PASSWORD=secret\nMODEM_RETRY=2\n"));
+                        "[Global]\n" + modemTerminal(5, sim.modemPath(), "0123",
+                                                     // The CR sent before each retry waits a whole COM_TIME_OUT.
+                                                     "PASSWORD=secret\nMODEM_RETRY=2\nCOM_TIME_OUT=1\n"));
     auto r = install.run({"-v"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     auto log = install.readData("cmdvorn.log");

@@ -124,10 +124,10 @@ TEST(Spine, EveryRunStartsItsLogWithADayHeader) {
     EXPECT_NE(log.find("#--- ", first + 1), std::string::npos);
 }
 
-TEST(Spine, UnwritableDataDirectoryStillRunsAndSaysSo) {
+TEST(Spine, UnwritableDataDirectoryRunsThenEndsWith111AndSaysSo) {
     ToolInstall install(CMDV32_PATH, kTwoTerminals);
     // Nobody, root included, can create files in /proc.
     auto r = runProcess((install.programDir() / "Cmdv32").string(), {"-n99", "-v"}, "/proc");
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(contains(r.err, "RIDUVA.RET")) << r.err;
+    EXPECT_EQ(r.exitCode, 111);
+    EXPECT_TRUE(contains(r.err, "File write error : /proc/RIDUVA.RET")) << r.err;
 }

@@ -96,3 +96,14 @@ TEST_F(WindowedRunTest, EmployeesUploadedAndReceivedBack) {
     EXPECT_TRUE(contains(received, ",00005,000001234,ROSSI MARIO         ,")) << received;
     EXPECT_TRUE(contains(received, "BIANCHI LUCA"));
 }
+
+TEST_F(WindowedRunTest, UnknownTerminalNumberFailsItsCommandsAndTheOthersRun) {
+    runSimulator({"--terminal", "3:VORN2"});
+    ToolInstall install(WCMDV32_PATH, "[Global]\n" + terminalSection(3, "VORN2", sim->tcpPort()));
+    auto r = run(install, {"-n3", "-n99", "-v"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(install.readData("RIDUVA.RET"), "-0200\n");
+    auto log = install.readData("cmdvorn.log");
+    EXPECT_TRUE(contains(log, "Errore Numero Terminale. ")) << log;
+    EXPECT_TRUE(contains(readFile(wireLog), "\"VE\""));
+}

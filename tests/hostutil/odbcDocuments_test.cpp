@@ -1,6 +1,7 @@
 // LoadBin, SaveBin and EqualBin against real databases through real drivers:
 // SQLite through its ODBC driver, and PostgreSQL through psqlODBC (the server
 // is started by run_with_postgres.sh, which passes MIRTA_PG_CONNECTION).
+#include "SmallTmpfs.h"
 #include "hostTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -161,6 +162,21 @@ TEST_P(OdbcDocuments, SaveBinReportsEachFailure) {
     EXPECT_EQ(save(selectDocument(2), dir.path("kept")), -4);
     EXPECT_EQ(save("SELECT documento, NULL FROM docs WHERE iddoc=1", dir.path("kept")), -4);
     EXPECT_EQ(readBytes(dir.path("kept")), "old");
+}
+
+TEST_P(OdbcDocuments, SaveBinThatFailsPartWayLeavesTheExistingFileAlone) {
+    ASSERT_EQ(store(1, everyByteValue(1 << 20)), 0);
+    const std::string small = dir.path("small");
+    std::filesystem::create_directories(small);
+    SmallTmpfs tmpfs(small);
+    if (!tmpfs.mounted()) GTEST_SKIP() << "a file system that fills up needs a small tmpfs: " << tmpfs.whyNot();
+    const std::string out = small + "/out";
+    writeBytes(out, "old");
+    EXPECT_EQ(save(selectDocument(1), out), -6);
+    EXPECT_EQ(readBytes(out), "old");
+    int files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(small)) ++files;
+    EXPECT_EQ(files, 1);
 }
 
 TEST_P(OdbcDocuments, SaveBinWritesAtMostTheStatedLength) {

@@ -10,6 +10,7 @@ struct ProcessResult {
     bool timedOut = false;
     std::string out;
     std::string err;
+    long peakRssKb = 0;     // the program's peak resident memory
 };
 
 // A program started in the background, for tests that act while it runs.

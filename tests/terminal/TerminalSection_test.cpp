@@ -135,6 +135,31 @@ TEST_F(TerminalSectionTest, RequiredKeysAndPortErrors) {
     EXPECT_LT(dial, port);
 }
 
+TEST_F(TerminalSectionTest, NodeAboveTwoDecimalDigitsIsRefusedOnTelegramTerminals) {
+    ASSERT_TRUE(load(section("Terminal 105", "COM_TYPE=RS485\nNODE_NR=105\nPORT=COM1:9600\n") +
+                     section("Terminal 99", "COM_TYPE=RS485\nNODE_NR=99\nPORT=COM1:9600\n") +
+                     section("Terminal 360", "COM_TYPE=RS485\nNODE_NR=360\nPORT=COM1:9600\n") +
+                     section("Terminal 120", "COM_TYPE=RLX40\nTERM_TYPE=VORN2A\nNODE_NR=120\nPORT=COM2:9600\n")));
+    ASSERT_EQ(mgr->terminalCount(), 2);
+    EXPECT_EQ(mgr->terminalAt(0)->nodeNumber(), 99);
+    EXPECT_EQ(mgr->terminalAt(1)->nodeNumber(), 120);  // no telegrams: the line protocol
+    EXPECT_EQ(mgr->findTerminal(5), nullptr);
+    EXPECT_TRUE(logged("Configuration error: \"NODE_NR=105\" oltre 99 per [Terminal 105]"));
+    EXPECT_TRUE(logged("Configuration error: \"NODE_NR=360\" oltre 99 per [Terminal 360]"));
+}
+
+TEST_F(TerminalSectionTest, EmptyFileNamesKeepTheDefaultWithAWarning) {
+    ASSERT_TRUE(load("[Timbrature]\nFILE_NAME=\n[Anagrafiche]\nFILE_NAME=   ; none\n" +
+                     section("Terminal 1", "COM_TYPE=RS485\nNODE_NR=1\nPORT=COM1:9600\nTMB_FILE_NAME=\nEMP_FILE_NAME=\n")));
+    ASSERT_EQ(mgr->terminalCount(), 1);
+    EXPECT_EQ(mgr->terminalAt(0)->transactionFile(), zString("tmb.dat"));
+    EXPECT_EQ(mgr->terminalAt(0)->employeeFile(), zString("emp.dat"));
+    EXPECT_TRUE(logged("Conf. Warning: [Timbrature] \"FILE_NAME\" vuoto, usato TMB_FILE_NAME del terminale o tmb.dat"));
+    EXPECT_TRUE(logged("Conf. Warning: [Anagrafiche] \"FILE_NAME\" vuoto, usato EMP_FILE_NAME del terminale o emp.dat"));
+    EXPECT_TRUE(logged("Conf. Warning: [Terminal 1] \"TMB_FILE_NAME\" vuoto, usato tmb.dat"));
+    EXPECT_TRUE(logged("Conf. Warning: [Terminal 1] \"EMP_FILE_NAME\" vuoto, usato emp.dat"));
+}
+
 TEST_F(TerminalSectionTest, SerialPortsAreSharedPerName) {
     ASSERT_TRUE(load(section("Terminal 1", "COM_TYPE=RS485\nNODE_NR=1\nPORT=COM1:9600,N,8,1\n") +
                      section("Terminal 2", "COM_TYPE=RS485\nNODE_NR=2\nPORT=COM1:19200,N,8,1\n") +

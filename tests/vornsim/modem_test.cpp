@@ -78,12 +78,33 @@ TEST(HayesModem, BusyThenNoCarrierThenConnect) {
     EXPECT_EQ(rig.wait(200ms), "\r\nCONNECT\r\n");
 
     HayesModem::Output out;
-    rig.modem.dropCarrier(out);
+    rig.modem.dropCarrier(rig.now, out);
     EXPECT_EQ(out.toLine, "\r\nNO CARRIER\r\n");
     EXPECT_EQ(rig.modem.mode(), HayesModem::Mode::Command);
 
     rig.send("ATD1\r");
     EXPECT_EQ(rig.send("\r"), "\r\nNO CARRIER\r\n") << "a byte during the dial aborts it";
+}
+
+TEST(HayesModem, DroppedCallSaysNoCarrierAfterTheDropDelay) {
+    HayesModem::Config c;
+    c.connectDelayMs = 10;
+    c.dropDelayMs = 2300;
+    ModemRig rig(c);
+    rig.send("ATD1\r");
+    EXPECT_EQ(rig.wait(20ms), "\r\nCONNECT\r\n");
+
+    HayesModem::Output out;
+    rig.modem.dropCarrier(rig.now, out);
+    EXPECT_EQ(out.toLine, "");
+    EXPECT_EQ(rig.modem.nextDeadline(), rig.now + 2300ms);
+    rig.send("to the terminal");
+    EXPECT_EQ(rig.terminals, "") << "the far end is gone";
+    EXPECT_EQ(rig.wait(2299ms), "");
+    EXPECT_TRUE(rig.modem.online());
+    EXPECT_EQ(rig.wait(1ms), "\r\nNO CARRIER\r\n");
+    EXPECT_EQ(rig.modem.mode(), HayesModem::Mode::Command);
+    EXPECT_FALSE(rig.modem.nextDeadline());
 }
 
 TEST(HayesModem, TimeServiceSendsTimeCodeLines) {

@@ -38,8 +38,14 @@ void HayesModem::hangUp() {
     plusCount_ = 0;
 }
 
-void HayesModem::dropCarrier(Output& out) {
-    if (!callUp_) return;
+void HayesModem::dropCarrier(Clock::time_point now, Output& out) {
+    if (!callUp_ || dropAt_) return;
+    dropAt_ = now + std::chrono::milliseconds(config_.dropDelayMs);
+    if (now >= *dropAt_) endCall(out);
+}
+
+void HayesModem::endCall(Output& out) {
+    dropAt_.reset();
     hangUp();
     result(3, "NO CARRIER", out);
 }
@@ -65,9 +71,10 @@ void HayesModem::receive(std::string_view bytes, Clock::time_point now, Output& 
                 }
                 continue;
             }
-            if (plusCount_ > 0 && mode_ == Mode::Terminals) out.toTerminals.append(static_cast<std::size_t>(plusCount_), '+');
+            const bool farEndThere = mode_ == Mode::Terminals && !dropAt_;
+            if (plusCount_ > 0 && farEndThere) out.toTerminals.append(static_cast<std::size_t>(plusCount_), '+');
             plusCount_ = 0;
-            if (mode_ == Mode::Terminals) out.toTerminals.push_back(c);
+            if (farEndThere) out.toTerminals.push_back(c);
             continue;
         }
         if (echo_) out.toLine.push_back(c);
@@ -151,6 +158,7 @@ void HayesModem::commandLine(const std::string& raw, Clock::time_point now, Outp
 }
 
 void HayesModem::tick(Clock::time_point now, Output& out) {
+    if (dropAt_ && now >= *dropAt_) endCall(out);
     if (mode_ == Mode::Dialling && now >= dialDone_) {
         if (config_.busyCalls > 0) {
             --config_.busyCalls;
@@ -183,6 +191,7 @@ void HayesModem::tick(Clock::time_point now, Output& out) {
 }
 
 std::optional<HayesModem::Clock::time_point> HayesModem::nextDeadline() const {
+    if (dropAt_) return dropAt_;
     if (mode_ == Mode::Dialling) return dialDone_;
     if (mode_ == Mode::TimeService && online_) return nextTimeCode_;
     return std::nullopt;

@@ -24,6 +24,8 @@ public:
         int busyCalls = 0;              // the first calls answer BUSY
         int failedCalls = 0;            // then these answer NO CARRIER
         int connectDelayMs = 100;
+        int commandReplyDelayMs = 0;    // before the echo and result of a command
+        int dropDelayMs = 0;            // from a dropped call to its NO CARRIER
         int baud = 0;                   // shown in CONNECT when set
     };
 
@@ -41,8 +43,10 @@ public:
     // Finishes a dial and sends time code lines when they are due.
     void tick(Clock::time_point now, Output& out);
     std::optional<Clock::time_point> nextDeadline() const;
-    // The call ends from the far side: "NO CARRIER", back to commands.
-    void dropCarrier(Output& out);
+    // The call ends from the far side: "NO CARRIER", back to commands, after
+    // the drop delay; until then what the PC sends reaches nobody.
+    void dropCarrier(Clock::time_point now, Output& out);
+    int commandReplyDelayMs() const { return config_.commandReplyDelayMs; }
 
     Mode mode() const { return mode_; }
     bool online() const { return online_; }
@@ -51,6 +55,7 @@ private:
     void commandLine(const std::string& line, Clock::time_point now, Output& out);
     void result(int code, const std::string& words, Output& out);
     void hangUp();
+    void endCall(Output& out);
 
     Config config_;
     Mode mode_ = Mode::Command;
@@ -62,6 +67,7 @@ private:
     Clock::time_point dialDone_{};
     Clock::time_point nextTimeCode_{};
     Clock::time_point lastByte_{};
+    std::optional<Clock::time_point> dropAt_;  // the far end is gone; NO CARRIER then
     int junkSent_ = 0;
     int plusCount_ = 0;
 };

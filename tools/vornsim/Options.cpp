@@ -103,6 +103,8 @@ Endpoints (at least one):
   --modem-busy N          the first N calls answer BUSY
   --modem-no-carrier N    the next N calls answer NO CARRIER
   --modem-connect-ms MS   time from ATD to the result (default 100)
+  --modem-reply-ms MS     time before the modem echoes and answers a command
+  --modem-drop-ms MS      time from a dropped call (--drop) to its NO CARRIER
 
 Line:
   --baud B                each byte costs 10/B seconds, both ways
@@ -183,6 +185,8 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::string&
         {"--modem-busy", {0, 1000, {&o.server.modem.busyCalls}}},
         {"--modem-no-carrier", {0, 1000, {&o.server.modem.failedCalls}}},
         {"--modem-connect-ms", {0, 120000, {&o.server.modem.connectDelayMs}}},
+        {"--modem-reply-ms", {0, 120000, {&o.server.modem.commandReplyDelayMs}}},
+        {"--modem-drop-ms", {0, 120000, {&o.server.modem.dropDelayMs}}},
         {"--baud", {50, 4000000, {&o.server.baud, &o.server.modem.baud}}},
         {"--reply-delay", {0, 60000, {&o.server.replyDelayMs}}},
         {"--late-gap", {0, 60000, {&o.server.lateGapMs}}},

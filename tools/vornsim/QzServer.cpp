@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -68,6 +69,7 @@ SIGTERM or SIGINT ends it.
   --modem all             a pseudo-terminal with a Hayes modem in front
   --modem-busy N | --modem-no-carrier N | --modem-connect-ms MS  as for the other family
   --wire-log FILE         one line per request, reply and refused input
+  --baud B                each request and reply byte costs 10/B seconds
 
 Stored data (generated from --seed S):
   --records N             transactions, 26 characters each, newest first
@@ -142,6 +144,9 @@ bool parseQzOptions(const std::vector<std::string>& args, QzOptions& o, std::str
                 return false;
             }
             ++(a == "--pty" ? o.ptys : o.modems);
+        } else if (a == "--baud") {
+            if (!number(50, 4000000)) return false;
+            o.baud = static_cast<int>(n);
         } else if (a == "--modem-busy") {
             if (!number(0, 1000)) return false;
             o.modem.busyCalls = static_cast<int>(n);
@@ -223,6 +228,8 @@ struct QzServer::Channel {
     QzFramer framer;
     std::unique_ptr<HayesModem> modem;
     std::string pending;  // reply bytes the line did not take yet
+    std::deque<std::pair<Clock::time_point, std::string>> paced;  // replies and when they are due
+    Clock::time_point lineFree{};
     bool closed = false;
 };
 
@@ -321,6 +328,25 @@ void QzServer::write(Channel& ch, const std::string& bytes) {
     }
 }
 
+void QzServer::deliver(Channel& ch, std::size_t requestBytes, const std::string& reply) {
+    if (!options_.baud) {
+        write(ch, reply);
+        return;
+    }
+    // Half duplex: the request, then the reply, one after the other on the line.
+    const auto byteTime = std::chrono::nanoseconds(10'000'000'000LL / options_.baud);
+    const auto due = std::max(Clock::now(), ch.lineFree) + byteTime * static_cast<long>(requestBytes + reply.size());
+    ch.lineFree = due;
+    ch.paced.emplace_back(due, reply);
+}
+
+void QzServer::sendDue(Channel& ch) {
+    while (!ch.paced.empty() && ch.paced.front().first <= Clock::now()) {
+        write(ch, ch.paced.front().second);
+        ch.paced.pop_front();
+    }
+}
+
 void QzServer::readFrom(Channel& ch) {
     char buf[4096];
     ssize_t n = ::read(ch.fd, buf, sizeof buf);
@@ -412,7 +438,7 @@ void QzServer::handleFrame(Channel& ch, const std::string& frame) {
     std::string what = "TX " + id;
     for (const auto* rule : faults) what += " fault=" + faultName(rule->fault);
     log_.line(ch.name, what + " \"" + escapeBytes(text->substr(0, 80)) + "\"", reply);
-    write(ch, reply);
+    deliver(ch, frame.size(), reply);
     if (number == options_.addAfter) {
         terminal->addTransactions(options_.addRecords, static_cast<std::uint32_t>(number));
         log_.line(ch.name, "ADDED " + std::to_string(options_.addRecords) + " transactions");
@@ -430,6 +456,7 @@ void QzServer::run(const sigset_t& unblocked, const volatile std::sig_atomic_t& 
             fds.push_back({ch->fd, events, 0});
             if (ch->modem)
                 if (auto d = ch->modem->nextDeadline()) wake = wake ? std::min(*wake, *d) : *d;
+            if (!ch->paced.empty()) wake = wake ? std::min(*wake, ch->paced.front().first) : ch->paced.front().first;
         }
         timespec timeout{};
         timespec* timeoutPtr = nullptr;
@@ -455,6 +482,7 @@ void QzServer::run(const sigset_t& unblocked, const volatile std::sig_atomic_t& 
             if (!ch.closed && (fds[i].revents & POLLOUT)) write(ch, {});
         }
         for (auto& ch : channels_) {
+            if (!ch->closed) sendDue(*ch);
             if (!ch->modem || ch->closed) continue;
             HayesModem::Output out;
             ch->modem->tick(Clock::now(), out);

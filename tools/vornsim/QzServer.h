@@ -36,6 +36,7 @@ struct QzOptions {
     int addRecords = 0;                  // new transactions after request number addAfter
     int addAfter = 0;
     HayesModem::Config modem;
+    int baud = 0;  // 0: replies at once; else each request and reply byte costs 10/baud seconds
     bool help = false;
 };
 
@@ -65,6 +66,9 @@ private:
     void handleFrame(Channel& ch, const std::string& frame);
     void reset(Channel& ch);
     void write(Channel& ch, const std::string& bytes);
+    // Sends a reply, at once or when a line of the configured speed would have carried it.
+    void deliver(Channel& ch, std::size_t requestBytes, const std::string& reply);
+    void sendDue(Channel& ch);
     QzTerminal* terminalAt(int address);
     std::vector<const QzFaultRule*> faultsFor(int number, const QzRequest& request) const;
 

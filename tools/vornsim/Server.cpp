@@ -192,7 +192,8 @@ void Server::readFrom(Channel& ch) {
     HayesModem::Output out;
     ch.modem->receive(bytes, Clock::now(), out);
     for (const auto& l : out.log) log_.line(ch.name, "MODEM " + l);
-    if (!out.toLine.empty()) ch.out.push_back({out.toLine, Clock::now(), {}, "MODEM TX"});
+    auto replyAt = Clock::now() + std::chrono::milliseconds(ch.modem->commandReplyDelayMs());
+    if (!out.toLine.empty()) ch.out.push_back({out.toLine, replyAt, {}, "MODEM TX"});
     if (!out.toTerminals.empty()) feedTelegrams(ch, out.toTerminals);
 }
 
@@ -264,8 +265,8 @@ void Server::handleTelegram(Channel& ch, const std::string& frame) {
             closeChannel(ch, "by fault");
         } else if (ch.modem) {
             HayesModem::Output out;
-            ch.modem->dropCarrier(out);
-            ch.out.push_back({out.toLine, now, {}, "MODEM NO CARRIER"});
+            ch.modem->dropCarrier(now, out);
+            if (!out.toLine.empty()) ch.out.push_back({out.toLine, now, {}, "MODEM NO CARRIER"});
         }
         return;
     }

@@ -105,17 +105,19 @@ void PrmCfg::readGlobal(RunSettings& settings) {
     if (getValue(kGlobal, "DATA_OUT", value)) settings.dataOut = value;
 }
 
-bool PrmCfg::readFileSetting(const char* section, FileSetting& setting, bool withMode) const {
+bool PrmCfg::readFileSetting(const char* section, FileSetting& setting, bool withMode, const char* defaultUsed) const {
     zString value;
     if (!getValue(section, "FILE_NAME", value)) return false;
     setting.fileName = value;
+    if (value.isEmpty() && defaultUsed)
+        log_.log(zLogger::Warning, "Conf. Warning: %s \"FILE_NAME\" vuoto, usato %s", section, defaultUsed);
     if (withMode && getValue(section, "FILE_MODE", value)) setting.startAfresh = value[0] == 'N' || value[0] == 'n';
     return true;
 }
 
 void PrmCfg::readFileSections(RunSettings& s) {
-    readFileSetting("[Anagrafiche]", s.employees, false);
-    readFileSetting("[Timbrature]", s.punches, true);
+    readFileSetting("[Anagrafiche]", s.employees, false, "EMP_FILE_NAME del terminale o emp.dat");
+    readFileSetting("[Timbrature]", s.punches, true, "TMB_FILE_NAME del terminale o tmb.dat");
     zString backup;
     if (getValue("[Timbrature]", "BACKUP", backup)) s.punches.backup = backup;
     readFileSetting("[Accessi]", s.access, true);

@@ -57,7 +57,10 @@ private:
     bool readFile();
     void readGlobal(RunSettings& settings);
     void readFileSections(RunSettings& settings);
-    bool readFileSetting(const char* section, FileSetting& setting, bool withMode) const;
+    // An empty FILE_NAME with a default (`defaultUsed` names it) is logged
+    // as a warning.
+    bool readFileSetting(const char* section, FileSetting& setting, bool withMode,
+                         const char* defaultUsed = nullptr) const;
     void bindRouters(VornMgr& manager);
     int sectionLine(std::string_view section) const;
 

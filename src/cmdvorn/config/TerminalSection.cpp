@@ -14,6 +14,7 @@
 namespace {
 
 constexpr int kDescriptionSkip = 8;  // "Terminal"
+constexpr int kMaxTelegramNode = 99;
 
 bool startsAfresh(const zString& mode) { return mode[0] == 'N' || mode[0] == 'n'; }
 
@@ -59,6 +60,12 @@ std::unique_ptr<Vorn> TerminalSection::parse() {
         return nullptr;
     }
     settings_.nodeNumber = static_cast<std::uint8_t>(value.toLong() & 0xFF);
+    // A telegram carries the node in two decimal digits: node 105 would
+    // reach, and clear, node 5.
+    if (settings_.nodeNumber > kMaxTelegramNode && !isNewerModel(settings_.model)) {
+        log_.log("Configuration error: \"NODE_NR=%s\" oltre %d per %s", value.c_str(), kMaxTelegramNode, header_.c_str());
+        return nullptr;
+    }
 
     if (!routed_) {
         if (!readPort()) return nullptr;
@@ -195,7 +202,8 @@ void TerminalSection::readRemainingKeys() {
     if (get("PASSWORD", value)) settings_.password = value;
 
     // An empty file name is no file: the defaults stay.
-    if (get("TMB_FILE_NAME", value) && !value.isEmpty()) {
+    bool punchesKey = get("TMB_FILE_NAME", value);
+    if (punchesKey && !value.isEmpty()) {
         settings_.transactionFile = value;
         zString mode;
         settings_.transactionAppend = !(get("TMB_FILE_MODE", mode) && startsAfresh(mode));
@@ -203,10 +211,13 @@ void TerminalSection::readRemainingKeys() {
         settings_.transactionFile = run_.punches.fileName;
         settings_.transactionAppend = !run_.punches.startAfresh;
     }
-    if (get("EMP_FILE_NAME", value) && !value.isEmpty())
+    if (punchesKey && value.isEmpty()) warnEmptyFileName("TMB_FILE_NAME", settings_.transactionFile);
+    bool employeesKey = get("EMP_FILE_NAME", value);
+    if (employeesKey && !value.isEmpty())
         settings_.employeeFile = value;
     else if (!run_.employees.fileName.isEmpty())
         settings_.employeeFile = run_.employees.fileName;
+    if (employeesKey && value.isEmpty()) warnEmptyFileName("EMP_FILE_NAME", settings_.employeeFile);
     if (get("EMP_MODE", value)) {
         value.toUpper();
         settings_.employeeMode = value[0] == 'E' ? 1 : value[0] == 'M' ? 2 : value[0] == 'R' ? 3 : 0;
@@ -216,6 +227,10 @@ void TerminalSection::readRemainingKeys() {
         value.toUpper();
         settings_.fingerprint = value[0] == '1' || value == "TRUE";
     }
+}
+
+void TerminalSection::warnEmptyFileName(const char* key, const zString& used) {
+    log_.log(zLogger::Warning, "Conf. Warning: %s \"%s\" vuoto, usato %s", header_.c_str(), key, used.c_str());
 }
 
 std::unique_ptr<Vorn> TerminalSection::build() const {

@@ -37,6 +37,8 @@ private:
     bool readModemKeys();
     void readBadgeKeys();
     void readRemainingKeys();
+    // A file key present but empty keeps the default: the log says which.
+    void warnEmptyFileName(const char* key, const zString& used);
     std::unique_ptr<Vorn> build() const;
 
     const PrmCfg& config_;

@@ -7,6 +7,7 @@
 #include "Session.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -37,12 +38,18 @@ private:
 int main(int argc, char** argv) {
     ConsoleFrontEnd frontEnd;
     Session session("Cmdv32", frontEnd);
+    RunState& state = session.state();
 
-    if (argc < 2) {
-        RunState& state = session.state();
+    // The words every Linux tool answers; nothing else is read for them.
+    bool helpWord = argc == 2 && std::strcmp(argv[1], "--help") == 0;
+    if (argc < 2 || helpWord) {
         state.version = programVersion();
         state.platform = platformDescription();
         frontEnd.showHelp(state);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("%s %s\n", state.programName.c_str(), programVersion().c_str());
         return 0;
     }
 
@@ -53,6 +60,7 @@ int main(int argc, char** argv) {
     }
 
     ConsoleBreakDialog::installInterruptHandler();
+    if (!session.discardEarlierResult()) return Session::kResultFileFailedExit;
     if (!session.initialise()) return 1;
     return session.runInConsole(commandLine);
 }

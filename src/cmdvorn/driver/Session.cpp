@@ -144,10 +144,27 @@ void Session::logSessionEnd(const zString& commandLine) {
 void Session::writeResultFile(CommandId lastCommandId) {
     if (!state_.commandLineMode) return;
     if (state_.errorCode == RunError::None && lastCommandId == CommandId::Version) return;
-    if (!::writeResultFile(state_.dataDirectory, resultLine(state_.errorCode, state_.count)))
-        frontEnd_.showMessage(state_.programName.c_str(),
-                              zString::format("%s: %s/%s", runErrorMessage(RunError::FileWrite), state_.dataDirectory.c_str(),
-                                              kResultFileName).c_str());
+    writeRunResult(state_, resultLine(state_.errorCode, state_.count));
+}
+
+bool Session::discardEarlierResult() {
+    if (removeResultFile(currentDirectory())) return true;
+    reportResultFileFailure(currentDirectory());
+    return false;
+}
+
+int Session::exitCodeAfterResult(int exitCode) {
+    if (!state_.resultFileFailed) return exitCode;
+    // Half a result would read as this run's: the caller gets none.
+    removeResultFile(state_.dataDirectory);
+    reportResultFileFailure(state_.dataDirectory);
+    return kResultFileFailedExit;
+}
+
+void Session::reportResultFileFailure(const zString& directory) {
+    frontEnd_.showMessage(state_.programName.c_str(),
+                          zString::format("%s: %s/%s", runErrorMessage(RunError::FileWrite), directory.c_str(),
+                                          kResultFileName).c_str());
 }
 
 void Session::logFatal(RunError error) {
@@ -160,7 +177,7 @@ int Session::runInConsole(const zString& commandLine) {
         logFatal(RunError::InvalidParameter);
         writeResultFile(CommandId::None);
         release();
-        return code(RunError::InvalidParameter);
+        return exitCodeAfterResult(code(RunError::InvalidParameter));
     }
     if (plan.help) frontEnd_.showHelp(state_);
     if (plan.timeServiceSync) runTimeServiceSync();
@@ -171,5 +188,5 @@ int Session::runInConsole(const zString& commandLine) {
         logSessionEnd(commandLine);
     }
     release();
-    return 0;
+    return exitCodeAfterResult(0);
 }

@@ -54,6 +54,9 @@ class Session {
 public:
     static constexpr const char* kParameterFileName = "cmdvorn.prm";
     static constexpr const char* kLogFileName = "cmdvorn.log";
+    // The exit code of a run that could not leave its result file (the
+    // code of "File write error ").
+    static constexpr int kResultFileFailedExit = code(RunError::FileWrite);
 
     Session(zString programName, FrontEnd& frontEnd);
     ~Session();
@@ -73,6 +76,9 @@ public:
     // The end-of-run form of the result file (count or error); nothing is
     // added after a successful version command, which wrote its own line.
     void writeResultFile(CommandId lastCommandId);
+    // A command-line run starts by removing the result file of an earlier
+    // run; false (reported) when it cannot.
+    bool discardEarlierResult();
     // "Errore fatale - Impossibile continuare!" for InvalidParameter and
     // BadTerminalNumber.
     void logFatal(RunError error);
@@ -90,6 +96,9 @@ public:
 private:
     // Logs why the run cannot start and tells the operator; false.
     bool initialisationFailed(const zString& message);
+    // exitCode, or 111 with no result file left when it could not be written.
+    int exitCodeAfterResult(int exitCode);
+    void reportResultFileFailure(const zString& directory);
 
     FrontEnd& frontEnd_;
     RunState state_;

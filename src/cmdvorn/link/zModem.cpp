@@ -124,8 +124,20 @@ bool zModem::readResponseLine(zString& line, std::chrono::steady_clock::time_poi
 }
 
 bool zModem::carrier() {
-    bool dcd = port_->dcdOn();
-    return port_->hasModemLines() ? dcd : dialogueCarrier_;
+    if (port_->hasModemLines()) return port_->dcdOn();
+    takeUnreadWords();
+    return dialogueCarrier_;
+}
+
+void zModem::takeUnreadWords() {
+    // A "NO CARRIER" that came after the last read would otherwise wait for
+    // the next one, and the line would be trusted in the meantime.
+    if (!dialogueCarrier_) return;
+    char unread[kMaxResponseLine];
+    std::size_t n = 0;
+    char c = 0;
+    while (n < sizeof unread && port_->hasInput() && port_->readByte(c)) unread[n++] = c;
+    noteReceived(std::string_view(unread, n));
 }
 
 void zModem::noteReceived(std::string_view bytes) {

@@ -83,8 +83,10 @@ private:
     bool checkPresent();
     bool initialise();
     bool call(const zString& number);
-    // DCD, or on a device without it the call state of the dialogue.
+    // DCD, or on a device without it the call state of the dialogue, after
+    // the words the modem sent since the last read.
     bool carrier();
+    void takeUnreadWords();
     bool failCall(const char* response);
     void notify(zLinkListener::Event event);
     const char* label() const { return label_.c_str(); }

@@ -112,7 +112,8 @@ bool zTalkingSocket::hasInput(bool wait) {
     if (buffered()) return true;
     // A signal (the operator's Ctrl-C) only interrupts the wait: the
     // exchange finishes and the operation then sees the interruption.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait ? readTimeout_ : 0);
+    const int waitMs = wait ? std::max(readTimeout_, kMinReadWaitMs) : 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
     for (;;) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         pollfd p{fd_, POLLIN, 0};

@@ -15,6 +15,8 @@ public:
     static constexpr int kDefaultPort = 3000;
     static constexpr int kSendAttempts = 100;
     static constexpr int kConnectTimeoutMs = 21000;
+    // A reply is waited for at least this long, whatever the read time-out.
+    static constexpr int kMinReadWaitMs = 1000;
 
     // Resolves host at once; a failure stays in lastError() for the caller.
     zTalkingSocket(const zString& host, int port);
@@ -28,7 +30,7 @@ public:
     bool read(void* buffer, std::size_t size, std::size_t& count) override;
     // Received bytes are waiting now.
     bool hasInput() override { return hasInput(false); }
-    // With wait, up to the read time-out.
+    // With wait, up to the read time-out, and at least kMinReadWaitMs.
     bool hasInput(bool wait);
     void purge(Purge which) override;
     LinkKind kind() const override { return LinkKind::Tcp; }

@@ -29,7 +29,6 @@ struct EmployeeData {
 
 class EMPHLP_C {
 public:
-    static constexpr int kMaxLineLength = 255;
     static constexpr int kUsSize = 12;
     static constexpr int kUmSize = 28;
     static constexpr int kEmSize = 280;

@@ -102,10 +102,6 @@ bool forEachEmployee(CMDARG_C& job, zFile& file, bool onlyThisTerminal, int comp
     zString line;
     while (file.readLineString(line)) {
         if (isSkipped(line.trim())) continue;
-        if (line.length() > EMPHLP_C::kMaxLineLength) {
-            rejectLine(job, "Riga", "> 255", line);
-            continue;
-        }
         EmployeeData employee;
         if (!helper.parseLine(line, employee)) {
             job.result = RunError::ParameterMissing;

@@ -41,7 +41,11 @@ GETREGS_C::Fetch GETREGS_C::fetchRecord(const char* object, int index, bool show
     std::snprintf(commandText_, sizeof commandText_, "%s,GE,%x", object, static_cast<unsigned>(index));
     command_ = TelegramCommand(commandText_, TelegramCommand::ReceiveData, record_, extended ? kExtendedBytes : kPunchBytes);
 
-    if (!terminal_.sendCommand(command_)) return terminal_.isAnswering() ? Fetch::Skipped : Fetch::Stop;
+    if (!terminal_.sendCommand(command_)) {
+        if (!terminal_.isAnswering()) return Fetch::Stop;
+        noteSkipped();
+        return Fetch::Skipped;
+    }
     ++received_;
 
     BREAKDLG_C& dialog = job_.run->dialog();
@@ -65,6 +69,16 @@ GETREGS_C::Fetch GETREGS_C::fetchRecord(const char* object, int index, bool show
     return writeTransaction(TransactionRecord::decode(record_)) ? Fetch::Saved : Fetch::Stop;
 }
 
+void GETREGS_C::noteSkipped() {
+    if (firstSkippedStatus_ == RunError::None) firstSkippedStatus_ = terminal_.statusCode();
+}
+
+void GETREGS_C::failWithFirstSkipped() {
+    // Later exchanges may have succeeded; the caller must still learn that
+    // records stayed behind.
+    if (job_.result == RunError::None) job_.result = firstSkippedStatus_;
+}
+
 bool GETREGS_C::remove(const char* object, const char* removedMessage) {
     // Only what is on the disk may leave the terminal.
     if (!secureWritten()) return false;
@@ -77,6 +91,7 @@ bool GETREGS_C::remove(const char* object, const char* removedMessage) {
 bool GETREGS_C::download(const char* object, bool clear) {
     saved_ = duplicates_ = 0;
     received_ = 0;
+    firstSkippedStatus_ = RunError::None;
     const char* label = terminal_.label().c_str();
 
     int total = count(object);
@@ -108,6 +123,7 @@ bool GETREGS_C::download(const char* object, bool clear) {
     bool result = true;
     if (total != saved_ + duplicates_) {
         log_.log("%s %d Timbrature RIMASTE sul terminale", label, total - saved_ - duplicates_);
+        failWithFirstSkipped();
         result = false;
     } else if (job_.result != RunError::None && job_.result != RunError::TerminalWarning) {
         result = false;
@@ -136,6 +152,7 @@ bool GETREGS_C::download(const char* object, bool clear) {
 bool GETREGS_C::downloadJobs(bool clear) {
     saved_ = duplicates_ = 0;
     received_ = 0;
+    firstSkippedStatus_ = RunError::None;
     const char* label = terminal_.label().c_str();
 
     bool ok = false;
@@ -147,6 +164,8 @@ bool GETREGS_C::downloadJobs(bool clear) {
     }
     log_.log("%s %d timb. commesse trovate", label, total);
     if (total > kOnOffThreshold) terminal_.sendOn();
+    // After -r's punches the job's count is the job records' alone.
+    job_.count = 0;
 
     BREAKDLG_C& dialog = job_.run->dialog();
     bool stopped = false;
@@ -155,6 +174,7 @@ bool GETREGS_C::downloadJobs(bool clear) {
         command_ = TelegramCommand(commandText_, TelegramCommand::ReceiveData, record_, kJobBytes);
         if (!terminal_.sendCommand(command_)) {
             stopped = !terminal_.isAnswering();
+            if (!stopped) noteSkipped();
             continue;
         }
         ++received_;
@@ -176,6 +196,7 @@ bool GETREGS_C::downloadJobs(bool clear) {
 
     if (total != saved_) {
         log_.log("%s %d timb. Commesse RIMASTE sul terminale", label, total - saved_);
+        failWithFirstSkipped();
         return false;
     }
     if (job_.result != RunError::None && job_.result != RunError::TerminalWarning) return false;

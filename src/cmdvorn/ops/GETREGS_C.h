@@ -52,10 +52,17 @@ private:
     Pass readFilePass(const char* typeLine, int total, int delayMs, const LineContext& context);
     void checkBadgeFormat();
     bool remove(const char* object, const char* removedMessage);
+    // A record skipped while the terminal kept answering: its status is what
+    // the job reports when records stay on the terminal.
+    void noteSkipped();
+    // Records stayed on the terminal: the job fails with the first skipped
+    // record's status unless it already carries an error.
+    void failWithFirstSkipped();
 
     TelegramCommand command_;
     char commandText_[24] = {};
     std::uint8_t record_[61] = {};
     int received_ = 0;  // successful record exchanges of this download
     std::vector<zString> lineFiles_;  // stored files of a line-protocol terminal
+    RunError firstSkippedStatus_ = RunError::None;
 };

@@ -1,7 +1,19 @@
 #include "ResultFile.h"
 
-#include <cstdio>
+#include "RunContext.h"
+#include "zReplacingFile.h"
+
+#include <cerrno>
 #include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+zString resultPath(const zString& dataDirectory) {
+    return zString::format("%s/%s", dataDirectory.c_str(), kResultFileName);
+}
+
+}  // namespace
 
 zString resultLine(RunError error, int count) {
     if (error == RunError::None) return zString::format("%5.5d\n", count);
@@ -10,9 +22,16 @@ zString resultLine(RunError error, int count) {
 }
 
 bool writeResultFile(const zString& dataDirectory, const zString& line) {
-    zString path = zString::format("%s/%s", dataDirectory.c_str(), kResultFileName);
-    std::FILE* f = std::fopen(path.c_str(), "w");
-    if (!f) return false;
-    bool ok = std::fwrite(line.c_str(), 1, static_cast<size_t>(line.length()), f) == static_cast<size_t>(line.length());
-    return std::fclose(f) == 0 && ok;
+    zReplacingFile file(resultPath(dataDirectory).c_str());
+    return file.open() && file.write(line.c_str(), static_cast<std::size_t>(line.length())) && file.commit();
+}
+
+bool writeRunResult(RunState& state, const zString& line) {
+    if (writeResultFile(state.dataDirectory, line)) return true;
+    state.resultFileFailed = true;
+    return false;
+}
+
+bool removeResultFile(const zString& dataDirectory) {
+    return ::unlink(resultPath(dataDirectory).c_str()) == 0 || errno == ENOENT;
 }

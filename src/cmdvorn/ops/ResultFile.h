@@ -1,8 +1,12 @@
 #pragma once
 // "RIDUVA.RET": the one-line result of a command-line run for the calling
-// application, created afresh in the data directory.
+// application, created afresh in the data directory. It is written to a
+// temporary file, synced and renamed into place, so a caller finds either
+// the whole line or no file at all.
 #include "RunError.h"
 #include "zString.h"
+
+struct RunState;
 
 constexpr const char* kResultFileName = "RIDUVA.RET";
 
@@ -10,5 +14,13 @@ constexpr const char* kResultFileName = "RIDUVA.RET";
 // otherwise the count form ("00012").
 zString resultLine(RunError error, int count);
 
-// Replaces the result file with one line; false when it cannot be written.
+// Replaces the result file with one line; false when it cannot be written,
+// and then no new file is left behind.
 bool writeResultFile(const zString& dataDirectory, const zString& line);
+
+// writeResultFile for the run: a failure is kept in the run state, which
+// then ends without a result file.
+bool writeRunResult(RunState& state, const zString& line);
+
+// Removes the result file of an earlier run; false when one stays.
+bool removeResultFile(const zString& dataDirectory);

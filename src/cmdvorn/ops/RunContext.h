@@ -29,6 +29,7 @@ struct RunState {
     int count = 0;               // items moved or counted by all dispatches
     bool commandLineMode = true;
     CommandId lastCommandId = CommandId::None;
+    bool resultFileFailed = false;  // the run then ends with no result file and 111
 };
 
 class RunContext {

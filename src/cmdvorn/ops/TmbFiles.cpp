@@ -5,6 +5,17 @@
 #include <cerrno>
 #include <unistd.h>
 
+namespace {
+
+// Gone, or at least empty: a file that cannot be deleted (its directory is
+// not writable, it is mounted over) still starts afresh when truncated.
+bool emptied(const zString& name) {
+    if (::unlink(name.c_str()) == 0 || errno == ENOENT) return true;
+    return ::truncate(name.c_str(), 0) == 0;
+}
+
+}  // namespace
+
 bool TmbFiles_c::wasUsed(const zString& name) const {
     for (const zString& u : used_)
         if (u == name) return true;
@@ -15,7 +26,7 @@ zFile* TmbFiles_c::get(const zString& name, bool startAfresh, const ReportError&
     for (Entry& e : open_)
         if (e.name == name) return e.file.get();
 
-    if (startAfresh && !wasUsed(name) && !name.isEmpty() && ::unlink(name.c_str()) != 0 && errno != ENOENT) {
+    if (startAfresh && !wasUsed(name) && !name.isEmpty() && !emptied(name)) {
         // Appending to the previous run's lines would hand them over twice.
         report(RunError::FileOpen, name.c_str(), fnd::winErrorText(fnd::winErrorFromErrno(errno)).c_str());
         return nullptr;

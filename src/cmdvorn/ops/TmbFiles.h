@@ -16,9 +16,10 @@ using ReportError = std::function<void(RunError error, const char* text1, const 
 class TmbFiles_c {
 public:
     // The open file of that name (exact, case-sensitive). At its first use
-    // in the table it is opened for appending, after deleting it when it
-    // starts afresh and was not used before in this run. Reports FileOpen and
-    // returns nullptr when it cannot be deleted or opened.
+    // in the table it is opened for appending, after deleting it (or, when
+    // it cannot be deleted, truncating it) when it starts afresh and was not
+    // used before in this run. Reports FileOpen and returns nullptr when it
+    // can be neither deleted nor truncated, or cannot be opened.
     zFile* get(const zString& name, bool startAfresh, const ReportError& report);
 
     // Hands every open file's data to the disk; reports FileWrite for each file

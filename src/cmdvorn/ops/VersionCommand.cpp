@@ -18,7 +18,7 @@ bool versionCommand(CMDARG_C& job) {
         ++job.count;
         reportVersionText(run.info(), terminal.label().c_str(), text);
         if (run.state().commandLineMode)
-            writeResultFile(run.state().dataDirectory, zString::format("%s\n", text));
+            writeRunResult(run.state(), zString::format("%s\n", text));
         return true;
     }
 
@@ -31,6 +31,6 @@ bool versionCommand(CMDARG_C& job) {
     ++job.count;
     VersionRecord version = VersionRecord::decode(record);
     reportVersion(run.info(), terminal.label().c_str(), version);
-    if (run.state().commandLineMode) writeResultFile(run.state().dataDirectory, versionResultLine(version));
+    if (run.state().commandLineMode) writeRunResult(run.state(), versionResultLine(version));
     return true;
 }

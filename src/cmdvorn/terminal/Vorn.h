@@ -103,7 +103,8 @@ public:
     virtual void reportHook2() {}
 
 protected:
-    virtual void buildTelegram(const TelegramCommand& command);
+    // False (status 130, logged) when the request does not fit its buffer.
+    virtual bool buildTelegram(const TelegramCommand& command);
     virtual bool writeTelegram(const char* text);
     virtual bool readTelegram(char* buffer, std::size_t size);
     // One read of a reply from the link; the base takes the link's own.

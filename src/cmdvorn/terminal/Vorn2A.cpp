@@ -90,7 +90,8 @@ bool Vorn2A::isConnected() {
 
 bool Vorn2A::hasInput() { return isConnected() || connect(); }
 
-void Vorn2A::buildTelegram(const TelegramCommand& command) {
+// A text too long for the buffer is cut; the terminal refuses it then.
+bool Vorn2A::buildTelegram(const TelegramCommand& command) {
     char request[TelegramFrame::kBufferSize] = {};
     std::size_t n = 0;
     if (bridge() && !forBridge(command.text)) request[n++] = static_cast<char>(settings_.nodeNumber);
@@ -105,6 +106,7 @@ void Vorn2A::buildTelegram(const TelegramCommand& command) {
         n += dataLength;
     }
     frame_.setRequest(request, n);
+    return true;
 }
 
 bool Vorn2A::writeTelegram(const char* text) {

@@ -65,7 +65,7 @@ public:
     const Rlx40* binding() const { return binding_.get(); }
 
 protected:
-    void buildTelegram(const TelegramCommand& command) override;
+    bool buildTelegram(const TelegramCommand& command) override;
     bool writeTelegram(const char* text) override;
     bool readTelegram(char* buffer, std::size_t size) override;
     bool readFromLink(zCommDev& link, char* buffer, std::size_t size, std::size_t& count) override;

@@ -51,8 +51,14 @@ void Vorn::setLinkTimeout(int ms) {
     if (zCommDev* link = getLink()) link->setReadTimeout(ms);
 }
 
-void Vorn::buildTelegram(const TelegramCommand& command) {
-    frame_.build(settings_.nodeNumber, settings_.comTimeout, command);
+bool Vorn::buildTelegram(const TelegramCommand& command) {
+    if (frame_.build(settings_.nodeNumber, settings_.comTimeout, command)) return true;
+    // An empty request would go out as a write that "succeeds" and end as a
+    // time-out; nothing is sent instead.
+    status_ = RunError::Write;
+    setMessage("%s %s Telegramma troppo lungo (max %zu byte)", label_.c_str(), command.text, TelegramFrame::kBufferSize);
+    if (log_) log_->log(zLogger::Error, "%s", message_);
+    return false;
 }
 
 int Vorn::readTimeoutMs() const {
@@ -147,7 +153,7 @@ bool Vorn::sendCommand(TelegramCommand& command, bool quiet) {
 
     status_ = RunError::None;
     message_[0] = '\0';
-    buildTelegram(command);
+    if (!buildTelegram(command)) return false;
 
     for (int attempt = 0; attempt <= settings_.maxRetry; ++attempt) {
         if (attempt > 0 && log_)
@@ -182,8 +188,7 @@ bool Vorn::sendOnly(TelegramCommand& command) {
     if (!isConnected() && !connect()) return false;
     status_ = RunError::None;
     message_[0] = '\0';
-    buildTelegram(command);
-    return writeTelegram(frame_.request());
+    return buildTelegram(command) && writeTelegram(frame_.request());
 }
 
 bool Vorn::receiveReply(TelegramCommand& command) {

@@ -65,7 +65,7 @@ bool VornModem::connect() {
     port->setLineDriverControl(LineDriverControl::Off);
     port->setTerminator(zCommDev::kLF);
     bool dialled = modem_ && modem_->dial(label_.c_str(), dial_.phoneNumber, dial_.pause, settings_.maxRetry,
-                                          dial_.waitConnect, readTimeoutMs());
+                                          dial_.waitConnect, modemCommandTimeoutMs());
     port->setTerminator(zCommDev::kEOT);
     if (!dialled) {
         if (modem_ && modem_->interrupted()) {
@@ -89,6 +89,11 @@ bool VornModem::connect() {
     // Whoever comes next through this call would skip the log-on it failed.
     modem_->hangUp();
     return false;
+}
+
+int VornModem::modemCommandTimeoutMs() const {
+    // Whole seconds, whatever a setting above 100 means for telegram replies.
+    return settings_.comTimeout * 1000;
 }
 
 bool VornModem::logOn() {

@@ -53,6 +53,8 @@ private:
     // The link as a serial port; otherwise the configuration error is
     // logged, status PortOpen, nullptr.
     zSerialPort* serialPort();
+    // How long each modem command waits for its answer: COM_TIME_OUT seconds.
+    int modemCommandTimeoutMs() const;
     bool logOn();
 
     zModem* modem_ = nullptr;

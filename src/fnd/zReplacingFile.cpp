@@ -1,0 +1,59 @@
+#include "zReplacingFile.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// What a plain fopen would have given a new file.
+mode_t newFileMode() {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
+
+zReplacingFile::zReplacingFile(std::string target) : target_(std::move(target)) {}
+
+zReplacingFile::~zReplacingFile() { abandon(); }
+
+bool zReplacingFile::open() {
+    abandon();
+    if (target_.empty()) return false;
+    std::string name = target_ + ".XXXXXX";
+    int fd = ::mkstemp(name.data());
+    if (fd < 0) return false;
+    struct stat existing {};
+    mode_t mode = ::stat(target_.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : newFileMode();
+    file_ = ::fchmod(fd, mode) == 0 ? ::fdopen(fd, "wb") : nullptr;
+    if (!file_) {
+        ::close(fd);
+        ::unlink(name.c_str());
+        return false;
+    }
+    temporary_ = std::move(name);
+    return true;
+}
+
+bool zReplacingFile::write(const void* data, std::size_t size) {
+    return file_ && std::fwrite(data, 1, size, file_) == size;
+}
+
+bool zReplacingFile::commit() {
+    if (!file_) return false;
+    bool ok = std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
+    ok = std::fclose(file_) == 0 && ok;
+    file_ = nullptr;
+    ok = ok && std::rename(temporary_.c_str(), target_.c_str()) == 0;
+    if (!ok) ::unlink(temporary_.c_str());
+    temporary_.clear();
+    return ok;
+}
+
+void zReplacingFile::abandon() {
+    if (file_) std::fclose(file_);
+    file_ = nullptr;
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
+}
