@@ -128,9 +128,13 @@ int Link::openTcp(const LinkParams& params, const Settings& settings, const Stop
                 return kLinkFailed;
             }
             if (::connect(fd_, reinterpret_cast<sockaddr*>(&peer), sizeof peer) == 0) return kDone;
+            if (errno != EINPROGRESS) {
+                close();  // refused at once: a fresh attempt after a pause
+                std::this_thread::sleep_for(std::chrono::milliseconds(kPollSliceMs));
+            }
         }
         pollfd p{fd_, POLLOUT, 0};
-        if (::poll(&p, 1, kPollSliceMs) > 0) {
+        if (fd_ >= 0 && ::poll(&p, 1, kPollSliceMs) > 0) {
             int error = 0;
             socklen_t len = sizeof error;
             ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &len);

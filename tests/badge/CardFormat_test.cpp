@@ -1,6 +1,7 @@
 // The card format record built from the parameter file or built in, its
-// byte layout and check, the rule against formats no badge can satisfy,
-// and the operator's format report.
+// byte layout and check, the rules against formats no badge can satisfy
+// and formats at odds with their own badge length, and the operator's
+// format report.
 #include "BadgeTestSupport.h"
 #include "CardFormat.h"
 #include "PrmCfg.h"
@@ -113,25 +114,40 @@ TEST(CardFormatRecord, CheckCoversTheFirstFiftyThreeBytes) {
     EXPECT_FALSE(CardFormat::crcMatches(record));
 }
 
-TEST(CardFormatRecord, FormatsNoBadgeCanSatisfyAreNamed) {
+TEST(CardFormatRecord, FieldsPastTheDigitsOfAnyBadgeReadAreImpossible) {
     zString detail;
     EXPECT_EQ(CardFormat::builtIn().impossibility(detail), nullptr);
     EXPECT_EQ(load(kFiveFields).impossibility(detail), nullptr);
 
     auto keys = kFiveFields;
-    keys["F3"] = "MA,FR=15,LE=8";
+    keys["F3"] = "MA,FR=35,LE=6";
     ASSERT_NE(load(keys).impossibility(detail), nullptr);
-    EXPECT_EQ(std::string(detail.c_str()), "campo 3: da 15 lun. 8, badge di 20 cifre");
-
-    keys = kFiveFields;
-    keys.erase("LEN");
-    EXPECT_NE(load(keys).impossibility(detail), nullptr);
-    keys["LEN"] = "41";
-    EXPECT_NE(load(keys).impossibility(detail), nullptr);
-    keys["LEN"] = "40";
+    EXPECT_EQ(std::string(detail.c_str()), "campo 3: da 35 lun. 6, oltre le 40 cifre di un badge");
+    keys["F3"] = "MA,FR=34,LE=6";
     EXPECT_EQ(load(keys).impossibility(detail), nullptr);
     keys["F1"] = "PL,FR=300,LE=1";
     EXPECT_NE(load(keys).impossibility(detail), nullptr);
+}
+
+TEST(CardFormatRecord, FieldsPastTheConfiguredLengthAreOnlyInconsistent) {
+    zString detail;
+    EXPECT_EQ(CardFormat::builtIn().inconsistency(detail), nullptr);
+    EXPECT_EQ(load(kFiveFields).inconsistency(detail), nullptr);
+
+    auto keys = kFiveFields;
+    keys["F3"] = "MA,FR=15,LE=8";
+    ASSERT_NE(load(keys).inconsistency(detail), nullptr);
+    EXPECT_EQ(std::string(detail.c_str()), "campo 3: da 15 lun. 8, badge di 20 cifre");
+    EXPECT_EQ(load(keys).impossibility(detail), nullptr);
+
+    keys = kFiveFields;
+    keys.erase("LEN");
+    EXPECT_NE(load(keys).inconsistency(detail), nullptr);
+    EXPECT_EQ(load(keys).impossibility(detail), nullptr);
+    keys["LEN"] = "41";
+    EXPECT_NE(load(keys).inconsistency(detail), nullptr);
+    keys["LEN"] = "40";
+    EXPECT_EQ(load(keys).inconsistency(detail), nullptr);
 }
 
 TEST(CardFormatReport, ShowsTheFormatAsTheTerminalHoldsIt) {

@@ -1,7 +1,8 @@
 // The badge card format end to end: the format of the parameter file (or
 // the built-in one) sent and read back, the test read of the last badge,
-// a format no badge can satisfy refused before anything is sent, and the
-// console build running no fingerprint command.
+// a format no badge can satisfy refused before anything is sent, one at
+// odds with its own length sent with a warning, and the console build
+// running no fingerprint command.
 #include "SimulatorTest.h"
 
 #include <gtest/gtest.h>
@@ -74,15 +75,36 @@ TEST_F(CardFormatTest, ConfiguredFormatTravelsWithItsDirection) {
 
 TEST_F(CardFormatTest, ImpossibleFormatIsRefusedAndNothingIsSent) {
     startWith("");
-    std::string section = "[Card Format]\nNAME=ROTTO\nLEN=12\nFORMAT=F1,F2,F3\nF1=PL,FR=0,LE=2\nF2=CO,FR=2,LE=2\nF3=MA,FR=8,LE=6\n";
+    std::string section = "[Card Format]\nNAME=ROTTO\nLEN=40\nFORMAT=F1,F2,F3\nF1=PL,FR=0,LE=2\nF2=CO,FR=2,LE=2\nF3=MA,FR=38,LE=6\n";
     ToolInstall install(CMDV32_PATH, "[Global]\n" + section + terminal5(sim->tcpPort()));
     auto r = install.run({"-fs"});
     EXPECT_EQ(install.readData("RIDUVA.RET"), "-0200\n");
     std::string log = install.readData("cmdvorn.log");
-    EXPECT_TRUE(contains(log, "[Term 005] Errore valore parametro. [Card Format] campo oltre la lunghezza del badge: "
-                              "campo 3: da 8 lun. 6, badge di 12 cifre"))
+    EXPECT_TRUE(contains(log, "[Term 005] Errore valore parametro. [Card Format] campo oltre le cifre di un badge: "
+                              "campo 3: da 38 lun. 6, oltre le 40 cifre di un badge"))
         << log;
     EXPECT_FALSE(contains(readFile(wireLog), "FO,SE"));
+}
+
+TEST_F(CardFormatTest, FormatAtOddsWithItsLengthIsSentAsConfiguredWithAWarning) {
+    startWith("");
+    int port = sim->tcpPort();
+    std::string pastLength = "[Card Format]\nNAME=CORTO\nLEN=12\nFORMAT=F1,F2,F3\nF1=PL,FR=0,LE=2\nF2=CO,FR=2,LE=2\nF3=MA,FR=8,LE=6\n";
+    ToolInstall install(CMDV32_PATH, "[Global]\n" + pastLength + terminal5(port));
+    auto r = install.run({"-fs"});
+    EXPECT_EQ(install.readData("RIDUVA.RET"), "00002\n");
+    std::string log = install.readData("cmdvorn.log");
+    EXPECT_TRUE(contains(log, "[Term 005] [Card Format] campo oltre la lunghezza del badge: campo 3: da 8 lun. 6, "
+                              "badge di 12 cifre"))
+        << log;
+    EXPECT_FALSE(contains(log, "Errore valore parametro"));
+    EXPECT_TRUE(contains(r.out, " Cod. Dipendente: Da 08, Lun. 6, default 0\n")) << r.out;
+
+    // Without LEN the badge length travels as 0.
+    ToolInstall noLength(CMDV32_PATH, "[Global]\n[Card Format]\nDIRECTION=bi\nFORMAT=F1\nF1=PL,FR=0,LE=4\n" + terminal5(port));
+    r = noLength.run({"-fs"});
+    EXPECT_EQ(noLength.readData("RIDUVA.RET"), "00002\n") << noLength.readData("cmdvorn.log");
+    EXPECT_TRUE(contains(r.out, " Nome: \n Lun.: 0\n Dir : Bidirectional\n")) << r.out;
 }
 
 TEST_F(CardFormatTest, TestReadShowsTheBadgeSplitByTheTerminalsFormat) {

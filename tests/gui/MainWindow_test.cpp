@@ -253,3 +253,16 @@ TEST_F(WindowTest, TwoTerminalsOnOneNodeAreAWarningBox) {
     EXPECT_TRUE(boxes.messages[0].text.contains("usano lo stesso nr. nodo (1)")) << boxes.messages[0].text.toStdString();
     EXPECT_EQ(window->chooser()->count(), 2);
 }
+
+TEST_F(WindowTest, MissingRouterIsAnExceptionBoxAndAFatalStop) {
+    writeParameters("[Global]\n[Terminal 1]\nCOM_TYPE=RS485\nNODE_NR=1\nPORT=tcp//127.0.0.1:9\n"
+                    "[Terminal 5]\nCOM_TYPE=RS232\nNODE_NR=5\nROUTER_NODE=9\n");
+    open("-n1 -v ");
+    ASSERT_TRUE(waitClosed());
+    ASSERT_EQ(boxes.messages.size(), 3u);
+    EXPECT_EQ(boxes.messages[0].caption, "Exception");
+    EXPECT_EQ(boxes.messages[0].text, "[Term 005] (Terminal 5) Errore fatale: Manca Router (node 9)");
+    EXPECT_EQ(boxes.messages[2].text, "Errore fatale - Impossibile continuare!");
+    EXPECT_EQ(window->chooser()->count(), 0);
+    EXPECT_EQ(data("RIDUVA.RET"), "-0200\n");
+}

@@ -107,3 +107,30 @@ TEST_F(WindowedRunTest, UnknownTerminalNumberFailsItsCommandsAndTheOthersRun) {
     EXPECT_TRUE(contains(log, "Errore Numero Terminale. ")) << log;
     EXPECT_TRUE(contains(readFile(wireLog), "\"VE\""));
 }
+
+// Nobody can answer a box without a screen: the run says why on standard
+// error and ends as the calling application expects, never waiting.
+TEST_F(WindowedRunTest, WithoutAScreenBoxesGoToStandardErrorAndTheRunEnds) {
+    ToolInstall install(WCMDV32_PATH, "[Global]\n" + terminalSection(3, "VORN2", 9));
+    auto r = run(install, {"-c", "-Ea"});
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(contains(r.err, "Wcmdv32: Errore fatale - Impossibile continuare!")) << r.err;
+    EXPECT_EQ(install.readData("RIDUVA.RET"), "-0200\n");
+
+    // No platform named and no display: the window still runs, off screen.
+    r = install.run({"-h"}, {{"QT_QPA_PLATFORM", ""}, {"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.rfind("Wcmdv32\n", 0) == 0) << r.out;
+    EXPECT_TRUE(contains(r.out, "Visualizza la versione e help."));
+    EXPECT_EQ(install.readData("RIDUVA.RET"), "00000\n");
+}
+
+TEST_F(WindowedRunTest, MissingParameterFileIsAnErrorResultWithoutAScreen) {
+    ToolInstall install(WCMDV32_PATH, "");
+    auto r = run(install, {"-v"});
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(contains(r.err, "cmdvorn.prm not found !!"));
+    EXPECT_EQ(install.readData("RIDUVA.RET"), "-0200\n");
+}

@@ -80,6 +80,24 @@ TEST_F(QtHostTest, NoToTheOverwriteQuestionKeepsTheFile) {
     EXPECT_EQ(requestsLogged(), 0);
 }
 
+TEST_F(QtHostTest, WithMessageBoxesDisabledTheFileIsOverwrittenWithoutAsking) {
+    startSimulator({"--config", "3"});
+    writeSettings(hostDir, "DISABLE_WINDOW=1\nDISABLE_MESSAGE_BOX=1\n");
+    ASSERT_EQ(call("OPENCOM," + tcpConnection()).code, 0);
+    writeText(workDir / "qzcom.cfg", "old\n");
+    bool asked = false;
+    QTimer::singleShot(200, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            asked = true;
+            box->button(QMessageBox::No)->click();
+        }
+    });
+    EXPECT_EQ(call("RXCONFIG").code, 0);
+    QApplication::processEvents();
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(countOf(readText(workDir / "qzcom.cfg"), "\n"), 3);
+}
+
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);

@@ -18,11 +18,7 @@ public:
         std::printf("%s\n", line);
         std::fflush(stdout);
     }
-    void showHelp(const RunState& state) override {
-        std::printf("%s\n%s\n%s\n", state.programName.c_str(), state.version.c_str(), state.platform.c_str());
-        for (const char* line : helpLines()) std::printf("%s\n", line);
-        std::fflush(stdout);
-    }
+    void showHelp(const RunState& state) override { printHelp(stdout, state); }
     BREAKDLG_C& breakDialog() override { return dialog_; }
     void showMessage(const char* caption, const char* text) override {
         std::fprintf(stderr, "%s: %s\n", caption, text);

@@ -65,3 +65,9 @@ constexpr const char* kHelp[] = {
 }  // namespace
 
 std::span<const char* const> helpLines() { return kHelp; }
+
+void printHelp(std::FILE* out, const RunState& state) {
+    std::fprintf(out, "%s\n%s\n%s\n", state.programName.c_str(), state.version.c_str(), state.platform.c_str());
+    for (const char* line : helpLines()) std::fprintf(out, "%s\n", line);
+    std::fflush(out);
+}

@@ -1,5 +1,11 @@
 #pragma once
 // The lines of the help box, in order, as both front ends show them.
+#include "RunContext.h"
+
+#include <cstdio>
 #include <span>
 
 std::span<const char* const> helpLines();
+
+// The help box as text: program name, version, platform, then the lines.
+void printHelp(std::FILE* out, const RunState& state);

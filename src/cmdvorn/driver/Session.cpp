@@ -143,8 +143,13 @@ void Session::logSessionEnd(const zString& commandLine) {
 
 void Session::writeResultFile(CommandId lastCommandId) {
     if (!state_.commandLineMode) return;
-    if (state_.errorCode == RunError::None && lastCommandId == CommandId::Version) return;
-    writeRunResult(state_, resultLine(state_.errorCode, state_.count));
+    if (state_.errorCode != RunError::None || lastCommandId != CommandId::Version)
+        writeRunResult(state_, resultLine(state_.errorCode, state_.count));
+    if (!state_.resultFileFailed) return;
+    // A version line of an earlier terminal would read as this run's
+    // result: the caller gets none.
+    removeResultFile(state_.dataDirectory);
+    reportResultFileFailure(state_.dataDirectory);
 }
 
 bool Session::discardEarlierResult() {
@@ -153,12 +158,8 @@ bool Session::discardEarlierResult() {
     return false;
 }
 
-int Session::exitCodeAfterResult(int exitCode) {
-    if (!state_.resultFileFailed) return exitCode;
-    // Half a result would read as this run's: the caller gets none.
-    removeResultFile(state_.dataDirectory);
-    reportResultFileFailure(state_.dataDirectory);
-    return kResultFileFailedExit;
+int Session::exitCodeAfterResult(int exitCode) const {
+    return state_.resultFileFailed ? kResultFileFailedExit : exitCode;
 }
 
 void Session::reportResultFileFailure(const zString& directory) {

@@ -75,6 +75,8 @@ public:
     void logSessionEnd(const zString& commandLine);
     // The end-of-run form of the result file (count or error); nothing is
     // added after a successful version command, which wrote its own line.
+    // When any write of the run failed, no result file is left and the
+    // failure is shown.
     void writeResultFile(CommandId lastCommandId);
     // A command-line run starts by removing the result file of an earlier
     // run; false (reported) when it cannot.
@@ -96,8 +98,8 @@ public:
 private:
     // Logs why the run cannot start and tells the operator; false.
     bool initialisationFailed(const zString& message);
-    // exitCode, or 111 with no result file left when it could not be written.
-    int exitCodeAfterResult(int exitCode);
+    // exitCode, or 111 when the result file could not be written.
+    int exitCodeAfterResult(int exitCode) const;
     void reportResultFileFailure(const zString& directory);
 
     FrontEnd& frontEnd_;

@@ -110,7 +110,9 @@ MainWindow::~MainWindow() {
 void MainWindow::start(const zString& commandLine) {
     post(WindowMessage::MenuCommand, {}, {}, kMenuInitialise);
     session_.state().commandLineMode = !isBlank(commandLine);
-    if (session_.state().commandLineMode) post(WindowMessage::RunCommandLine, {}, commandLine);
+    if (!session_.state().commandLineMode) return;
+    session_.discardEarlierResult();
+    post(WindowMessage::RunCommandLine, {}, commandLine);
 }
 
 void MainWindow::post(WindowMessage message, const BatchJob& job, const zString& text, int menuId) {
@@ -206,7 +208,8 @@ void MainWindow::initialise() {
         boxes_.message(this, OperatorBoxes::Icon::Warning, "InitCmdv", "Unknown Exception");
     }
     initialised_ = ok;
-    fillChooser(*chooser_, session_.manager());
+    // A configuration that failed to load offers no terminal.
+    fillChooser(*chooser_, ok ? session_.manager() : nullptr);
     updateCommandItems();
     if (!ok) {
         // A calling application must not read a failed start as success.

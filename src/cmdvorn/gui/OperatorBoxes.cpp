@@ -1,10 +1,16 @@
 #include "OperatorBoxes.h"
 
+#include "ConsoleQuestion.h"
+#include "HelpText.h"
 #include "InfoBoxes.h"
 
 #include <QDesktopServices>
+#include <QDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QUrl>
+
+#include <cstdio>
 
 void ModalBoxes::message(QWidget* parent, Icon icon, const QString& caption, const QString& text) {
     QMessageBox::Icon shown = icon == Icon::Error     ? QMessageBox::Critical
@@ -26,3 +32,27 @@ void ModalBoxes::about(QWidget* parent, const RunState& state) { AboutBox(state,
 void ModalBoxes::openFile(const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
 
 void ModalBoxes::showModal(QDialog& dialog) { dialog.exec(); }
+
+bool HeadlessBoxes::platformIsHeadless() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == "offscreen" || platform == "minimal";
+}
+
+void HeadlessBoxes::message(QWidget*, Icon, const QString& caption, const QString& text) {
+    std::fprintf(stderr, "%s: %s\n", caption.toLatin1().constData(), text.toLatin1().constData());
+}
+
+bool HeadlessBoxes::question(QWidget*, const QString& caption, const QString& text) {
+    return askOnTerminal(caption.toLatin1().constData(), text.toLatin1().constData());
+}
+
+void HeadlessBoxes::help(QWidget*, const RunState& state) { printHelp(stdout, state); }
+
+void HeadlessBoxes::about(QWidget*, const RunState& state) {
+    std::printf("%s\n%s\n%s\n", state.programName.c_str(), state.version.c_str(), state.platform.c_str());
+    std::fflush(stdout);
+}
+
+// Neither an editor nor a dialog can be seen.
+void HeadlessBoxes::openFile(const QString&) {}
+void HeadlessBoxes::showModal(QDialog&) {}

@@ -34,3 +34,20 @@ public:
     void openFile(const QString& path) override;
     void showModal(QDialog& dialog) override;
 };
+
+// Without a screen nobody can answer a box: texts go to standard error as
+// the console writes them, questions are asked on the controlling terminal
+// (the safe No without one), and the help goes to standard output. So a
+// command-line run never waits for a box nobody sees.
+class HeadlessBoxes : public OperatorBoxes {
+public:
+    // True for the platforms that draw nowhere a person can see.
+    static bool platformIsHeadless();
+
+    void message(QWidget* parent, Icon icon, const QString& caption, const QString& text) override;
+    bool question(QWidget* parent, const QString& caption, const QString& text) override;
+    void help(QWidget* parent, const RunState& state) override;
+    void about(QWidget* parent, const RunState& state) override;
+    void openFile(const QString& path) override;
+    void showModal(QDialog& dialog) override;
+};

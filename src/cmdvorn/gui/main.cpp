@@ -12,10 +12,16 @@ int main(int argc, char** argv) {
         commandLine += argv[i];
         commandLine += " ";
     }
+    // A calling application on a machine without a screen still gets its run.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
 
-    ModalBoxes boxes;
+    ModalBoxes modal;
+    HeadlessBoxes headless;
+    OperatorBoxes& boxes = HeadlessBoxes::platformIsHeadless() ? static_cast<OperatorBoxes&>(headless) : modal;
     MainWindow window(boxes);
     window.show();
     window.start(commandLine);

@@ -81,6 +81,18 @@ bool CardFormat::crcMatches(const std::uint8_t (&record)[kSize]) {
 }
 
 const char* CardFormat::impossibility(zString& detail) const {
+    for (int i = 0; i < kFieldCount; ++i) {
+        const CardField& f = fields[i];
+        if (f.length > 0 && f.from + f.length > kMaxDigits) {
+            detail = zString::format("campo %d: da %d lun. %d, oltre le %d cifre di un badge", i + 1, f.from, f.length,
+                                     kMaxDigits);
+            return "campo oltre le cifre di un badge";
+        }
+    }
+    return nullptr;
+}
+
+const char* CardFormat::inconsistency(zString& detail) const {
     if (length == 0 || length > kMaxDigits) {
         detail = zString::format("LEN=%d", length);
         return "lunghezza badge non valida";

@@ -33,9 +33,12 @@ struct CardFormat {
     static CardFormat decode(const std::uint8_t (&record)[kSize]);
     static bool crcMatches(const std::uint8_t (&record)[kSize]);
 
-    // What makes the format unusable on a badge (a field outside the
-    // badge's digits, a length no badge has), or nullptr.
+    // What makes the format unusable on any badge (a field past the most
+    // digits a read carries), or nullptr.
     const char* impossibility(zString& detail) const;
+    // What puts the format at odds with its own badge length (a length no
+    // badge has, a field past it), or nullptr. Such a format is still sent.
+    const char* inconsistency(zString& detail) const;
 };
 
 // [Card Format] when its layout has fields (NAME, LEN, DIRECTION and the

@@ -9,7 +9,6 @@ namespace {
 
 constexpr const char* kReadText = "FO,GE";
 
-// An empty parameter file has no [Card Format], so the built-in format applies.
 // The terminal's card format record; false after a failed exchange.
 bool readFormatRecord(CMDARG_C& job, std::uint8_t (&record)[CardFormat::kSize]) {
     TelegramCommand read(kReadText, TelegramCommand::ReceiveData, record, CardFormat::kSize);
@@ -26,12 +25,15 @@ bool sendCardFormatCommand(CMDARG_C& job) {
     CardFormat format = loadCardFormat(job.run->parameters(), layout, job.run->log());
     zString detail;
     if (const char* why = format.impossibility(detail)) {
-        // A terminal given this format would misread every badge.
+        // No badge read reaches such a field: refused before anything is sent.
         job.result = RunError::BadParameterValue;
         job.run->reportError(RunError::BadParameterValue, &terminal, CardFormat::kSection,
                              zString::format("%s: %s", why, detail.c_str()).c_str());
         return false;
     }
+    if (const char* why = format.inconsistency(detail))
+        // The terminal gets what the section says; the operator learns why badges may misread.
+        job.run->log().log(zLogger::Warning, "%s %s %s: %s", labelOf(job), CardFormat::kSection, why, detail.c_str());
 
     std::uint8_t record[CardFormat::kSize];
     format.encode(record);
