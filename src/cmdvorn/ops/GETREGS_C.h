@@ -46,7 +46,9 @@ protected:
 
 private:
     enum class Fetch { Saved, Skipped, Stop };
+    // One record of a download: punches ("RE", "RA") or jobs ("JO").
     Fetch fetchRecord(const char* object, int index, bool showProgress, int total);
+    Fetch storeJob();
     int countJobs(bool& ok);
     enum class Pass { Ended, Quiet, Stop };
     Pass readFilePass(const char* typeLine, int total, int delayMs, const LineContext& context);
