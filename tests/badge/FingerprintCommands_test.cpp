@@ -3,6 +3,7 @@
 // fingerprint file, uploading it (progress, interruption, bad lines) and
 // deleting, and a terminal refilled from another one's templates.
 #include "BadgeTestSupport.h"
+#include "TextFile.h"
 #include "CommandTable.h"
 #include "FingerprintCommands.h"
 #include "PrmCfg.h"
@@ -15,18 +16,11 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <unistd.h>
 
 namespace {
 
 
-std::string slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 int occurrences(const std::string& text, const std::string& part) {
     int n = 0;
@@ -108,10 +102,10 @@ protected:
         state.count = 0;
         return dispatch(*context, manager->findTerminal(terminal), id, windowCommandTable());
     }
-    std::string logText() { return slurp(dir / "cmdvorn.log"); }
+    std::string logText() { return readFile(dir / "cmdvorn.log"); }
     std::string stateAfter() {
         sim->stop();
-        return slurp(dir / "after.json");
+        return readFile(dir / "after.json");
     }
     void writeFile(const std::string& text) { std::ofstream(fingerprintFile, std::ios::binary) << text; }
 
@@ -161,7 +155,7 @@ TEST_F(FingerprintCommands, DownloadWritesOneLinePerTemplateAndShowsProgress) {
     start({{1, 10}, {3, 4000000000}});
     writeFile("old content\n");
     EXPECT_TRUE(run(CommandId::ReceiveFingerprints, 1));
-    EXPECT_EQ(slurp(fingerprintFile), fileLine(1, 10) + "00003 4000000000 " + templateHex(4000000000) + "\n");
+    EXPECT_EQ(readFile(fingerprintFile), fileLine(1, 10) + "00003 4000000000 " + templateHex(4000000000) + "\n");
     EXPECT_EQ(fileLine(1, 10).substr(0, 18), "00001 000000010 AB");
     EXPECT_EQ(state.count, 2);
     EXPECT_EQ(dialog.opened, std::vector<std::string>{"Ric. Fingerprint da: [Term 001]"});
@@ -177,14 +171,14 @@ TEST_F(FingerprintCommands, FailedExchangeOrInterruptionKeepsWhatWasDownloaded) 
     start({{1, 10}, {1, 11}, {1, 12}}, {"--error", "FP,GI,2"});
     EXPECT_FALSE(run(CommandId::ReceiveFingerprints, 1));
     EXPECT_EQ(state.errorCode, RunError::TerminalError);
-    EXPECT_EQ(slurp(fingerprintFile), fileLine(1, 10) + fileLine(1, 11));
+    EXPECT_EQ(readFile(fingerprintFile), fileLine(1, 10) + fileLine(1, 11));
     EXPECT_NE(logText().find("[Term 001] 2 fingerprint ricevuti"), std::string::npos);
 
     dialog.pumps = 0;
     dialog.stopAtPump = 1;
     EXPECT_FALSE(run(CommandId::ReceiveFingerprints, 1));
     EXPECT_EQ(state.errorCode, RunError::Interrupted);
-    EXPECT_EQ(slurp(fingerprintFile), fileLine(1, 10));
+    EXPECT_EQ(readFile(fingerprintFile), fileLine(1, 10));
 }
 
 TEST_F(FingerprintCommands, UploadEndsAtTheFirstRefusedTemplate) {
@@ -200,7 +194,7 @@ TEST_F(FingerprintCommands, TerminalWithoutTemplatesLeavesTheFileUntouched) {
     start({});
     writeFile("00001 000000001 AB\n");
     EXPECT_TRUE(run(CommandId::ReceiveFingerprints, 2));
-    EXPECT_EQ(slurp(fingerprintFile), "00001 000000001 AB\n");
+    EXPECT_EQ(readFile(fingerprintFile), "00001 000000001 AB\n");
     EXPECT_NE(logText().find("[Term 002] Errore 0 No Fingerprint"), std::string::npos) << logText();
     EXPECT_EQ(state.errorCode, RunError::None);
 }
@@ -282,11 +276,11 @@ TEST_F(FingerprintCommands, TemplatesMoveFromOneTerminalToAnother) {
     EXPECT_EQ(state.count, 3);
     EXPECT_TRUE(run(CommandId::CountFingerprints, 2));
     EXPECT_EQ(state.count, 3);
-    std::string downloaded = slurp(fingerprintFile);
+    std::string downloaded = readFile(fingerprintFile);
     // Terminal 2 now gives back exactly what terminal 1 gave.
     std::filesystem::remove(fingerprintFile);
     EXPECT_TRUE(run(CommandId::ReceiveFingerprints, 2));
-    EXPECT_EQ(slurp(fingerprintFile), downloaded);
+    EXPECT_EQ(readFile(fingerprintFile), downloaded);
 }
 
 TEST_F(FingerprintCommands, DeleteClearsTheTerminalAndLogsHowManyWent) {

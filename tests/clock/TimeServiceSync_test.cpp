@@ -1,9 +1,10 @@
 // The -sync command over a scripted line: its outcome lines, its error
 // codes, and the PC clock it sets through PCCLOCK_FILE.
 #include "ClockCommands.h"
-#include "SameDayOffset.h"
 #include "ScriptedLine.h"
+#include "SyncDifference.h"
 #include "TerminalTime.h"
+#include "TextFile.h"
 #include "Vorn.h"
 #include "PrmCfg.h"
 #include "VornMgr.h"
@@ -13,8 +14,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <unistd.h>
 
 namespace {
@@ -34,13 +33,6 @@ public:
 std::string lineForNow(int offsetSeconds) {
     fnd::LocalTime t = fnd::toLocalTime(std::time(nullptr) + offsetSeconds);
     return codeLine(t.year, t.month, t.day, t.hour, t.minute, t.second);
-}
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 int lines(const std::string& text) {
@@ -73,7 +65,7 @@ protected:
         opened = line && line->isOpen();
         return ok;
     }
-    bool logged(const std::string& text) { return slurp(logPath).find(text) != std::string::npos; }
+    bool logged(const std::string& text) { return readFile(logPath).find(text) != std::string::npos; }
 
     std::string base = std::filesystem::temp_directory_path() / ("sync_" + std::to_string(getpid()));
     std::string logPath = base + ".log";
@@ -98,13 +90,13 @@ TEST_F(TimeServiceSync, RightPcClockIsLeftAlone) {
     EXPECT_TRUE(run(&line));
     EXPECT_EQ(result, RunError::None);
     EXPECT_TRUE(logged("System: Inizio Sincronizzazione Orologio"));
-    EXPECT_TRUE(logged("System: Sincronizzazione Orologio Completata - nessuna differenza")) << slurp(logPath);
-    EXPECT_EQ(slurp(pcClockFile), "");
+    EXPECT_TRUE(logged("System: Sincronizzazione Orologio Completata - nessuna differenza")) << readFile(logPath);
+    EXPECT_EQ(readFile(pcClockFile), "");
     EXPECT_FALSE(opened);  // the call is ended
 }
 
 TEST_F(TimeServiceSync, WrongPcClockTakesTheServicesTime) {
-    const int offset = sameDayOffset(3600);
+    const int offset = 3600;
     std::string first;
     ScriptedLine line("", [&] {
         std::string l = lineForNow(offset);
@@ -114,10 +106,10 @@ TEST_F(TimeServiceSync, WrongPcClockTakesTheServicesTime) {
     EXPECT_TRUE(run(&line));
     EXPECT_EQ(result, RunError::None);
     // A second may turn between the line and the look at the PC clock.
-    EXPECT_TRUE(logged("Completata (" + std::to_string(-offset) + " sec)") ||
-                logged("Completata (" + std::to_string(1 - offset) + " sec)"))
-        << slurp(logPath);
-    std::string set = slurp(pcClockFile);
+    auto difference = loggedSyncDifference(readFile(logPath));
+    ASSERT_TRUE(difference) << readFile(logPath);
+    EXPECT_LE(secondsIntoDay(*difference + offset), 1) << *difference;
+    std::string set = readFile(pcClockFile);
     EXPECT_EQ(lines(set), 10);
     EXPECT_EQ(set.substr(0, 24), first.substr(0, 10) + " " + first.substr(11, 8) + ".000\n");
     // Each time code line is logged as it came.
@@ -129,7 +121,7 @@ TEST_F(TimeServiceSync, NoTimeCodeLineIsAModemError) {
     EXPECT_FALSE(run(&line));
     EXPECT_EQ(result, RunError::Modem);
     EXPECT_TRUE(logged("System: Errore Sincronizzazione Orologio - nessun CTD msg. ricevuto !"));
-    EXPECT_EQ(slurp(pcClockFile), "");
+    EXPECT_EQ(readFile(pcClockFile), "");
 }
 
 TEST_F(TimeServiceSync, WithoutALineOrACallNothingIsRead) {

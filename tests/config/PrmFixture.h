@@ -2,6 +2,7 @@
 // Loads a parameter file written by the test into a fresh terminal manager
 // and keeps what the run logged and what it would have shown in a box.
 #include "PrmCfg.h"
+#include "TextFile.h"
 #include "VornMgr.h"
 #include "zFile.h"
 #include "zLogger.h"
@@ -11,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -49,12 +49,7 @@ protected:
         return config->load(*mgr, settings);
     }
 
-    std::string logText() const {
-        std::ifstream in(dir / "cmdvorn.log");
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string logText() const { return readFile(dir / "cmdvorn.log"); }
 
     bool logged(const std::string& part) const { return logText().find(part) != std::string::npos; }
 

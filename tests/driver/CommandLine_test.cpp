@@ -1,10 +1,9 @@
 #include "CommandLine.h"
+#include "TextFile.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <unistd.h>
 #include <vector>
 
@@ -34,12 +33,7 @@ protected:
         for (int i = 0; i < parsed.terminals.count(); ++i) t.push_back(parsed.terminals[i].c_str());
         return t;
     }
-    std::string logText() {
-        std::ifstream in(path);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
+    std::string logText() { return readFile(path); }
 
     std::filesystem::path path;
     zLogger log;

@@ -143,9 +143,9 @@ TEST_F(ConfigTablesTest, AlarmLineBecomesItsRecordAndReadsBack) {
     auto r = install.run({"-as"});
     EXPECT_EQ(install.readData("RIDUVA.RET"), "00002\n");
     auto wire = readFile(wireLog);
-    // 27000 s, days 0x1F, duration 10, then the CRC.
+    // 27000 s, days 0x1F, duration 10, then the CRC-16 of those seven bytes (0x58c6).
     EXPECT_TRUE(contains(wire, "\"AL,SE,3\" data=13")) << wire;
-    EXPECT_TRUE(contains(wire, "AL,SE,3\\x02786900001f0a00")) << wire;
+    EXPECT_TRUE(contains(wire, "AL,SE,3\\x02786900001f0a00c658")) << wire;
     EXPECT_TRUE(contains(r.out, " ==== [Term 005] Invio Allarmi ===="));
     EXPECT_TRUE(contains(r.out, "\t[Term 005] 2 Allarmi inviati"));
     EXPECT_TRUE(contains(install.readData("cmdvorn.log"), "[Term 005] Invio Allarmi, file=alarms.txt"));
@@ -162,6 +162,43 @@ TEST_F(ConfigTablesTest, AlarmLineBecomesItsRecordAndReadsBack) {
     auto state = compact(stopAndReadState());
     // The simulator refuses a record with a wrong CRC: it was stored, so it is right.
     EXPECT_TRUE(contains(state, "\"number\":3,\"start\":27000,\"days\":31,\"duration\":10,")) << state;
+}
+
+TEST_F(ConfigTablesTest, AlarmWhoseStartHasPassedCarriesTodaysDayNumber) {
+    start("VORN1");
+    ToolInstall install(CMDV32_PATH, "[Global]\n[Allarmi]\nFILE_NAME=alarms.txt\n" + terminal5(sim->tcpPort(), "VORN1"));
+    writeData(install, "alarms.txt", "1,00:00,1,SI\n");
+    std::time_t before = std::time(nullptr);
+    install.run({"-as"});
+    std::time_t after = std::time(nullptr);
+    EXPECT_EQ(install.readData("RIDUVA.RET"), "00001\n");
+
+    // Days since 31 December 1989 on the PC's local date, little-endian;
+    // at midnight itself the start has not passed yet.
+    auto lastActivation = [](std::time_t t) {
+        std::tm local{};
+        localtime_r(&t, &local);
+        std::tm date{};
+        date.tm_year = local.tm_year;
+        date.tm_mon = local.tm_mon;
+        date.tm_mday = local.tm_mday;
+        std::tm epoch{};
+        epoch.tm_year = 89;
+        epoch.tm_mon = 11;
+        epoch.tm_mday = 31;
+        auto days = static_cast<std::uint32_t>((timegm(&date) - timegm(&epoch)) / 86400);
+        if (local.tm_hour == 0 && local.tm_min == 0 && local.tm_sec == 0) days = 0;
+        char hex[9];
+        std::snprintf(hex, sizeof hex, "%02x%02x%02x%02x", days & 0xFF, days >> 8 & 0xFF, days >> 16 & 0xFF, days >> 24);
+        return std::string(hex);
+    };
+    auto wire = readFile(wireLog);
+    const std::string request = "AL,SE,1\\x02";
+    auto at = wire.find(request);
+    ASSERT_NE(at, std::string::npos) << wire;
+    std::string data = wire.substr(at + request.size(), 26);
+    EXPECT_EQ(data.substr(0, 14), "00000000010100") << data;  // 00:00, the first day only, duration 1
+    EXPECT_TRUE(data.substr(18) == lastActivation(before) || data.substr(18) == lastActivation(after)) << data;
 }
 
 TEST_F(ConfigTablesTest, AlarmNumbersAboveTheCapacityAreSkippedWith107) {

@@ -1,10 +1,9 @@
 #include "zClock.h"
+#include "TextFile.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <filesystem>
 #include <unistd.h>
 
@@ -24,10 +23,7 @@ TEST(ZClock, SettingGoesToPcclockFileAndRejectsImpossibleTimes) {
     fnd::LocalTime leapDay{2028, 2, 29, 0, 0, 0, 0};
     EXPECT_EQ(fnd::setLocalClock(leapDay), 0);
 
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    EXPECT_EQ(ss.str(), "2026-03-29 02:05:07.042\n2026-03-29 02:05:07.999\n2028-02-29 00:00:00.000\n");
+    EXPECT_EQ(readFile(path), "2026-03-29 02:05:07.042\n2026-03-29 02:05:07.999\n2028-02-29 00:00:00.000\n");
     unsetenv("PCCLOCK_FILE");
     std::filesystem::remove(path);
 }

@@ -1,23 +1,16 @@
 #include "zLogger.h"
+#include "TextFile.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 namespace {
-
-std::string readAll(const std::filesystem::path& p) {
-    std::ifstream in(p);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 struct ListSink : zLogSink {
     std::vector<std::string> lines;
@@ -52,7 +45,7 @@ TEST_F(LoggerTest, EveryRunStartsWithADayHeaderAndLinesCarryTheTime) {
         log.log("[Term %3.3d] Invio Cmd. %s", 5, "RE,NR");
         log.log(zLogger::Header, "Inizio sessione: \"%s\"", "-n5 -yr");
     }
-    EXPECT_EQ(readAll(path),
+    EXPECT_EQ(readFile(path),
               "#--- Monday, 07-Dec-2026 ---\n"
               "09:03:05:042 [Term 005] Invio Cmd. RE,NR\n"
               "#09:03:05:042 Inizio sessione: \"-n5 -yr\"\n"
@@ -69,7 +62,7 @@ TEST_F(LoggerTest, PassingMidnightWritesANewDayHeader) {
     now = at(8, 0, 0, 1);
     log.log("after");
     log.log("same day");
-    EXPECT_EQ(readAll(path),
+    EXPECT_EQ(readFile(path),
               "#--- Monday, 07-Dec-2026 ---\n"
               "23:59:05:999 before\n"
               "#--- Tuesday, 08-Dec-2026 ---\n"
@@ -87,7 +80,7 @@ TEST_F(LoggerTest, LevelZeroKeepsOnlyWarningsAndErrorsButStillTheHeader) {
     log.log(zLogger::Header, "header dropped");
     log.log(zLogger::Warning, "warning kept");
     log.log(zLogger::Error, "error kept");
-    EXPECT_EQ(readAll(path),
+    EXPECT_EQ(readFile(path),
               "#--- Monday, 07-Dec-2026 ---\n"
               "10:00:05:000 warning kept\n"
               "10:00:05:000 error kept\n");
@@ -102,11 +95,11 @@ TEST_F(LoggerTest, ListShowsLinesCutTo125CharactersFileKeepsThemWhole) {
     log.log("%s", longText.c_str());
     ASSERT_EQ(sink.lines.size(), 1u);
     EXPECT_EQ(sink.lines[0].size(), 125u);
-    EXPECT_NE(readAll(path).find(longText), std::string::npos);
+    EXPECT_NE(readFile(path).find(longText), std::string::npos);
 
     std::string huge(5000, 'y');
     log.log("%s", huge.c_str());  // bounded by the line buffer, never overrun
-    auto content = readAll(path);
+    auto content = readFile(path);
     EXPECT_LT(content.size(), 300 + 5000u);
 }
 
@@ -125,7 +118,7 @@ TEST_F(LoggerTest, UnwritableFileSwitchesFileOutputOffSilently) {
     EXPECT_EQ(sink.lines.size(), 2u);
     if (geteuid() != 0) {  // root ignores file permissions
         EXPECT_FALSE(log.writesToFile());
-        EXPECT_EQ(readAll(path), "old\n");
+        EXPECT_EQ(readFile(path), "old\n");
     }
 }
 

@@ -1,11 +1,10 @@
 #include "PtyPair.h"
+#include "TextFile.h"
 #include "zSerialPort.h"
 
 #include "zLogger.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -199,10 +198,7 @@ TEST_F(SerialPty, NoModemLinesIsReportedOnceAndNeverBlocksWrites) {
         EXPECT_FALSE(port->dcdOn());
         EXPECT_FALSE(port->hasModemLines());
     }
-    std::ifstream in(logPath);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    std::string text = ss.str();
+    std::string text = readFile(logPath);
     auto first = text.find("nessuna linea di controllo modem");
     ASSERT_NE(first, std::string::npos) << text;
     EXPECT_EQ(text.find("nessuna linea di controllo modem", first + 1), std::string::npos);

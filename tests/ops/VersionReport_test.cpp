@@ -1,4 +1,5 @@
 #include "VersionReport.h"
+#include "TextFile.h"
 
 #include "crc16.h"
 
@@ -6,8 +7,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <unistd.h>
 #include <vector>
 
@@ -82,14 +81,8 @@ TEST(InfoOutput, DataOutGetsEveryLineAndAnUnopenableFileIsReportedOnce) {
         broken.line("lost 1");
         broken.line("lost 2");
     }
-    std::ifstream in(dataOut);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    EXPECT_EQ(ss.str(), "Versione: T2 1.0\nsecond\n");
-    std::ifstream logIn(logPath);
-    std::stringstream logText;
-    logText << logIn.rdbuf();
-    std::string text = logText.str();
+    EXPECT_EQ(readFile(dataOut), "Versione: T2 1.0\nsecond\n");
+    std::string text = readFile(logPath);
     auto first = text.find("/nonexistent-dir/out.txt open error. ");
     ASSERT_NE(first, std::string::npos);
     EXPECT_EQ(text.find("open error", first + 30), std::string::npos);

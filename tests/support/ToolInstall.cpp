@@ -2,19 +2,10 @@
 
 #include <atomic>
 #include <fstream>
-#include <sstream>
 #include <unistd.h>
 
 namespace {
 std::atomic<int> gSerial{0};
-}
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
 }
 
 ToolInstall::ToolInstall(const std::string& binary, const std::string& parameters) {

@@ -3,6 +3,7 @@
 // own directory next to a parameter file (it reads "cmdvorn.prm" from beside
 // itself) and a separate data directory to run it from.
 #include "ProcessRunner.h"
+#include "TextFile.h"
 
 #include <filesystem>
 #include <memory>
@@ -29,8 +30,6 @@ public:
 private:
     std::filesystem::path root_, programDir_, dataDir_, binary_;
 };
-
-std::string readFile(const std::filesystem::path& path);
 
 // Text checks the end-to-end tests share.
 inline bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }

@@ -1,6 +1,7 @@
 // The real vornsim binary, driven through its harness by a raw client that
 // builds every request by hand.
 #include "RawClient.h"
+#include "TextFile.h"
 #include "VornSimProcess.h"
 
 #include "crc16.h"
@@ -10,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 using namespace vornsim_test;
@@ -18,13 +18,6 @@ using vornsim::VornSimProcess;
 using namespace std::chrono_literals;
 
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 std::string tempPath(const std::string& name) {
     std::string p = ::testing::TempDir() + "vornsim_" + std::to_string(::getpid()) + "_" + name;

@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <strings.h>
 
 bool MemoryParameters::getValue(std::string_view sectionText, std::string_view keyText, zString& value) const {
@@ -51,13 +50,6 @@ bool CapturedLog::has(const std::string& line) const {
     for (const std::string& l : lines_)
         if (l == line) return true;
     return false;
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 void writeFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }

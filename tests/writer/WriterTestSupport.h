@@ -4,6 +4,7 @@
 // bytes of records.
 #include "ParameterLookup.h"
 #include "TerminalTime.h"
+#include "TextFile.h"
 #include "zLogger.h"
 
 #include <cstdint>
@@ -48,7 +49,6 @@ private:
     std::vector<std::string> lines_;
 };
 
-std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& text);
 
 std::uint32_t terminalSeconds(int year, int month, int day, int hour, int minute, int second = 0);

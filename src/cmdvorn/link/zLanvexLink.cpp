@@ -1,8 +1,9 @@
 #include "zLanvexLink.h"
 
+#include "zDeadline.h"
+
 #include <chrono>
 #include <cstring>
-#include <thread>
 
 namespace {
 
@@ -29,7 +30,7 @@ bool zLanvexLink::nodePresent(int node) {
         statusReadAt_ = now;
         status_.fill('0');
         if (writeString(kStatusQuery)) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(kStatusSettleMs));
+            fnd::sleepMs(kStatusSettleMs);
             char reply[kStatusReplySize + 1] = {};
             std::size_t count = 0;
             if (read(reply, kStatusReplySize, count) && reply[0] == 'Z') {

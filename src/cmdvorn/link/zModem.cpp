@@ -4,7 +4,6 @@
 
 #include <chrono>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -16,10 +15,6 @@ constexpr int kDialReadMs = 1000;
 constexpr int kCarrierPollMs = 200;
 constexpr unsigned kDialBarColour = 0xFF0000;
 constexpr int kMaxResponseLine = 256;
-
-void sleepMs(int ms) {
-    if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
 
 long long msSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
@@ -85,7 +80,7 @@ bool zModem::sendModemString(const char* text) {
         }
         if (!pending.empty() && !port_->writeString(pending.c_str())) return false;
         pending.clear();
-        sleepMs(100);
+        fnd::sleepMs(100);
     }
     return pending.empty() || port_->writeString(pending.c_str());
 }
@@ -100,7 +95,7 @@ bool zModem::command(const char* text, bool requireOk) {
     zString response;
     if (written) {
         // A device that keeps talking without ever saying OK ends the wait too.
-        const auto deadline = Clock::now() + std::chrono::milliseconds(commandTimeoutMs_);
+        const fnd::Deadline deadline(commandTimeoutMs_);
         zString line;
         while (!contains(response, "OK") && readResponseLine(line, deadline)) response += line;
     }
@@ -117,10 +112,10 @@ bool zModem::command(const char* text, bool requireOk) {
     return false;
 }
 
-bool zModem::readResponseLine(zString& line, std::chrono::steady_clock::time_point deadline) {
+bool zModem::readResponseLine(zString& line, const fnd::Deadline& deadline) {
     line.clear();
     char c = 0;
-    while (line.length() < kMaxResponseLine && Clock::now() < deadline && port_->readByte(c)) {
+    while (line.length() < kMaxResponseLine && !deadline.passed() && port_->readByte(c)) {
         if (c == '\0') continue;
         line += c;
         if (c == zCommDev::kLF) break;
@@ -171,7 +166,7 @@ bool zModem::checkPresent() {
 bool zModem::initialise() {
     port_->setDtr(true);
     if (!reset_.isEmpty()) command(reset_.c_str(), true);
-    sleepMs(100);
+    fnd::sleepMs(100);
     if (!init_.isEmpty() && !command(init_.c_str(), true)) return false;
     // Echo on, result codes on, in words: the dialogue below relies on them.
     if (!contains(init_, "E1")) command("ATE1\r\n", true);
@@ -210,7 +205,7 @@ bool zModem::call(const zString& number) {
     zString response;
     for (;;) {
         zString line;
-        if (readResponseLine(line, Clock::now() + std::chrono::milliseconds(kDialReadMs))) {
+        if (readResponseLine(line, fnd::Deadline(kDialReadMs))) {
             response += line;
             if (dialog_) dialog_->addLine(withoutLineEnd(line.c_str()).c_str());
         } else if (port_->lastError() != 0) {
@@ -246,10 +241,10 @@ bool zModem::call(const zString& number) {
     if (contains(response, kConnectWord)) {
         dialogueCarrier_ = true;
         port_->purge(Purge::Both);
-        const auto waitFrom = Clock::now();
+        const fnd::Deadline carrierWait(commandTimeoutMs_);
         bool up = carrier();
-        while (!up && msSince(waitFrom) < commandTimeoutMs_) {
-            sleepMs(kCarrierPollMs);
+        while (!up && !carrierWait.passed()) {
+            fnd::sleepMs(kCarrierPollMs);
             up = carrier();
         }
         if (up) {
@@ -296,7 +291,7 @@ bool zModem::dial(const char* label, const zString& number, int pauseSeconds, in
             hangUp();
             command("\r", false);
             port_->purge(Purge::Both);
-            sleepMs(pauseSeconds * 1000);
+            fnd::sleepMs(pauseSeconds * 1000);
         }
     }
     return false;
@@ -319,9 +314,9 @@ bool zModem::hangUp() {
     }
     // Dropping DTR hangs a modem up; a device without the line skips the wait.
     if (port_->setDtr(false)) {
-        sleepMs(500);
+        fnd::sleepMs(500);
         port_->setDtr(true);
-        sleepMs(100);
+        fnd::sleepMs(100);
     }
     if (carrier()) command("~+++~ATH0\r", false);
     connected_ = false;

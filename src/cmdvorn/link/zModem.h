@@ -10,10 +10,10 @@
 // "CONNECT" until a "NO CARRIER" is seen on the line.
 #include "BreakDialog.h"
 #include "zCommDev.h"
+#include "zDeadline.h"
 #include "zLogger.h"
 #include "zString.h"
 
-#include <chrono>
 #include <string_view>
 
 class zSerialPort;
@@ -79,7 +79,7 @@ private:
     bool sendModemString(const char* text);
     // One response line up to LF, bounded in length and by the deadline, so
     // that a device that never stops talking cannot hold the dialer.
-    bool readResponseLine(zString& line, std::chrono::steady_clock::time_point deadline);
+    bool readResponseLine(zString& line, const fnd::Deadline& deadline);
     bool checkPresent();
     bool initialise();
     bool call(const zString& number);

@@ -2,10 +2,11 @@
 
 #include "SerialBaud.h"
 #include "winError.h"
+#include "zFd.h"
+#include "zDeadline.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <mutex>
@@ -14,27 +15,15 @@
 #include <sched.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 constexpr int kErrNotSupported = 50;
 
 // Which open port holds each interrupt number (index 1..16).
 std::mutex irqMutex;
 zSerialPort* irqOwner[zSerialPort::kMaxIrq + 1] = {};
-
-void sleepMs(int ms) {
-    if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
-int msUntil(Clock::time_point deadline) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
 
 // Raises process and thread priority for the length of a write, so that the
 // line drivers are released on time; without permission it changes nothing.
@@ -133,39 +122,30 @@ bool zSerialPort::open(const char* name) {
         irqOwner[irq_] = this;
     }
 
-    zString path = devicePath(name_);
-    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        int err = errno;
+    // A failed open leaves neither the descriptor nor the interrupt taken.
+    auto failOpen = [this](int err) {
         releaseIrq();
         return fail(err);
-    }
-    termios tio{};
-    if (tcgetattr(fd, &tio) != 0) {
-        int err = errno;
-        ::close(fd);
-        releaseIrq();
-        return fail(err);
-    }
-    fd_ = fd;
-    saved_ = tio;
-    savedValid_ = true;
-    modemLines_ = true;
+    };
+    zFd fd(::open(devicePath(name_).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd.valid()) return failOpen(errno);
+    termios original{};
+    if (tcgetattr(fd.get(), &original) != 0) return failOpen(errno);
 
+    termios tio = original;
     cfmakeraw(&tio);
     tio.c_cflag |= CLOCAL | CREAD;
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
     speed_ = 38400;
-    int err = tcsetattr(fd_, TCSANOW, &tio) != 0 ? errno : setSerialBaud(fd_, speed_);
-    if (err != 0) {
-        tcsetattr(fd_, TCSANOW, &saved_);
-        ::close(fd_);
-        fd_ = -1;
-        savedValid_ = false;
-        releaseIrq();
-        return fail(err);
+    if (int err = tcsetattr(fd.get(), TCSANOW, &tio) != 0 ? errno : setSerialBaud(fd.get(), speed_); err != 0) {
+        tcsetattr(fd.get(), TCSANOW, &original);
+        return failOpen(err);
     }
+    fd_ = fd.release();
+    saved_ = original;
+    savedValid_ = true;
+    modemLines_ = true;
     setFormat('N', 8, 1);
     setFlowControl(FlowNone);
     setQueues(1024, 1024);
@@ -316,7 +296,7 @@ long zSerialPort::lineTimeMs(std::size_t length) const {
 bool zSerialPort::writeAll(const unsigned char* data, std::size_t length, std::size_t& written) {
     // Without a write time-out the bytes get the time the line needs for them.
     int timeout = writeTimeout_ > 0 ? writeTimeout_ : static_cast<int>(lineTimeMs(length));
-    auto deadline = Clock::now() + std::chrono::milliseconds(timeout);
+    fnd::Deadline deadline(timeout);
     while (written < length) {
         ssize_t n = ::write(fd_, data + written, length - written);
         if (n > 0) {
@@ -325,7 +305,7 @@ bool zSerialPort::writeAll(const unsigned char* data, std::size_t length, std::s
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno != EAGAIN) return fail(errno);
-        int left = msUntil(deadline);
+        int left = deadline.msLeft();
         if (left == 0) {
             lastError_ = fnd::kErrTimeout;
             return false;
@@ -340,9 +320,9 @@ void zSerialPort::waitTransmitted(std::size_t length) {
     // A write is complete once the system's output queue is empty, so the
     // purge before the next request never cuts a request short. Bounded, so
     // a line held by flow control cannot stall the write.
-    auto deadline = Clock::now() + std::chrono::milliseconds(std::max<long>(writeTimeout_, lineTimeMs(length)));
+    fnd::Deadline deadline(std::max<long>(writeTimeout_, lineTimeMs(length)));
     int queued = 0;
-    while (ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0 && Clock::now() < deadline) sleepMs(1);
+    while (ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0 && !deadline.passed()) fnd::sleepMs(1);
 }
 
 bool zSerialPort::write(const void* buffer, std::size_t length, std::size_t& written) {
@@ -366,7 +346,7 @@ bool zSerialPort::write(const void* buffer, std::size_t length, std::size_t& wri
     if (driveLines) {
         driveLines = setDtr(true);
         setRts(true);
-        if (driveLines) sleepMs(2);
+        if (driveLines) fnd::sleepMs(2);
     }
     lastError_ = 0;
     bool ok = writeAll(static_cast<const unsigned char*>(buffer), length, written);
@@ -382,7 +362,7 @@ bool zSerialPort::write(const void* buffer, std::size_t length, std::size_t& wri
     waitTransmitted(written);
     if (driveLines) {
         // The UART's FIFO still holds the last bytes.
-        if (length > 1) sleepMs(drainWaitMs(written, speed_));
+        if (length > 1) fnd::sleepMs(drainWaitMs(written, speed_));
         int err = lastError_;
         setRts(false);
         setDtr(false);
@@ -414,7 +394,7 @@ bool zSerialPort::readUntil(void* buffer, std::size_t size, std::size_t& count, 
     auto* bytes = static_cast<unsigned char*>(buffer);
     // A telegram read waits for the terminator, then takes what is queued;
     // other reads end when the buffer is full. Both end at the time-out.
-    const auto deadline = Clock::now() + std::chrono::milliseconds(readTimeout_);
+    const fnd::Deadline deadline(readTimeout_);
     bool terminated = false;
     bool hungUp = false;
     for (;;) {
@@ -435,7 +415,7 @@ bool zSerialPort::readUntil(void* buffer, std::size_t size, std::size_t& count, 
             return fail(err);
         }
         if (telegram ? terminated : count == size) return true;
-        int left = msUntil(deadline);
+        int left = deadline.msLeft();
         if (left == 0) {
             if (!telegram) return count > 0;
             // A plain time-out leaves no error code.

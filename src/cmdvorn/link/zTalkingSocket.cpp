@@ -2,18 +2,17 @@
 
 #include "WinsockError.h"
 #include "winError.h"
+#include "zDeadline.h"
 
 #include <arpa/inet.h>
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -75,7 +74,7 @@ bool zTalkingSocket::open(const char* /*name*/) {
     if (secondName_.isEmpty()) return false;  // the host never resolved
     if (isOpen()) return true;
     if (!connectSocket()) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs));
+    fnd::sleepMs(kSettleMs);
     purge(Purge::Both);
     lastError_ = 0;
     notify(zLinkListener::Opened);
@@ -112,12 +111,10 @@ bool zTalkingSocket::hasInput(bool wait) {
     if (buffered()) return true;
     // A signal (the operator's Ctrl-C) only interrupts the wait: the
     // exchange finishes and the operation then sees the interruption.
-    const int waitMs = wait ? std::max(readTimeout_, kMinReadWaitMs) : 0;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    const fnd::Deadline deadline(wait ? std::max(readTimeout_, kMinReadWaitMs) : 0);
     for (;;) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         pollfd p{fd_, POLLIN, 0};
-        int rc = ::poll(&p, 1, static_cast<int>(std::max<long long>(left.count(), 0)));
+        int rc = ::poll(&p, 1, deadline.msLeft());
         if (rc < 0 && errno == EINTR) continue;
         if (rc < 0) return failErrno(errno);
         return rc > 0 && (p.revents & (POLLIN | POLLHUP | POLLERR)) != 0;

@@ -1,4 +1,5 @@
 #include "CMDREGS_C.h"
+#include "JobOutcome.h"
 
 #include "Vorn.h"
 
@@ -18,8 +19,7 @@ CMDREGS_C::CMDREGS_C(CMDARG_C& job)
     : GETREGS_C(job),
       writer_(job.run->writerRun(), job.run->settings(), job.run->parameters(),
               writerTerminal(*job.terminal), job.run->log(), [&job](RunError error, const char* text1, const char* text2) {
-                  job.run->reportError(error, job.terminal, text1, text2);
-                  job.result = error;
+                  failJob(job, error, text1, text2);
               }) {}
 
 bool CMDREGS_C::counted(bool written) {

@@ -26,10 +26,8 @@ bool sendCardFormatCommand(CMDARG_C& job) {
     zString detail;
     if (const char* why = format.impossibility(detail)) {
         // No badge read reaches such a field: refused before anything is sent.
-        job.result = RunError::BadParameterValue;
-        job.run->reportError(RunError::BadParameterValue, &terminal, CardFormat::kSection,
-                             zString::format("%s: %s", why, detail.c_str()).c_str());
-        return false;
+        return failJob(job, RunError::BadParameterValue, CardFormat::kSection,
+                       zString::format("%s: %s", why, detail.c_str()).c_str());
     }
     if (const char* why = format.inconsistency(detail))
         // The terminal gets what the section says; the operator learns why badges may misread.
@@ -60,9 +58,7 @@ bool testReadBadgeCommand(CMDARG_C& job) {
     std::uint8_t formatRecord[CardFormat::kSize] = {};
     if (!readFormatRecord(job, formatRecord)) return false;
     if (!CardFormat::crcMatches(formatRecord)) {
-        job.result = RunError::BadCrc;
-        job.run->reportError(RunError::BadCrc, &terminal, kReadText);
-        return false;
+        return failJob(job, RunError::BadCrc, kReadText);
     }
 
     std::uint8_t readRecord[BadgeTestRead::kSize] = {};

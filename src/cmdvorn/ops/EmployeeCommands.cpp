@@ -151,10 +151,7 @@ bool uploadEmployees(CMDARG_C& job, bool onlyThisTerminal) {
         }
         int size = EMPHLP_C::encode(format, e, record);
         TelegramCommand store(storeText, TelegramCommand::SendData, record, size);
-        if (!terminal.sendCommand(store)) {
-            job.result = terminal.statusCode();
-            return false;
-        }
+        if (!terminal.sendCommand(store)) return failWithStatus(job);
         ++sent;
         char progress[48];
         std::snprintf(progress, sizeof progress, "Anagrafica: %d/%d", sent, lines);
@@ -207,10 +204,7 @@ bool uploadPersonalDataCommand(CMDARG_C& job) {
     bool whole = forEachEmployee(job, file, true, company, [&](const EmployeeData& e, const zString&) {
         EMPHLP_C::encodePersonal(e, record);
         TelegramCommand store("EM,SD", TelegramCommand::SendData, record, sizeof record);
-        if (!terminal.sendCommand(store)) {
-            job.result = terminal.statusCode();
-            return false;
-        }
+        if (!terminal.sendCommand(store)) return failWithStatus(job);
         ++sent;
         return !interrupted(job);
     });
@@ -268,20 +262,17 @@ bool receiveEmployeesCommand(CMDARG_C& job) {
         }
         EmployeeData employee;
         if (!EMPHLP_C::decode(format, record, employee)) {
-            job.result = RunError::BadCrc;
-            run.reportError(RunError::BadCrc, &terminal, text);
+            failJob(job, RunError::BadCrc, text);
             break;
         }
         zString line = EMPHLP_C::receivedLine(format, employee, terminal.terminalNumber());
         run.info().line("%s", line.c_str());
         if (!out.isOpen() && !(out.open() && out.seekEnd())) {
-            job.result = RunError::FileOpen;
-            run.reportError(RunError::FileOpen, &terminal, out.path().c_str(), out.errorText().c_str());
+            failJob(job, RunError::FileOpen, out.path().c_str(), out.errorText().c_str());
             break;
         }
         if (!out.writeString(zString::format("%s\n", line.c_str()).c_str())) {
-            job.result = RunError::FileWrite;
-            run.reportError(RunError::FileWrite, &terminal, out.path().c_str(), out.errorText().c_str());
+            failJob(job, RunError::FileWrite, out.path().c_str(), out.errorText().c_str());
             break;
         }
         ++written;

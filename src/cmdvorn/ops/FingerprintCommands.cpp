@@ -97,8 +97,7 @@ bool downloadFingerprintsCommand(CMDARG_C& job) {
         std::size_t written = 0;
         if (!out.write(line, static_cast<std::size_t>(length), written) ||
             written != static_cast<std::size_t>(length)) {
-            job.result = RunError::FileWrite;
-            run.reportError(RunError::FileWrite, &terminal, path.c_str(), out.errorText().c_str());
+            failJob(job, RunError::FileWrite, path.c_str(), out.errorText().c_str());
             break;
         }
         ++received;
@@ -108,8 +107,7 @@ bool downloadFingerprintsCommand(CMDARG_C& job) {
         if (interrupted(job)) break;
     }
     if (!out.close() && job.result == RunError::None) {
-        job.result = RunError::FileWrite;
-        run.reportError(RunError::FileWrite, &terminal, path.c_str(), out.errorText().c_str());
+        failJob(job, RunError::FileWrite, path.c_str(), out.errorText().c_str());
     }
     dialog.close();
     logAndShow(job, "%s %d fingerprint ricevuti", labelOf(job), received);

@@ -1,4 +1,5 @@
 #include "GETREGS_C.h"
+#include "JobOutcome.h"
 
 #include "LittleEndian.h"
 #include "Vorn.h"
@@ -12,6 +13,7 @@ constexpr int kOnOffThreshold = 50;
 constexpr int kPunchBytes = 19;
 constexpr int kExtendedBytes = 46;
 constexpr int kJobBytes = 61;
+constexpr const char* kJobObject = "JO";
 
 }  // namespace
 
@@ -32,10 +34,21 @@ int GETREGS_C::count(const char* object) {
     return value;
 }
 
+GETREGS_C::Fetch GETREGS_C::storeJob() {
+    // A damaged job record stays on the terminal; the others are still fetched.
+    if (!JobRecord::checkMatches(record_)) {
+        failJob(job_, RunError::BadCrc, "CMDVORN: Timb. Commesse", commandText_);
+        return Fetch::Skipped;
+    }
+    return writeJob(JobRecord::decode(record_)) ? Fetch::Saved : Fetch::Stop;
+}
+
 GETREGS_C::Fetch GETREGS_C::fetchRecord(const char* object, int index, bool showProgress, int total) {
-    const bool extended = terminal_.model() == TerminalModel::Vorn2B;
+    const bool jobs = std::strcmp(object, kJobObject) == 0;
+    const bool extended = !jobs && terminal_.model() == TerminalModel::Vorn2B;
     std::snprintf(commandText_, sizeof commandText_, "%s,GE,%x", object, static_cast<unsigned>(index));
-    command_ = TelegramCommand(commandText_, TelegramCommand::ReceiveData, record_, extended ? kExtendedBytes : kPunchBytes);
+    command_ = TelegramCommand(commandText_, TelegramCommand::ReceiveData, record_,
+                               jobs ? kJobBytes : extended ? kExtendedBytes : kPunchBytes);
 
     if (!terminal_.sendCommand(command_)) {
         if (!terminal_.isAnswering()) return Fetch::Stop;
@@ -50,16 +63,12 @@ GETREGS_C::Fetch GETREGS_C::fetchRecord(const char* object, int index, bool show
         std::snprintf(text, sizeof text, "Timbratura: %d/%d", index, total);
         dialog.setBar(index, text);
     }
-    if (dialog.pump()) {
-        job_.run->reportError(RunError::Interrupted, &terminal_);
-        job_.result = RunError::Interrupted;
-        return Fetch::Stop;
-    }
+    if (interrupted(job_)) return Fetch::Stop;
+    if (jobs) return storeJob();
     if (extended) return writeExtended(ExtendedRecord::decode(record_)) ? Fetch::Saved : Fetch::Stop;
 
     if (!TransactionRecord::checkMatches(record_)) {
-        job_.result = RunError::BadCrc;
-        job_.run->reportError(RunError::BadCrc, &terminal_, "Timbratura", commandText_);
+        failJob(job_, RunError::BadCrc, "Timbratura", commandText_);
         return Fetch::Stop;
     }
     return writeTransaction(TransactionRecord::decode(record_)) ? Fetch::Saved : Fetch::Stop;
@@ -162,29 +171,8 @@ bool GETREGS_C::downloadJobs(bool clear) {
     // After -r's punches the job's count is the job records' alone.
     job_.count = 0;
 
-    BREAKDLG_C& dialog = job_.run->dialog();
-    bool stopped = false;
-    for (int i = 0; i < total && !stopped; ++i) {
-        std::snprintf(commandText_, sizeof commandText_, "JO,GE,%x", static_cast<unsigned>(i));
-        command_ = TelegramCommand(commandText_, TelegramCommand::ReceiveData, record_, kJobBytes);
-        if (!terminal_.sendCommand(command_)) {
-            stopped = !terminal_.isAnswering();
-            if (!stopped) noteSkipped();
-            continue;
-        }
-        ++received_;
-        if (dialog.pump()) {
-            job_.run->reportError(RunError::Interrupted, &terminal_);
-            job_.result = RunError::Interrupted;
-            break;
-        }
-        if (!JobRecord::checkMatches(record_)) {
-            job_.result = RunError::BadCrc;
-            job_.run->reportError(RunError::BadCrc, &terminal_, "CMDVORN: Timb. Commesse", commandText_);
-            continue;
-        }
-        stopped = !writeJob(JobRecord::decode(record_));
-    }
+    for (int i = 0; i < total; ++i)
+        if (fetchRecord(kJobObject, i, false, total) == Fetch::Stop) break;
     terminal_.sendOff();
     log_.log("%s %d timb. Commesse ricevute, %d salvate", label, received_, saved_);
     job_.count += saved_;
@@ -199,7 +187,7 @@ bool GETREGS_C::downloadJobs(bool clear) {
 
     int again = countJobs(ok);
     if (!ok || again != total) return true;
-    return remove("JO", "%s Timbrature Commesse rimosse dal terminale");
+    return remove(kJobObject, "%s Timbrature Commesse rimosse dal terminale");
 }
 
 int GETREGS_C::countJobs(bool& ok) {

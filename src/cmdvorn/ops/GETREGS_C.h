@@ -38,7 +38,9 @@ protected:
 
 private:
     enum class Fetch { Saved, Skipped, Stop };
+    // One record of a download: punches ("RE", "RA") or jobs ("JO").
     Fetch fetchRecord(const char* object, int index, bool showProgress, int total);
+    Fetch storeJob();
     int countJobs(bool& ok);
     bool remove(const char* object, const char* removedMessage);
     // A record skipped while the terminal kept answering: its status is what

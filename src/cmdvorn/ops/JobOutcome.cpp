@@ -11,6 +11,12 @@ bool failWithStatus(CMDARG_C& job) {
     return false;
 }
 
+bool failJob(CMDARG_C& job, RunError error, const char* text1, const char* text2) {
+    job.run->reportError(error, job.terminal, text1, text2);
+    job.result = error;
+    return false;
+}
+
 bool sendWithoutData(CMDARG_C& job, const char* text) {
     TelegramCommand command(text);
     if (!job.terminal->sendCommand(command)) return failWithStatus(job);
@@ -20,8 +26,7 @@ bool sendWithoutData(CMDARG_C& job, const char* text) {
 
 bool interrupted(CMDARG_C& job) {
     if (!job.run->dialog().pump()) return false;
-    job.run->reportError(RunError::Interrupted, job.terminal);
-    job.result = RunError::Interrupted;
+    failJob(job, RunError::Interrupted);
     return true;
 }
 

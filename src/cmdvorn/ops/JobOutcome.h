@@ -8,6 +8,9 @@
 const char* labelOf(const CMDARG_C& job);
 // The terminal's status code becomes the job's result; returns false.
 bool failWithStatus(CMDARG_C& job);
+// error becomes the job's result and is reported with the job's terminal
+// and the two texts; returns false.
+bool failJob(CMDARG_C& job, RunError error, const char* text1 = nullptr, const char* text2 = nullptr);
 // Lets the operator act; once the operator stopped the command, Interrupted
 // is reported and becomes the job's result, and true is returned.
 bool interrupted(CMDARG_C& job);

@@ -61,9 +61,7 @@ void TableTransfer::finish(const char* what) {
 bool TableTransfer::forEachLine(const zString& path, const std::function<bool(std::string_view)>& handle) {
     zFile file(path);
     if (!file.open() || !file.seekStart()) {
-        job_.run->reportError(RunError::FileOpen, job_.terminal, path.c_str(), file.errorText().c_str());
-        job_.result = RunError::FileOpen;
-        return false;
+        return failJob(job_, RunError::FileOpen, path.c_str(), file.errorText().c_str());
     }
     begin();
     zString line;

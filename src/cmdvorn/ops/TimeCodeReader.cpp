@@ -1,11 +1,10 @@
 #include "TimeCodeReader.h"
 
+#include "zDeadline.h"
 #include "zSerialPort.h"
 
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
 namespace {
 
@@ -30,7 +29,7 @@ private:
 
 TimeCodeReader::Outcome TimeCodeReader::read() {
     TerminatorScope lineFeed(link_, zCommDev::kLF);
-    std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs));
+    fnd::sleepMs(kSettleMs);
     link_.purge(Purge::Both);
     link_.setReadTimeout(kLineWaitMs);
 

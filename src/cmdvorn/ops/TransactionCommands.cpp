@@ -1,4 +1,5 @@
 #include "TransactionCommands.h"
+#include "JobOutcome.h"
 
 #include "CMDREGS_C.h"
 #include "EmployeeStatusLine.h"
@@ -12,8 +13,7 @@ namespace {
 // The line-protocol models have no telegram download.
 bool refusesTelegramDownload(CMDARG_C& job) {
     if (!isNewerModel(job.terminal->model())) return false;
-    job.run->reportError(RunError::UnknownCommand, job.terminal, "RE,GE", "");
-    job.result = RunError::UnknownCommand;
+    failJob(job, RunError::UnknownCommand, "RE,GE", "");
     return true;
 }
 
@@ -63,10 +63,7 @@ bool deleteRecoverableCommand(CMDARG_C& job) {
         return false;
     }
     TelegramCommand del("RA,DE");
-    if (!job.terminal->sendCommand(del)) {
-        job.result = job.terminal->statusCode();
-        return false;
-    }
+    if (!job.terminal->sendCommand(del)) return failWithStatus(job);
     ++job.count;
     return true;
 }
@@ -77,10 +74,7 @@ bool latestTransactionsCommand(CMDARG_C& job) {
     std::uint8_t reply[1 + kRecords * kRecordBytes] = {};
     TelegramCommand command("EM,GL", TelegramCommand::ReceiveData, reply, sizeof reply);
     Vorn& terminal = *job.terminal;
-    if (!terminal.sendCommand(command)) {
-        job.result = terminal.statusCode();
-        return false;
-    }
+    if (!terminal.sendCommand(command)) return failWithStatus(job);
     ++job.count;
     int n = reply[0] < kRecords ? reply[0] : kRecords;
     InfoOutput& info = job.run->info();

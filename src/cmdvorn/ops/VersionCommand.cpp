@@ -1,4 +1,5 @@
 #include "VersionCommand.h"
+#include "JobOutcome.h"
 
 #include "ResultFile.h"
 #include "VersionReport.h"
@@ -11,10 +12,7 @@ bool versionCommand(CMDARG_C& job) {
     if (isNewerModel(terminal.model())) {
         char text[129] = {};
         TelegramCommand command("%XI", TelegramCommand::ReceiveData, text, 128);
-        if (!terminal.sendCommand(command)) {
-            job.result = terminal.statusCode();
-            return false;
-        }
+        if (!terminal.sendCommand(command)) return failWithStatus(job);
         ++job.count;
         reportVersionText(run.info(), terminal.label().c_str(), text);
         if (run.state().commandLineMode)
@@ -24,10 +22,7 @@ bool versionCommand(CMDARG_C& job) {
 
     unsigned char record[VersionRecord::kSize] = {};
     TelegramCommand command("VE", TelegramCommand::ReceiveData, record, VersionRecord::kSize);
-    if (!terminal.sendCommand(command)) {
-        job.result = terminal.statusCode();
-        return false;
-    }
+    if (!terminal.sendCommand(command)) return failWithStatus(job);
     ++job.count;
     VersionRecord version = VersionRecord::decode(record);
     reportVersion(run.info(), terminal.label().c_str(), version);

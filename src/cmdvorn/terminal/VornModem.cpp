@@ -1,11 +1,10 @@
 #include "VornModem.h"
 
+#include "zDeadline.h"
 #include "zModem.h"
 #include "zSerialPort.h"
 
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 namespace {
 
@@ -13,8 +12,6 @@ constexpr int kLogOnDelayMs = 1000;
 constexpr int kRecoveryDelayMs = 500;
 // "OPEN" leaves this much of a telegram for the password and its NUL.
 constexpr int kMaxLogOnData = (static_cast<int>(TelegramFrame::kBufferSize) - 16 - 4) / 2;
-
-void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 }  // namespace
 
@@ -84,7 +81,7 @@ bool VornModem::connect() {
         status_ = RunError::None;
         return true;
     }
-    sleepMs(kLogOnDelayMs);
+    fnd::sleepMs(kLogOnDelayMs);
     if (logOn()) return true;
     // Whoever comes next through this call would skip the log-on it failed.
     modem_->hangUp();
@@ -121,7 +118,7 @@ bool VornModem::sendCommand(TelegramCommand& command, bool quiet) {
 
     if (Vorn::sendCommand(command, quiet)) return true;
     if (!wasConnected) return false;
-    sleepMs(kRecoveryDelayMs);
+    fnd::sleepMs(kRecoveryDelayMs);
     if (isConnected()) return false;  // the call is up: the failure is the terminal's
     if (log_) log_->log(zLogger::Warning, "%s Ripristino connessione modem!", label_.c_str());
     if (Vorn::sendCommand(command, quiet)) return true;
