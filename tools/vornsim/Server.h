@@ -8,6 +8,7 @@
 #include "HayesModem.h"
 #include "TerminalState.h"
 #include "WireLog.h"
+#include "XmodemReceiver.h"
 
 #include <csignal>
 #include <memory>
@@ -31,6 +32,8 @@ struct ServerConfig {
     int replyDelayMs = 0;  // the terminal's own time to answer
     int lateGapMs = 20;    // between a late old reply and the right one
     std::uint32_t seed = 1;
+    XmodemReceiver::Config xmodem;  // how a terminal takes firmware after "GL,UP"
+    std::string firmwareOut;        // where a complete firmware image is written
 };
 
 class Server {
@@ -54,6 +57,10 @@ private:
     void feedTelegrams(Channel& ch, std::string_view bytes);
     void handleTelegram(Channel& ch, const std::string& frame);
     void flush(Channel& ch);
+    // After "GL,UP" the line carries XMODEM until the transfer is over.
+    void startXmodem(Channel& ch);
+    void feedXmodem(Channel& ch, std::string_view bytes);
+    void xmodemOutput(Channel& ch, const XmodemReceiver::Output& out);
     void closeChannel(Channel& ch, const char* why);
     Terminal* terminalFor(const Channel& ch, int node);
     std::string nodeList(const ServerConfig::Endpoint& ep) const;
