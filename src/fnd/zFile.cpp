@@ -40,6 +40,8 @@ bool zFile::openMode(const char* path, const char* mode) {
 
 bool zFile::open(const char* path) { return openMode(path, "a+"); }
 
+bool zFile::openRead(const char* path) { return openMode(path, "rb"); }
+
 bool zFile::create(const char* path) { return openMode(path, "w+"); }
 
 bool zFile::close() {

@@ -13,6 +13,8 @@ public:
 
     // Opens for reading and appending ("a+"), creating a missing file.
     bool open(const char* path = nullptr) override;
+    // Opens an existing file for binary reading only ("rb").
+    bool openRead(const char* path = nullptr);
     // Creates or truncates for reading and writing ("w+").
     bool create(const char* path = nullptr);
     bool close() override;

@@ -31,12 +31,17 @@ struct RecordingBoxes : OperatorBoxes {
     void help(QWidget*, const RunState&) override { ++helps; }
     void about(QWidget*, const RunState&) override { ++abouts; }
     void openFile(const QString& path) override { opened.push_back(path); }
+    QString openFileName(QWidget*, const QString& title, const QString& filter, const QString& proposed) override {
+        fileDialogs.push_back({Icon::Information, title, filter + " " + proposed});
+        return chosenFile;
+    }
     void showModal(QDialog& dialog) override {
         dialogs.push_back(dialog.objectName());
         if (onDialog) onDialog(dialog);
     }
 
-    std::vector<Shown> messages, questions;
+    std::vector<Shown> messages, questions, fileDialogs;
+    QString chosenFile;  // empty: the dialog is cancelled
     std::vector<QString> opened, dialogs;
     std::function<void(QDialog&)> onDialog;
     int helps = 0, abouts = 0;

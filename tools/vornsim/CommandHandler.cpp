@@ -2,6 +2,7 @@
 
 #include "BadgeCommands.h"
 #include "ConfigCommands.h"
+#include "DeviceCommands.h"
 
 #include <algorithm>
 #include <map>
@@ -190,6 +191,7 @@ Answer answerRequest(Terminal& t, const Request& r) {
     std::string object = text.substr(0, 2);
 
     if (auto answer = answerConfigRequest(t, r)) return *answer;
+    if (auto device = answerDeviceCommand(t, r)) return *device;
     if (text == "VE")
         return ok(encodeVersion(t.version, static_cast<std::uint16_t>(std::min<std::size_t>(t.storedCount(), 65535)),
                                 static_cast<std::uint16_t>(t.employees.size())));

@@ -123,6 +123,15 @@ Each may be given several times:
   --drop SEL              close the connection (TCP) or the call (modem)
   --add-records K[@SEL]   add K records after the first SEL (default RE,NR)
 
+Firmware upgrade: after "GL,UP" a VORN-L takes an image by XMODEM.
+  --firmware-out FILE     write a completely received image there
+  --xmodem MODE           how it receives: normal; prompt (asks
+                          "Aggiornamento firmware?" and waits for 'y');
+                          nak-storm (NAK to every block); can-can (CAN CAN
+                          instead of the start); cancel-after:K (CAN CAN
+                          after K good blocks); silent
+  --xmodem-nak-ms MS      between its calls for the start (default 1000)
+
   --wire-log FILE         one line per request, reply and refused input
   --help                  this text
 )";
@@ -190,6 +199,7 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::string&
         {"--baud", {50, 4000000, {&o.server.baud, &o.server.modem.baud}}},
         {"--reply-delay", {0, 60000, {&o.server.replyDelayMs}}},
         {"--late-gap", {0, 60000, {&o.server.lateGapMs}}},
+        {"--xmodem-nak-ms", {1, 60000, {&o.server.xmodem.nakIntervalMs}}},
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -278,6 +288,13 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::string&
             if (!endpoint(o.server.ptys)) return false;
         } else if (a == "--modem") {
             if (!endpoint(o.server.modems)) return false;
+        } else if (a == "--xmodem") {
+            if (!parseXmodemBehaviour(v, o.server.xmodem)) {
+                error = "--xmodem needs normal, prompt, nak-storm, can-can, cancel-after:K or silent";
+                return false;
+            }
+        } else if (a == "--firmware-out") {
+            o.server.firmwareOut = v;
         } else if (a == "--time-service") {
             o.server.modem.timeServiceNumber = v;
         } else {

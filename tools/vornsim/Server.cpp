@@ -61,6 +61,7 @@ struct Server::Channel {
     std::unique_ptr<HayesModem> modem;
     bool lineProtocol = false;
     std::unique_ptr<LineEndpoint> lines;
+    std::unique_ptr<XmodemReceiver> xmodem;
     std::deque<Chunk> out;
     Clock::time_point lineFree{};
     Clock::time_point requestStart{};
@@ -186,7 +187,7 @@ void Server::readFrom(Channel& ch) {
         return;
     }
     if (!ch.modem) {
-        feedTelegrams(ch, bytes);
+        ch.xmodem ? feedXmodem(ch, bytes) : feedTelegrams(ch, bytes);
         return;
     }
     HayesModem::Output out;
@@ -194,7 +195,35 @@ void Server::readFrom(Channel& ch) {
     for (const auto& l : out.log) log_.line(ch.name, "MODEM " + l);
     auto replyAt = Clock::now() + std::chrono::milliseconds(ch.modem->commandReplyDelayMs());
     if (!out.toLine.empty()) ch.out.push_back({out.toLine, replyAt, {}, "MODEM TX"});
-    if (!out.toTerminals.empty()) feedTelegrams(ch, out.toTerminals);
+    if (!out.toTerminals.empty()) ch.xmodem ? feedXmodem(ch, out.toTerminals) : feedTelegrams(ch, out.toTerminals);
+}
+
+void Server::startXmodem(Channel& ch) {
+    XmodemReceiver::Config config = config_.xmodem;
+    config.byteTimeNs = config_.baud ? 10'000'000'000LL / config_.baud : 0;
+    ch.xmodem = std::make_unique<XmodemReceiver>(config);
+    XmodemReceiver::Output out;
+    ch.xmodem->start(Clock::now(), out);
+    xmodemOutput(ch, out);
+}
+
+void Server::feedXmodem(Channel& ch, std::string_view bytes) {
+    XmodemReceiver::Output out;
+    ch.xmodem->receive(bytes, Clock::now(), out);
+    xmodemOutput(ch, out);
+}
+
+void Server::xmodemOutput(Channel& ch, const XmodemReceiver::Output& out) {
+    for (const auto& l : out.log) log_.line(ch.name, l);
+    if (!out.toLine.empty()) ch.out.push_back({out.toLine, out.notBefore, {}, "XMODEM TX"});
+    if (!ch.xmodem->finished()) return;
+    if (ch.xmodem->complete() && !config_.firmwareOut.empty()) {
+        if (std::FILE* f = std::fopen(config_.firmwareOut.c_str(), "wb")) {
+            std::fwrite(ch.xmodem->image().data(), 1, ch.xmodem->image().size(), f);
+            std::fclose(f);
+        }
+    }
+    ch.xmodem.reset();  // back to telegrams
 }
 
 void Server::feedTelegrams(Channel& ch, std::string_view bytes) {
@@ -313,6 +342,8 @@ void Server::handleTelegram(Channel& ch, const std::string& frame) {
         log_.line(ch.name, "DISCARDED oldest reply: nobody reads this line");
     }
 
+    if (req.text == "GL,UP" && answer.kind == Answer::Ok && !has(Fault::WrongDestination)) startXmodem(ch);
+
     if (int added = faults_.takeRecordsToAdd(number, req.text)) {
         addFreshRecords(*term, added, config_.seed + static_cast<std::uint32_t>(number));
         log_.line(ch.name, "ADDED " + std::to_string(added) + " records to node=" + twoDigits(term->node));
@@ -376,6 +407,8 @@ void Server::run(const sigset_t& unblocked, const volatile std::sig_atomic_t& st
             }
             if (ch->modem)
                 if (auto d = ch->modem->nextDeadline()) consider(*d);
+            if (ch->xmodem)
+                if (auto d = ch->xmodem->nextDeadline()) consider(*d);
         }
         timespec timeout{};
         timespec* timeoutPtr = nullptr;
@@ -405,6 +438,11 @@ void Server::run(const sigset_t& unblocked, const volatile std::sig_atomic_t& st
                 ch->modem->tick(Clock::now(), out);
                 for (const auto& l : out.log) log_.line(ch->name, "MODEM " + l);
                 if (!out.toLine.empty()) ch->out.push_back({out.toLine, Clock::now(), {}, "MODEM TX"});
+            }
+            if (ch->xmodem && !ch->closed) {
+                XmodemReceiver::Output out;
+                ch->xmodem->tick(Clock::now(), out);
+                xmodemOutput(*ch, out);
             }
             if (!ch->closed) flush(*ch);
         }

@@ -9,6 +9,7 @@
 #include "LineEndpoint.h"
 #include "TerminalState.h"
 #include "WireLog.h"
+#include "XmodemReceiver.h"
 
 #include <csignal>
 #include <memory>
@@ -34,6 +35,8 @@ struct ServerConfig {
     int lateGapMs = 20;    // between a late old reply and the right one
     std::uint32_t seed = 1;
     std::vector<UnsolicitedLine> unsolicited;
+    XmodemReceiver::Config xmodem;  // how a terminal takes firmware after "GL,UP"
+    std::string firmwareOut;        // where a complete firmware image is written
 };
 
 class Server {
@@ -59,6 +62,10 @@ private:
     std::unique_ptr<LineEndpoint> lineEndpoint(LineEndpoint::Kind kind, const Channel& ch);
     void handleTelegram(Channel& ch, const std::string& frame);
     void flush(Channel& ch);
+    // After "GL,UP" the line carries XMODEM until the transfer is over.
+    void startXmodem(Channel& ch);
+    void feedXmodem(Channel& ch, std::string_view bytes);
+    void xmodemOutput(Channel& ch, const XmodemReceiver::Output& out);
     void closeChannel(Channel& ch, const char* why);
     Terminal* terminalFor(const Channel& ch, int node);
     std::string nodeList(const ServerConfig::Endpoint& ep) const;

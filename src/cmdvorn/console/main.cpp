@@ -24,6 +24,7 @@ public:
         std::fprintf(stderr, "%s: %s\n", caption, text);
     }
     bool askYesNo(const char* caption, const char* text) override { return askOnTerminal(caption, text); }
+    bool chooseFile(const FileChoice& choice, zString& path) override { return chooseFileOnTerminal(choice, path); }
 
 private:
     ConsoleBreakDialog dialog_;

@@ -6,6 +6,7 @@
 #include "ClockCommands.h"
 #include "EmployeeCommands.h"
 #include "FingerprintCommands.h"
+#include "MaintenanceCommands.h"
 #include "ParameterCommands.h"
 #include "TransactionCommands.h"
 #include "VersionCommand.h"
@@ -34,7 +35,7 @@ constexpr DISPATCHER_C kTable[] = {
     {CommandId::ReceiveCauses, "CA,GE,", readCausesCommand},
     {CommandId::SendCauses, "CA,SE,", sendCausesCommand},
     {CommandId::DeleteCauses, "CA,DE", deleteCausesCommand},
-    {CommandId::Reset, "@@", nullptr},
+    {CommandId::Reset, "@@", deviceCommand},
     {CommandId::ReceiveCardFormat, "FO,GE", readCardFormatCommand},
     {CommandId::SendCardFormat, "FO,SE", sendCardFormatCommand},
     {CommandId::TestCardRead, "FO,LR", testReadBadgeCommand},
@@ -49,12 +50,12 @@ constexpr DISPATCHER_C kTable[] = {
     {CommandId::WriteEeprom, "EE,SE", eepromCommand},
     {CommandId::ReadDaylight, "TL,GE", readDaylightCommand},
     {CommandId::SendDaylight, "TL,SE", sendDaylightCommand},
-    {CommandId::ChargeBatteries, "GL,BT", nullptr},
-    {CommandId::SwitchOff, "GL,OF", nullptr},
-    {CommandId::FactoryReset, "@B", nullptr},
-    {CommandId::DeleteRecoverable, "RA,DE", deleteRecoverableCommand},
+    {CommandId::ChargeBatteries, "GL,BT", deviceCommand},
+    {CommandId::SwitchOff, "GL,OF", deviceCommand},
+    {CommandId::FactoryReset, "@B", deviceCommand},
+    {CommandId::DeleteRecoverable, "RA,DE", deviceCommand},
     {CommandId::CountRecoverable, "RA,NR", countRecoverableCommand},
-    {CommandId::UpgradeFirmware, "GL,UP", nullptr},
+    {CommandId::UpgradeFirmware, "GL,UP", upgradeFirmwareCommand},
     {CommandId::PcClockFromTimeService, "Sync CTD IEN", pcClockFromTimeServiceCommand},
     {CommandId::PcClockFromTerminal, "Sync From Vorn", pcClockFromTerminalCommand},
     {CommandId::CountFingerprints, "FP,NR", nullptr},
@@ -113,6 +114,7 @@ bool dispatch(RunContext& run, Vorn* terminal, CommandId id, std::span<const DIS
 
     const DISPATCHER_C* entry = findCommand(id, table);
     const char* name = entry ? entry->name : "";
+    arg.name = name;
     run.log().log("%s Invio Cmd. %s", terminal->label().c_str(), name);
 
     if (entry && entry->handler)

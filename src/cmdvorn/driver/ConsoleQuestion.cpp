@@ -1,17 +1,61 @@
 #include "ConsoleQuestion.h"
 
+#include "Platform.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+namespace {
+
+// The controlling terminal, closed on leaving.
+class Tty {
+public:
+    Tty() : file_(std::fopen("/dev/tty", "r+")) {}
+    ~Tty() {
+        if (file_) std::fclose(file_);
+    }
+    Tty(const Tty&) = delete;
+    Tty& operator=(const Tty&) = delete;
+    std::FILE* get() const { return file_; }
+
+private:
+    std::FILE* file_;
+};
+
+zString inDataDirectory(const zString& path) {
+    if (path.isEmpty() || path[0] == '/') return path;
+    return zString::format("%s/%s", currentDirectory().c_str(), path.c_str());
+}
+
+}  // namespace
+
 bool askOnTerminal(const char* caption, const char* text) {
     if (const char* yes = std::getenv("CMDVORN_ASSUME_YES"); yes && std::strcmp(yes, "1") == 0) return true;
-    std::FILE* tty = std::fopen("/dev/tty", "r+");
-    if (!tty) return false;
-    std::fprintf(tty, "%s: %s (S/N)? ", caption, text);
-    std::fflush(tty);
+    Tty tty;
+    if (!tty.get()) return false;
+    std::fprintf(tty.get(), "%s: %s (S/N)? ", caption, text);
+    std::fflush(tty.get());
     char answer[16] = {};
-    bool yes = std::fgets(answer, sizeof answer, tty) && std::strchr("SsYy", answer[0]) && answer[0] != '\0';
-    std::fclose(tty);
-    return yes;
+    return std::fgets(answer, sizeof answer, tty.get()) && answer[0] != '\0' && std::strchr("SsYy", answer[0]);
+}
+
+bool chooseFileOnTerminal(const FileChoice& choice, zString& path) {
+    if (const char* given = choice.consoleVariable ? std::getenv(choice.consoleVariable) : nullptr; given && *given) {
+        path = inDataDirectory(given);
+        return true;
+    }
+    Tty tty;
+    if (!tty.get()) {
+        path = inDataDirectory(choice.proposedName);
+        return true;
+    }
+    std::fprintf(tty.get(), "%s (%s %s) [%s]: ", choice.title, choice.filterName, choice.pattern, choice.proposedName);
+    std::fflush(tty.get());
+    char typed[1024] = {};
+    if (!std::fgets(typed, sizeof typed, tty.get())) return false;
+    zString answer(typed);
+    answer.trim();
+    path = inDataDirectory(answer.isEmpty() ? zString(choice.proposedName) : answer);
+    return true;
 }

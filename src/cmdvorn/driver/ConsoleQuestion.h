@@ -1,4 +1,13 @@
 #pragma once
-// A Yes/No question on the controlling terminal. Unattended runs (no
-// terminal) get the safe answer, No, unless CMDVORN_ASSUME_YES=1.
+// Questions on the controlling terminal. Unattended runs (no terminal) get
+// the safe answers.
+#include "OperatorDialogs.h"
+
+// Yes/No; No without a terminal, unless CMDVORN_ASSUME_YES=1.
 bool askOnTerminal(const char* caption, const char* text);
+
+// A file to open: the path in the choice's environment variable when it is
+// set, else a path typed on the terminal (an empty line takes the proposed
+// name), else the proposed name. Relative paths are in the current (data)
+// directory. False when the operator ends the input instead.
+bool chooseFileOnTerminal(const FileChoice& choice, zString& path);

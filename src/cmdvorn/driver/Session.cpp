@@ -76,7 +76,7 @@ bool Session::initialise() {
     info_->setSink(frontEnd_.infoSink());
     info_->setDataOut(settings_.dataOut);
     context_ = std::make_unique<RunContext>(*log_, *manager_, *config_, settings_, frontEnd_.breakDialog(), *info_, state_);
-    context_->askYesNo = [this](const char* caption, const char* text) { return frontEnd_.askYesNo(caption, text); };
+    context_->setOperatorDialogs(&frontEnd_);
     log_->log(zLogger::Header, "%s, ver. %s. Running on: %s", state_.programName.c_str(), state_.version.c_str(),
               state_.platform.c_str());
     log_->log(zLogger::Header, "Direttorio parametri: %s", state_.parameterDirectory.c_str());

@@ -16,8 +16,9 @@ class PrmCfg;
 class VornMgr;
 class VornModem;
 
-// What differs between the console and the window.
-class FrontEnd {
+// What differs between the console and the window; both also answer the
+// operations' questions.
+class FrontEnd : public OperatorDialogs {
 public:
     virtual ~FrontEnd() = default;
     virtual void showHelp(const RunState& state) = 0;
@@ -26,10 +27,6 @@ public:
     virtual InfoSink* infoSink() = 0;
     // Where log lines are shown besides the file (the window's list).
     virtual zLogSink* logSink() { return nullptr; }
-    // A message box in the window; the log and standard error on the console.
-    virtual void showMessage(const char* caption, const char* text) = 0;
-    // A Yes/No question; true for Yes.
-    virtual bool askYesNo(const char* caption, const char* text) = 0;
     // The build's command table.
     virtual std::span<const DISPATCHER_C> commands() const { return commandTable(); }
 };

@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -307,6 +308,15 @@ void MainWindow::showMessage(const char* caption, const char* text) {
 
 bool MainWindow::askYesNo(const char* caption, const char* text) {
     return boxes_.question(this, latin1(caption), latin1(text));
+}
+
+bool MainWindow::chooseFile(const FileChoice& choice, zString& path) {
+    QString filter = QString("%1 (%2)").arg(latin1(choice.filterName), latin1(choice.pattern));
+    QString proposed = QDir::current().filePath(latin1(choice.proposedName));
+    QString chosen = boxes_.openFileName(this, latin1(choice.title), filter, proposed);
+    if (chosen.isEmpty()) return false;
+    path = zString(chosen.toLocal8Bit().constData());
+    return true;
 }
 
 void MainWindow::addInfoLine(const char* line) {

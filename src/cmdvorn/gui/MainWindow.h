@@ -60,6 +60,7 @@ public:
     zLogSink* logSink() override { return this; }
     void showMessage(const char* caption, const char* text) override;
     bool askYesNo(const char* caption, const char* text) override;
+    bool chooseFile(const FileChoice& choice, zString& path) override;
     // The window's table has the fingerprint commands.
     std::span<const DISPATCHER_C> commands() const override { return windowCommandTable(); }
     // InfoSink: the "Results" list.

@@ -6,6 +6,7 @@
 
 #include <QDesktopServices>
 #include <QDialog>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QUrl>
@@ -31,6 +32,15 @@ void ModalBoxes::about(QWidget* parent, const RunState& state) { AboutBox(state,
 
 void ModalBoxes::openFile(const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
 
+QString ModalBoxes::openFileName(QWidget* parent, const QString& title, const QString& filter, const QString& proposed) {
+    QFileDialog dialog(parent, title, proposed, filter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
 void ModalBoxes::showModal(QDialog& dialog) { dialog.exec(); }
 
 bool HeadlessBoxes::platformIsHeadless() {
@@ -53,6 +63,7 @@ void HeadlessBoxes::about(QWidget*, const RunState& state) {
     std::fflush(stdout);
 }
 
-// Neither an editor nor a dialog can be seen.
+// Neither an editor nor a dialog can be seen: the proposed file is taken.
 void HeadlessBoxes::openFile(const QString&) {}
+QString HeadlessBoxes::openFileName(QWidget*, const QString&, const QString&, const QString& proposed) { return proposed; }
 void HeadlessBoxes::showModal(QDialog&) {}

@@ -1,7 +1,7 @@
 #pragma once
 // What the window asks of the person in front of it: message boxes, Yes/No
-// questions, the help and about boxes, and a file opened in the desktop's
-// editor. The window goes through this so tests can answer for the person.
+// questions, the help and about boxes, a file to open, and a file opened in
+// the desktop's editor. The window goes through this so tests can answer for the person.
 #include "RunContext.h"
 
 #include <QString>
@@ -20,6 +20,8 @@ public:
     virtual void help(QWidget* parent, const RunState& state) = 0;
     virtual void about(QWidget* parent, const RunState& state) = 0;
     virtual void openFile(const QString& path) = 0;
+    // An existing file chosen in the file-open dialog; empty when cancelled.
+    virtual QString openFileName(QWidget* parent, const QString& title, const QString& filter, const QString& proposed) = 0;
     // A dialog of the window, modal.
     virtual void showModal(QDialog& dialog) = 0;
 };
@@ -32,6 +34,7 @@ public:
     void help(QWidget* parent, const RunState& state) override;
     void about(QWidget* parent, const RunState& state) override;
     void openFile(const QString& path) override;
+    QString openFileName(QWidget* parent, const QString& title, const QString& filter, const QString& proposed) override;
     void showModal(QDialog& dialog) override;
 };
 
@@ -49,5 +52,6 @@ public:
     void help(QWidget* parent, const RunState& state) override;
     void about(QWidget* parent, const RunState& state) override;
     void openFile(const QString& path) override;
+    QString openFileName(QWidget* parent, const QString& title, const QString& filter, const QString& proposed) override;
     void showModal(QDialog& dialog) override;
 };

@@ -160,7 +160,7 @@ bool zSerialPort::open(const char* name) {
 bool zSerialPort::close() {
     zLock hold(lock_);
     if (!isOpen()) return true;
-    purge(Purge::Both);
+    clearStale();
     if (modem_) {
         setDtr(false);
         modem_ = nullptr;
@@ -210,6 +210,15 @@ void zSerialPort::setSpeed(long baud) {
     if (changed && isOpen()) {
         if (int err = setSerialBaud(fd_, speed_); err != 0) fail(err);
     }
+}
+
+void zSerialPort::clearStale() {
+    // Output still queued from a write that could not finish goes too;
+    // bytes already handed to the line stay (the last bytes before a close
+    // included), as a pseudo-terminal would drop them from its other side.
+    purge(Purge::Receive);
+    int unsent = 0;
+    if (ioctl(fd_, TIOCOUTQ, &unsent) == 0 && unsent > 0) purge(Purge::Transmit);
 }
 
 void zSerialPort::purge(Purge which) {
@@ -333,12 +342,8 @@ bool zSerialPort::write(const void* buffer, std::size_t length, std::size_t& wri
         lastError_ = fnd::kErrInvalidParameter;
         return false;
     }
-    // A stale reply is never read after a new request. Output still queued
-    // from a write that could not finish goes too; bytes already handed to
-    // the line stay, as a pseudo-terminal would drop them from its other side.
-    purge(Purge::Receive);
-    int unsent = 0;
-    if (ioctl(fd_, TIOCOUTQ, &unsent) == 0 && unsent > 0) purge(Purge::Transmit);
+    // A stale reply is never read after a new request.
+    clearStale();
 
     // The line drivers get their power-up and run-down times only where
     // there are lines to drive: a device without them has nothing to wait for.

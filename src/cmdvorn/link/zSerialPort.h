@@ -71,6 +71,8 @@ public:
     void setLogger(zLogger* log) { log_ = log; }
 
 private:
+    // Drops what was received and what never reached the line.
+    void clearStale();
     bool fail(int err);
     bool readUntil(void* buffer, std::size_t size, std::size_t& count, bool telegram);
     bool applyTermios();

@@ -6,13 +6,13 @@
 #include "BreakDialog.h"
 #include "CommandId.h"
 #include "InfoOutput.h"
+#include "OperatorDialogs.h"
 #include "ParameterLookup.h"
 #include "RunError.h"
 #include "RunSettings.h"
 #include "zLogger.h"
 #include "zString.h"
 
-#include <functional>
 #include <memory>
 
 class Vorn;
@@ -47,8 +47,10 @@ public:
     // The writer's layouts and output files, kept for the whole run.
     RecordWriterRun& writerRun() { return *writerRun_; }
 
-    // A Yes/No question to the operator; the safe answer is No.
-    std::function<bool(const char* caption, const char* text)> askYesNo = [](const char*, const char*) { return false; };
+    // Questions to the operator; until a front end hands its own, nobody
+    // answers and every question gets the safe answer.
+    OperatorDialogs& operatorDialogs() { return *operatorDialogs_; }
+    void setOperatorDialogs(OperatorDialogs* dialogs);
     RunState& state() { return state_; }
 
     // Records error as the run's error code and logs its message with the
@@ -64,6 +66,7 @@ private:
     InfoOutput& info_;
     RunState& state_;
     std::unique_ptr<RecordWriterRun> writerRun_;
+    OperatorDialogs* operatorDialogs_;
 };
 
 struct CMDARG_C {
@@ -72,4 +75,5 @@ struct CMDARG_C {
     int count = 0;   // items moved or counted; raised after each successful exchange
     RunError result = RunError::None;  // the command's error code
     RunContext* run = nullptr;
+    const char* name = "";  // the command table's name; some commands send it as their telegram
 };

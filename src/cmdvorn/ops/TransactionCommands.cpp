@@ -55,17 +55,6 @@ bool downloadJobsCommand(CMDARG_C& job) {
     return download.downloadJobs(true);
 }
 
-bool deleteRecoverableCommand(CMDARG_C& job) {
-    if (!job.run->askYesNo("VORN-L", "Conferma cancellazione permanente registrazioni")) {
-        job.result = RunError::Interrupted;
-        return false;
-    }
-    TelegramCommand del("RA,DE");
-    if (!job.terminal->sendCommand(del)) return failWithStatus(job);
-    ++job.count;
-    return true;
-}
-
 bool latestTransactionsCommand(CMDARG_C& job) {
     constexpr int kRecords = 10;
     constexpr int kRecordBytes = 34;

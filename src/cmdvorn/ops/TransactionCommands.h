@@ -1,7 +1,6 @@
 #pragma once
-// The transaction commands: counts (-yr, -yz), downloads (-r, -x, -j, -z),
-// the permanent deletion of recoverable punches (-@z) and the ten latest
-// transactions (-gl).
+// The transaction commands: counts (-yr, -yz), downloads (-r, -x, -j, -z)
+// and the ten latest transactions (-gl).
 #include "RunContext.h"
 
 bool countPunchesCommand(CMDARG_C& job);       // -yr
@@ -10,5 +9,4 @@ bool downloadAndClearCommand(CMDARG_C& job);   // -r
 bool downloadAndKeepCommand(CMDARG_C& job);    // -x
 bool downloadJobsCommand(CMDARG_C& job);       // -j
 bool recoverPunchesCommand(CMDARG_C& job);     // -z
-bool deleteRecoverableCommand(CMDARG_C& job);  // -@z
 bool latestTransactionsCommand(CMDARG_C& job); // -gl

@@ -1,5 +1,5 @@
 // Terminal sections of the parameter file turned into terminal objects.
-#include "../config/PrmFixture.h"
+#include "PrmFixture.h"
 #include "FndException.h"
 #include "RoutedVorn.h"
 #include "TerminalSection.h"
