@@ -1,3 +1,4 @@
+#include "Eventually.h"
 #include "LoopbackServer.h"
 #include "PtyPair.h"
 #include "WinsockError.h"
@@ -169,9 +170,9 @@ TEST(TcpLink, SendAfterAResetReconnectsAndSendsAgain) {
         2);
     zTalkingSocket link("127.0.0.1", server.port());
     ASSERT_TRUE(link.open());
-    // Let the server reset the first connection, even on a loaded machine.
-    for (int i = 0; i < 500 && accepted.load() < 1; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // The reset has arrived once the socket reports it: until then a send
+    // would still be accepted by the first connection.
+    ASSERT_TRUE(eventually([&] { return link.hasInput(false); }));
     ASSERT_TRUE(link.writeString("Q\x04")) << link.errorText().c_str();
     char buf[64];
     std::size_t n = 0;

@@ -60,7 +60,7 @@ TEST(TerminalState, RefusesBadStateWithAReason) {
         }
         return std::string("accepted");
     };
-    EXPECT_NE(refuse(R"({"terminals":[{"node":1,"model":"VORNT2"}]})").find("unknown model"), std::string::npos);
+    EXPECT_NE(refuse(R"({"terminals":[{"node":1,"model":"VORN9"}]})").find("unknown model"), std::string::npos);
     EXPECT_NE(refuse(R"({"terminals":[{"node":100}]})").find("node"), std::string::npos);
     EXPECT_NE(refuse(R"({"terminals":[{"node":1,"punches":[{"time":"2026-02-30 00:00:00"}]}]})").find("bad time"),
               std::string::npos);
@@ -143,7 +143,8 @@ TEST(Options, CommandLineAndTerminals) {
     };
     EXPECT_NE(fails({"--terminal", "1"}), "") << "no endpoint";
     EXPECT_NE(fails({"--tcp", "0"}), "") << "no terminal";
-    EXPECT_NE(fails({"--terminal", "1:VORNT3", "--tcp", "0"}), "") << "line-protocol model";
+    EXPECT_NE(fails({"--terminal", "1:VORN9", "--tcp", "0"}), "") << "unknown model";
+    EXPECT_EQ(fails({"--terminal", "1:VORNT3", "--bridge", "0"}), "") << "line-protocol model behind a bridge";
     EXPECT_NE(fails({"--terminal", "1", "--terminal", "1", "--tcp", "0"}), "") << "same node twice";
     EXPECT_EQ(fails({"--terminal", "1@a", "--terminal", "1@b", "--tcp", "0@a", "--pty", "1@b"}), "")
         << "the same node on two lines";

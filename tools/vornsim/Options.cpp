@@ -1,5 +1,6 @@
 #include "Options.h"
 
+#include "LineOptions.h"
 #include "TerminalTime.h"
 
 #include <algorithm>
@@ -84,6 +85,14 @@ Endpoints (at least one):
                           1,2,5; every endpoint serves the terminals of its
                           LINE (none given: the terminals without one)
   --port PORT[:NODES][@LINE]  the same as --tcp
+  --bridge PORT[:NODES][@LINE]  an Ethernet bridge of line-protocol terminals
+                          (VORNT2, VORNT3): node byte, text, "////Z"
+  --concentrator NODES|all[@LINE]  a pseudo-terminal with a concentrator of
+                          line-protocol terminals (our driver's framing)
+  --cfg NODE:N=V[,N=V...]  "@CFG N" values of a line-protocol terminal
+                          (defaults 7=4, 8=11, 23=0, 31=1, others 0)
+  --unsolicited NODE:TEXT@SEL  the bridge delivers TEXT from NODE before
+                          answering the requests SEL selects
   --bind ADDRESS          address to listen on (default 127.0.0.1)
   --pty NODES|all[@LINE]  a pseudo-terminal serving those nodes
   --modem NODES|all[@LINE]  a pseudo-terminal with a Hayes modem, nodes behind
@@ -262,6 +271,19 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::string&
             }
             ep.port = static_cast<int>(n);
             o.server.tcp.push_back(ep);
+        } else if (a == "--bridge") {
+            if (!parseBridgeOption(v, o.server, error)) return false;
+        } else if (a == "--concentrator") {
+            if (!endpoint(o.server.ptys)) return false;
+            o.server.ptys.back().lineProtocol = true;
+        } else if (a == "--cfg") {
+            if (!parseLineParameters(v, o.lineParameters, error)) return false;
+        } else if (a == "--unsolicited") {
+            o.server.unsolicited.emplace_back();
+            if (!parseUnsolicitedLine(v, o.server.unsolicited.back())) {
+                error = "--unsolicited needs NODE:TEXT@SEL";
+                return false;
+            }
         } else if (a == "--bind") {
             o.server.bindAddress = v;
         } else if (a == "--pty") {
@@ -317,6 +339,7 @@ bool buildTerminals(const Options& o, std::vector<Terminal>& terminals, std::str
         if (!o.clock.empty()) t.setClock(*parseTerminalTime(o.clock));
         generate(t, o.generate);
     }
+    applyLineParameters(o.lineParameters, terminals);
     auto endpoints = {&o.server.tcp, &o.server.ptys, &o.server.modems};
     for (const auto* list : endpoints)
         for (const auto& ep : *list)

@@ -1,6 +1,7 @@
 #pragma once
 // The simulator's command line.
 #include "FaultPlan.h"
+#include "LineOptions.h"
 #include "Server.h"
 #include "TerminalState.h"
 
@@ -16,6 +17,7 @@ struct Options {
     std::string password;
     bool passwordSet = false;
     GenerateOptions generate;
+    std::vector<LineParameterSpec> lineParameters;
     ServerConfig server;
     FaultPlan faults;
     bool help = false;

@@ -59,6 +59,8 @@ struct Server::Channel {
     std::string line;
     TelegramFramer framer{false};
     std::unique_ptr<HayesModem> modem;
+    bool lineProtocol = false;
+    std::unique_ptr<LineEndpoint> lines;
     std::unique_ptr<XmodemReceiver> xmodem;
     std::deque<Chunk> out;
     Clock::time_point lineFree{};
@@ -103,6 +105,7 @@ bool Server::start(std::string& error) {
         ch->kind = Channel::Listener;
         ch->nodes = ep.nodes;
         ch->line = ep.line;
+        ch->lineProtocol = ep.lineProtocol;
         int port = 0;
         ch->fd = listenTcp(config_.bindAddress, ep.port, port, error);
         if (ch->fd < 0) return false;
@@ -122,6 +125,7 @@ bool Server::start(std::string& error) {
         ch->path = pty.path;
         ch->name = (kind == Channel::Modem ? "modem" : "pty") + std::to_string(index);
         if (kind == Channel::Modem) ch->modem = std::make_unique<HayesModem>(config_.modem);
+        if (ep.lineProtocol) ch->lines = lineEndpoint(LineEndpoint::Concentrator, *ch);
         ready_.push_back((kind == Channel::Modem ? "MODEM " : "PTY ") + nodeList(ep) + " " + ch->path);
         log_.line(ch->name, "OPEN " + ch->path);
         channels_.push_back(std::move(ch));
@@ -163,6 +167,7 @@ void Server::accept(Channel& listener) {
     ch->nodes = listener.nodes;
     ch->line = listener.line;
     ch->framer = TelegramFramer(true);
+    if (listener.lineProtocol) ch->lines = lineEndpoint(LineEndpoint::Bridge, *ch);
     ch->name = listener.name + "#" + std::to_string(++clients_);
     log_.line(ch->name, "CONNECT");
     channels_.push_back(std::move(ch));
@@ -177,6 +182,10 @@ void Server::readFrom(Channel& ch) {
         return;
     }
     std::string_view bytes(buf, static_cast<std::size_t>(n));
+    if (ch.lines) {
+        feedLines(ch, bytes);
+        return;
+    }
     if (!ch.modem) {
         ch.xmodem ? feedXmodem(ch, bytes) : feedTelegrams(ch, bytes);
         return;
@@ -239,6 +248,23 @@ void Server::feedTelegrams(Channel& ch, std::string_view bytes) {
         case FramerEvent::Telegram: handleTelegram(ch, ev.bytes); break;
         }
     }
+}
+
+std::unique_ptr<LineEndpoint> Server::lineEndpoint(LineEndpoint::Kind kind, const Channel& ch) {
+    LineEndpoint::Setup setup{&terminals_, ch.line, ch.nodes, &faults_, &requests_, &config_.unsolicited};
+    return std::make_unique<LineEndpoint>(kind, std::move(setup));
+}
+
+void Server::feedLines(Channel& ch, std::string_view bytes) {
+    LineEndpoint::Output out = ch.lines->receive(bytes);
+    for (const auto& [what, raw] : out.log) log_.line(ch.name, what, raw);
+    if (out.drop && ch.kind == Channel::Client) {
+        closeChannel(ch, "by fault");
+        return;
+    }
+    auto byteTime = config_.baud ? std::chrono::nanoseconds(10'000'000'000LL / config_.baud) : std::chrono::nanoseconds(0);
+    auto notBefore = Clock::now() + byteTime * static_cast<long>(bytes.size()) + std::chrono::milliseconds(config_.replyDelayMs);
+    if (!out.reply.empty()) ch.out.push_back({out.reply, notBefore, {}, {}});
 }
 
 void Server::handleTelegram(Channel& ch, const std::string& frame) {

@@ -6,6 +6,7 @@
 // Replies can be paced to the real transmission time of each byte.
 #include "FaultPlan.h"
 #include "HayesModem.h"
+#include "LineEndpoint.h"
 #include "TerminalState.h"
 #include "WireLog.h"
 #include "XmodemReceiver.h"
@@ -22,6 +23,7 @@ struct ServerConfig {
         int port = 0;            // TCP only; 0 picks a free port
         std::vector<int> nodes;  // empty: every terminal of the line
         std::string line;        // which terminals' line this endpoint is
+        bool lineProtocol = false;  // a bridge or concentrator of the line-protocol models
     };
     std::string bindAddress = "127.0.0.1";
     std::vector<Endpoint> tcp;
@@ -32,6 +34,7 @@ struct ServerConfig {
     int replyDelayMs = 0;  // the terminal's own time to answer
     int lateGapMs = 20;    // between a late old reply and the right one
     std::uint32_t seed = 1;
+    std::vector<UnsolicitedLine> unsolicited;
     XmodemReceiver::Config xmodem;  // how a terminal takes firmware after "GL,UP"
     std::string firmwareOut;        // where a complete firmware image is written
 };
@@ -55,6 +58,8 @@ private:
     void accept(Channel& listener);
     void readFrom(Channel& ch);
     void feedTelegrams(Channel& ch, std::string_view bytes);
+    void feedLines(Channel& ch, std::string_view bytes);
+    std::unique_ptr<LineEndpoint> lineEndpoint(LineEndpoint::Kind kind, const Channel& ch);
     void handleTelegram(Channel& ch, const std::string& frame);
     void flush(Channel& ch);
     // After "GL,UP" the line carries XMODEM until the transfer is over.

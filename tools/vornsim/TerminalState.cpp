@@ -19,7 +19,7 @@ struct ModelName {
     const char* name;
     int code;
 };
-constexpr ModelName kModels[] = {{"VORN1", 1}, {"VORN2", 2}, {"VORN3", 3}, {"VORN-L", 4}, {"VORN2C", 5}, {"VORN2B", 8}};
+constexpr ModelName kModels[] = {{"VORN1", 1}, {"VORN2", 2}, {"VORN3", 3}, {"VORN-L", 4}, {"VORN2C", 5}, {"VORNT2", 6}, {"VORNT3", 7}, {"VORN2B", 8}};
 
 // Readable stamps; a value before 1 January 1990 (an unset time) stays a number.
 json timeToJson(std::uint32_t t) { return t < 86400 ? json(t) : json(formatTerminalTime(t)); }

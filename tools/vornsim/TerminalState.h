@@ -9,13 +9,14 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace vornsim {
 
-// Telegram models only; the line-protocol models are not simulated.
+// Telegram models, and the line-protocol models VORNT2 (6) and VORNT3 (7).
 std::optional<int> modelFromText(const std::string& text);
 const char* modelName(int model);
 EmployeeFormat defaultEmployeeFormat(int model);
@@ -36,6 +37,8 @@ struct Terminal {
     std::vector<Employee> employees;
     DaylightSaving daylight;
     VersionInfo version;
+    std::map<int, std::string> lineParameters;  // "@CFG n" of the line models; defaults elsewhere
+    std::string lineVersion;                    // "%XI" of the line models
     BadgeStore badge;
     ConfigTables config;  // causes, alarms, parameter blocks, EEPROM
     nlohmann::ordered_json tables = nlohmann::ordered_json::object();  // kept as found

@@ -1,5 +1,6 @@
 #include "zLanvexLink.h"
 
+#include "winError.h"
 #include "zDeadline.h"
 
 #include <chrono>
@@ -10,6 +11,8 @@ namespace {
 constexpr char kStatusQuery[] = "////Z";
 constexpr int kStatusReplySize = 64;
 constexpr int kStatusSettleMs = 50;
+// A peer that never ends its message cannot hold the reader longer than this.
+constexpr std::size_t kMaxMessageBytes = 4096;
 
 long long steadyMs() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -51,4 +54,27 @@ void zLanvexLink::setMailbox(int node, const char* text) {
     auto& box = mailboxes_[node - 1];
     box.fill('\0');
     if (text) std::strncpy(box.data(), text, kMailboxSize);
+}
+
+bool zLanvexLink::readMessage(char* buffer, std::size_t size, std::size_t& count) {
+    count = 0;
+    if (!buffer || size == 0) {
+        lastError_ = fnd::kErrInvalidParameter;
+        return false;
+    }
+    buffer[0] = '\0';
+    char c = 0;
+    if (!readByte(c)) return false;
+    buffer[count++] = c;
+
+    const int timeout = readTimeout_;
+    readTimeout_ = kQuietGapMs;
+    for (std::size_t seen = 1; seen < kMaxMessageBytes && readByte(c); ++seen) {
+        if (c == '\n') break;
+        if (count + 1 < size) buffer[count++] = c;
+    }
+    readTimeout_ = timeout;
+    if (count > 1 && buffer[count - 1] == '\r') --count;
+    buffer[count] = '\0';
+    return true;
 }

@@ -18,6 +18,16 @@ public:
 
     zLanvexLink(const zString& host, int port);
 
+    static constexpr int kQuietGapMs = 50;
+
+    // One message from the bridge: its first byte (a node number, or the
+    // first byte of a bridge reply) and the text after it, up to a line feed
+    // or until the bridge falls quiet for kQuietGapMs. The line end is not
+    // kept; text beyond size - 1 bytes is read and dropped, so an oversized
+    // message never turns into several. NUL-terminated; false when nothing
+    // arrived within the read time-out.
+    bool readMessage(char* buffer, std::size_t size, std::size_t& count);
+
     // Node 1..32 answers the bridge; other numbers are never present.
     bool nodePresent(int node);
     // The waiting reply of a node, or nullptr; nodes outside 1..32 have none.

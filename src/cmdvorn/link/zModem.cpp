@@ -3,6 +3,7 @@
 #include "zSerialPort.h"
 
 #include <chrono>
+#include <string>
 
 namespace {
 
@@ -69,15 +70,19 @@ bool zModem::sendModemString(const char* text) {
         lastError_ = port_->lastError();
         return false;
     }
-    zString pieces(text);
-    if (pieces.find('~') == zString::npos) return port_->writeString(text);
-    for (int i = 0; i < pieces.length(); ++i) {
-        if (pieces[i] == '~')
-            fnd::sleepMs(100);
-        else if (!port_->writeByte(pieces[i]))
-            return false;
+    // Each run between pauses goes out in one write, so an escape such as
+    // "+++" reaches the modem as one burst however busy the machine.
+    std::string pending;
+    for (const char* c = text; *c; ++c) {
+        if (*c != '~') {
+            pending.push_back(*c);
+            continue;
+        }
+        if (!pending.empty() && !port_->writeString(pending.c_str())) return false;
+        pending.clear();
+        fnd::sleepMs(100);
     }
-    return true;
+    return pending.empty() || port_->writeString(pending.c_str());
 }
 
 bool zModem::command(const char* text, bool requireOk) {

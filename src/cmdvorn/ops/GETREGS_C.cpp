@@ -22,6 +22,10 @@ GETREGS_C::GETREGS_C(CMDARG_C& job) : job_(job), terminal_(*job.terminal), log_(
 bool GETREGS_C::writeExtended(const ExtendedRecord&) { return false; }
 
 int GETREGS_C::count(const char* object) {
+    if (isNewerModel(terminal_.model())) {
+        terminal_.lastCount = listDirectory();
+        return terminal_.lastCount;
+    }
     std::uint8_t reply[2] = {};
     std::snprintf(commandText_, sizeof commandText_, "%s,NR", object);
     TelegramCommand command(commandText_, TelegramCommand::ReceiveData, reply, 2);
@@ -101,6 +105,7 @@ bool GETREGS_C::download(const char* object, bool clear) {
 
     int total = count(object);
     if (job_.result != RunError::None) return false;
+    if (isNewerModel(terminal_.model())) return downloadText(total, clear);
     if (total <= 0) {
         log_.log("%s Nessuna timbratura presente", label);
         return true;

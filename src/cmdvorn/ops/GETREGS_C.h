@@ -7,8 +7,10 @@
 #include "TransactionRecords.h"
 
 #include <cstdint>
+#include <vector>
 
 class Vorn;
+struct LineContext;
 
 class GETREGS_C {
 public:
@@ -22,6 +24,12 @@ public:
     int count(const char* object);
     bool download(const char* object, bool clear);
     bool downloadJobs(bool clear);
+
+    // The newer models' line protocol: the stored files listed by "@DIR"
+    // and their record total (99 when the listing made no sense), and the
+    // download of those files' lines.
+    int listDirectory();
+    bool downloadText(int total, bool clear);
 
 protected:
     virtual bool writeTransaction(const TransactionRecord& record) = 0;
@@ -42,6 +50,9 @@ private:
     Fetch fetchRecord(const char* object, int index, bool showProgress, int total);
     Fetch storeJob();
     int countJobs(bool& ok);
+    enum class Pass { Ended, Quiet, Stop };
+    Pass readFilePass(const char* typeLine, int total, int delayMs, const LineContext& context);
+    void checkBadgeFormat();
     bool remove(const char* object, const char* removedMessage);
     // A record skipped while the terminal kept answering: its status is what
     // the job reports when records stay on the terminal.
@@ -54,5 +65,6 @@ private:
     char commandText_[24] = {};
     std::uint8_t record_[61] = {};
     int received_ = 0;  // successful record exchanges of this download
+    std::vector<zString> lineFiles_;  // stored files of a line-protocol terminal
     RunError firstSkippedStatus_ = RunError::None;
 };

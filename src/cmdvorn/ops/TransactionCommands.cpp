@@ -10,15 +10,14 @@
 
 namespace {
 
-// The line-protocol models have no telegram download.
-bool refusesTelegramDownload(CMDARG_C& job) {
+// The line-protocol models keep no job records.
+bool refusesJobDownload(CMDARG_C& job) {
     if (!isNewerModel(job.terminal->model())) return false;
-    failJob(job, RunError::UnknownCommand, "RE,GE", "");
+    failJob(job, RunError::UnknownCommand, "JO,GE", "");
     return true;
 }
 
 bool countCommand(CMDARG_C& job, const char* object) {
-    if (refusesTelegramDownload(job)) return false;
     CMDREGS_C download(job);
     int n = download.count(object);
     if (job.result != RunError::None) return false;
@@ -29,7 +28,6 @@ bool countCommand(CMDARG_C& job, const char* object) {
 }
 
 bool downloadPunches(CMDARG_C& job, const char* object, bool clear, bool withJobs) {
-    if (refusesTelegramDownload(job)) return false;
     CMDREGS_C download(job);
     download.loadPunchLayout();
     bool jobs = withJobs && job.terminal->model() == TerminalModel::Vorn2C;
@@ -51,7 +49,7 @@ bool downloadAndKeepCommand(CMDARG_C& job) { return downloadPunches(job, "RE", f
 bool recoverPunchesCommand(CMDARG_C& job) { return downloadPunches(job, "RA", false, false); }
 
 bool downloadJobsCommand(CMDARG_C& job) {
-    if (refusesTelegramDownload(job)) return false;
+    if (refusesJobDownload(job)) return false;
     CMDREGS_C download(job);
     download.loadJobLayout();
     return download.downloadJobs(true);

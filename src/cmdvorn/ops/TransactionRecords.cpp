@@ -50,6 +50,19 @@ TransactionRecord TransactionRecord::decode(const std::uint8_t* b) {
 
 bool TransactionRecord::checkMatches(const std::uint8_t* bytes) { return crcMatches(bytes, kDataSize); }
 
+void TransactionRecord::encodeWithCheck(std::uint8_t* b) {
+    b[0] = company;
+    b[1] = terminal;
+    putLe32(b + 2, employee);
+    putLe32(b + 6, time.seconds());
+    b[10] = flags;
+    b[11] = cause;
+    putLe32(b + 12, job);
+    b[16] = workHigh;
+    check = fnd::crc16(b, kDataSize);
+    putLe16(b + kDataSize, check);
+}
+
 JobRecord JobRecord::decode(const std::uint8_t* b) {
     JobRecord r;
     r.company = b[0];

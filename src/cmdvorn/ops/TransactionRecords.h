@@ -31,6 +31,8 @@ struct TransactionRecord {
     static TransactionRecord decode(const std::uint8_t* bytes);
     // CRC of the 17 data bytes against the 2 check bytes.
     static bool checkMatches(const std::uint8_t* bytes);
+    // Writes kSize bytes, with the check computed from the fields and kept.
+    void encodeWithCheck(std::uint8_t* bytes);
 
     bool isIn() const { return (flags & 0x04) != 0; }
     TransactionKind kind() const { return kindOfFlags(flags); }

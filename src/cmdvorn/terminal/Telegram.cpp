@@ -53,6 +53,13 @@ bool TelegramFrame::build(int node, int timeoutSetting, const TelegramCommand& c
     return true;
 }
 
+void TelegramFrame::setRequest(const char* bytes, std::size_t length) {
+    std::memset(tx_, 0, sizeof tx_);
+    clearReceiveBuffer();
+    txLength_ = length < kBufferSize ? length : kBufferSize;
+    std::memcpy(tx_, bytes, txLength_);
+}
+
 void TelegramFrame::clearReceiveBuffer() { std::memset(rx_, 0, sizeof rx_); }
 
 void TelegramFrame::setReceivedLength(std::size_t n) { rx_[n < kBufferSize ? n : kBufferSize] = '\0'; }

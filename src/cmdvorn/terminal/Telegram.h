@@ -42,6 +42,9 @@ public:
     // and clears the receive buffer. False when the request would not fit.
     bool build(int node, int timeoutSetting, const TelegramCommand& command);
 
+    // A request without envelope, for the plain-text models; cut to fit.
+    void setRequest(const char* bytes, std::size_t length);
+
     const char* request() const { return tx_; }
     std::size_t requestLength() const { return txLength_; }
     int sequence() const { return sequence_; }

@@ -70,8 +70,12 @@ public:
     // "ON" and "OF" around long downloads ("OF" only while connected).
     bool sendOn();
     bool sendOff();
-    std::string_view replyText() const { return frame_.replyText(); }
-    std::string_view replyData() const { return frame_.replyData(); }
+    virtual std::string_view replyText() const { return frame_.replyText(); }
+    virtual std::string_view replyData() const { return frame_.replyData(); }
+    // The plain-text protocol of the newer models: a command text written
+    // as it is, and its answer read one message at a time.
+    bool writeText(const char* text) { return writeTelegram(text); }
+    bool readText(char* buffer, std::size_t size) { return readTelegram(buffer, size); }
 
     virtual bool connect();
     virtual void disconnect();
@@ -103,6 +107,8 @@ protected:
     virtual bool buildTelegram(const TelegramCommand& command);
     virtual bool writeTelegram(const char* text);
     virtual bool readTelegram(char* buffer, std::size_t size);
+    // One read of a reply from the link; the base takes the link's own.
+    virtual bool readFromLink(zCommDev& link, char* buffer, std::size_t size, std::size_t& count);
     virtual bool parseReply();
     virtual bool checkReply(const TelegramCommand& command);
     virtual void decodeReplyData(TelegramCommand& record);

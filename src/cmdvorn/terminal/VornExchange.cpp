@@ -85,7 +85,7 @@ bool Vorn::readTelegram(char* buffer, std::size_t size) {
     zCommDev* link = getLink();
     std::size_t count = 0;
     link->setLastError(0);
-    if (link->readTelegram(buffer, size, count) && count > 0) {
+    if (readFromLink(*link, buffer, size, count) && count > 0) {
         buffer[count < size ? count : size] = '\0';
         if (++readCounter_ == 1) notifyLinkState(true);
         timeoutCounter_ = 0;
@@ -103,6 +103,10 @@ bool Vorn::readTelegram(char* buffer, std::size_t size) {
     timeoutCounter_ = 0;
     if (readCounter_ != 0) notifyLinkState(false);
     return false;
+}
+
+bool Vorn::readFromLink(zCommDev& link, char* buffer, std::size_t size, std::size_t& count) {
+    return link.readTelegram(buffer, size, count);
 }
 
 bool Vorn::parseReply() {

@@ -1,0 +1,82 @@
+#include "LineOptions.h"
+
+#include <stdexcept>
+
+namespace vornsim {
+namespace {
+
+bool number(const std::string& text, int min, int max, int& out) {
+    try {
+        std::size_t used = 0;
+        int v = std::stoi(text, &used);
+        if (used != text.size() || v < min || v > max) return false;
+        out = v;
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool nodeList(const std::string& text, std::vector<int>& nodes) {
+    std::size_t at = 0;
+    while (at <= text.size()) {
+        std::size_t comma = text.find(',', at);
+        int node = 0;
+        if (!number(text.substr(at, comma - at), 1, 32, node)) return false;
+        nodes.push_back(node);
+        if (comma == std::string::npos) break;
+        at = comma + 1;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool parseBridgeOption(std::string value, ServerConfig& server, std::string& error) {
+    ServerConfig::Endpoint ep;
+    ep.lineProtocol = true;
+    if (auto at = value.rfind('@'); at != std::string::npos) {
+        ep.line = value.substr(at + 1);
+        value.resize(at);
+    }
+    auto colon = value.find(':');
+    if (!number(value.substr(0, colon), 0, 65535, ep.port) ||
+        (colon != std::string::npos && !nodeList(value.substr(colon + 1), ep.nodes))) {
+        error = "--bridge needs PORT[:NODES][@LINE]";
+        return false;
+    }
+    server.tcp.push_back(ep);
+    return true;
+}
+
+bool parseLineParameters(const std::string& value, std::vector<LineParameterSpec>& specs, std::string& error) {
+    LineParameterSpec spec;
+    auto colon = value.find(':');
+    bool ok = colon != std::string::npos && number(value.substr(0, colon), 1, 99, spec.node);
+    std::size_t at = colon + 1;
+    while (ok && at <= value.size()) {
+        std::size_t comma = value.find(',', at);
+        std::string item = value.substr(at, comma - at);
+        auto eq = item.find('=');
+        int n = 0;
+        ok = eq != std::string::npos && number(item.substr(0, eq), 0, 99, n);
+        if (ok) spec.values[n] = item.substr(eq + 1);
+        if (comma == std::string::npos) break;
+        at = comma + 1;
+    }
+    if (!ok) {
+        error = "--cfg needs NODE:N=V[,N=V...]";
+        return false;
+    }
+    specs.push_back(spec);
+    return true;
+}
+
+void applyLineParameters(const std::vector<LineParameterSpec>& specs, std::vector<Terminal>& terminals) {
+    for (const auto& spec : specs)
+        for (auto& t : terminals)
+            if (t.node == spec.node)
+                for (const auto& [n, v] : spec.values) t.lineParameters[n] = v;
+}
+
+}  // namespace vornsim
