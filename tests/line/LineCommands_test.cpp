@@ -156,6 +156,17 @@ TEST_F(LineCommandsTest, VersionTextGoesToTheResultFile) {
     EXPECT_TRUE(contains(wire(), "\"%XI\""));
 }
 
+TEST_F(LineCommandsTest, ParameterReportAsksEveryParameter) {
+    simulate({"--bridge", "0"});
+    ToolInstall install(CMDV32_PATH, parameters(terminal(1, "VORNT3", bridgePort())));
+    auto r = install.run({"-n1", "-pg"});
+    EXPECT_EQ(r.exitCode, 0);
+    std::string log = install.readData("cmdvorn.log");
+    EXPECT_TRUE(contains(log, "==== [Term 001] - Parametri operativi ==="));
+    EXPECT_TRUE(contains(log, "   CFG 07 4\n"));
+    EXPECT_EQ(countOf(wire(), "LINE RX"), 53);
+}
+
 TEST_F(LineCommandsTest, ConcentratorDownloadThroughOurDriver) {
     simulate({"--concentrator", "all"});
     ToolInstall install(CMDV32_PATH, parameters(terminal(1, "VORNT3", sim_->ptyPath(0) + ":19200")));

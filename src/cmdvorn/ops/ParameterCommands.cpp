@@ -1,6 +1,7 @@
 #include "ParameterCommands.h"
 
 #include "JobOutcome.h"
+#include "LineParameters.h"
 #include "ParameterExchange.h"
 #include "ParameterReports.h"
 #include "Vorn.h"
@@ -63,7 +64,7 @@ bool sendLongParameters(CMDARG_C& job) {
 bool readParametersCommand(CMDARG_C& job) {
     TerminalModel model = job.terminal->model();
     if (model == TerminalModel::VornL) return readVornLParameters(job);
-    if (isNewerModel(model)) return notAvailable(job, "Lettura parametri (@CFG) non ancora disponibile");
+    if (isNewerModel(model)) return newerModelParametersCommand(job);
     return readLongParameters(job);
 }
 
