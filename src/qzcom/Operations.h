@@ -35,7 +35,7 @@ QZCOM_OPERATION(txNotices);
 QZCOM_OPERATION(txProducts);
 QZCOM_OPERATION(txBlackList);
 QZCOM_OPERATION(txCimList);
-// SpecialTables.cpp
+// GroupedTables.cpp
 QZCOM_OPERATION(txTimeBases);
 QZCOM_OPERATION(txVacationPlan);
 QZCOM_OPERATION(txCanteenMenus);

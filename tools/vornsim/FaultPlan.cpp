@@ -52,12 +52,12 @@ bool FaultPlan::add(Fault fault, const std::string& selector) {
     return true;
 }
 
-bool FaultPlan::addRecordsAfter(const std::string& spec) {
-    auto at = spec.find('@');
-    std::string count = spec.substr(0, at);
+bool FaultPlan::addRecordsAfter(const std::string& entry) {
+    auto at = entry.find('@');
+    std::string count = entry.substr(0, at);
     if (!allDigits(count)) return false;
     addCount_ = std::stoi(count);
-    return FaultSelector::parse(at == std::string::npos ? "RE,NR" : spec.substr(at + 1), addSelector_);
+    return FaultSelector::parse(at == std::string::npos ? "RE,NR" : entry.substr(at + 1), addSelector_);
 }
 
 std::vector<Fault> FaultPlan::faultsFor(int requestNumber, const std::string& command) const {

@@ -29,7 +29,7 @@ public:
     bool add(Fault fault, const std::string& selector);
     // "K" or "K@SEL": after answering the first request that matches SEL
     // (default "RE,NR"), K fresh records are added to that terminal.
-    bool addRecordsAfter(const std::string& spec);
+    bool addRecordsAfter(const std::string& entry);
 
     std::vector<Fault> faultsFor(int requestNumber, const std::string& command) const;
     // The number of records to add after this request; fires once.

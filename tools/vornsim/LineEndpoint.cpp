@@ -34,13 +34,13 @@ int digits(std::string_view s) {
 
 }  // namespace
 
-bool parseUnsolicitedLine(const std::string& spec, UnsolicitedLine& out) {
-    auto colon = spec.find(':');
-    auto at = spec.rfind('@');
+bool parseUnsolicitedLine(const std::string& entry, UnsolicitedLine& out) {
+    auto colon = entry.find(':');
+    auto at = entry.rfind('@');
     if (colon == std::string::npos || at == std::string::npos || at < colon) return false;
-    out.node = digits(spec.substr(0, colon));
-    out.text = spec.substr(colon + 1, at - colon - 1);
-    return out.node >= 1 && out.node <= kNodes && FaultSelector::parse(spec.substr(at + 1), out.when);
+    out.node = digits(entry.substr(0, colon));
+    out.text = entry.substr(colon + 1, at - colon - 1);
+    return out.node >= 1 && out.node <= kNodes && FaultSelector::parse(entry.substr(at + 1), out.when);
 }
 
 Terminal* LineEndpoint::terminalFor(int node) {

@@ -30,7 +30,7 @@ struct UnsolicitedLine {
     FaultSelector when;
 };
 // "NODE:TEXT@SEL"
-bool parseUnsolicitedLine(const std::string& spec, UnsolicitedLine& out);
+bool parseUnsolicitedLine(const std::string& entry, UnsolicitedLine& out);
 
 class LineEndpoint {
 public:

@@ -49,10 +49,10 @@ bool parseBridgeOption(std::string value, ServerConfig& server, std::string& err
     return true;
 }
 
-bool parseLineParameters(const std::string& value, std::vector<LineParameterSpec>& specs, std::string& error) {
-    LineParameterSpec spec;
+bool parseLineParameters(const std::string& value, std::vector<LineParameterEntry>& entries, std::string& error) {
+    LineParameterEntry entry;
     auto colon = value.find(':');
-    bool ok = colon != std::string::npos && number(value.substr(0, colon), 1, 99, spec.node);
+    bool ok = colon != std::string::npos && number(value.substr(0, colon), 1, 99, entry.node);
     std::size_t at = colon + 1;
     while (ok && at <= value.size()) {
         std::size_t comma = value.find(',', at);
@@ -60,7 +60,7 @@ bool parseLineParameters(const std::string& value, std::vector<LineParameterSpec
         auto eq = item.find('=');
         int n = 0;
         ok = eq != std::string::npos && number(item.substr(0, eq), 0, 99, n);
-        if (ok) spec.values[n] = item.substr(eq + 1);
+        if (ok) entry.values[n] = item.substr(eq + 1);
         if (comma == std::string::npos) break;
         at = comma + 1;
     }
@@ -68,15 +68,15 @@ bool parseLineParameters(const std::string& value, std::vector<LineParameterSpec
         error = "--cfg needs NODE:N=V[,N=V...]";
         return false;
     }
-    specs.push_back(spec);
+    entries.push_back(entry);
     return true;
 }
 
-void applyLineParameters(const std::vector<LineParameterSpec>& specs, std::vector<Terminal>& terminals) {
-    for (const auto& spec : specs)
+void applyLineParameters(const std::vector<LineParameterEntry>& entries, std::vector<Terminal>& terminals) {
+    for (const auto& entry : entries)
         for (auto& t : terminals)
-            if (t.node == spec.node)
-                for (const auto& [n, v] : spec.values) t.lineParameters[n] = v;
+            if (t.node == entry.node)
+                for (const auto& [n, v] : entry.values) t.lineParameters[n] = v;
 }
 
 }  // namespace vornsim

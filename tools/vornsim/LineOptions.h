@@ -11,14 +11,14 @@
 namespace vornsim {
 
 // "NODE:N=V[,N=V...]" sets parameters of the terminals with that node.
-struct LineParameterSpec {
+struct LineParameterEntry {
     int node = 0;
     std::map<int, std::string> values;
 };
 
 // "--bridge PORT[:NODES][@LINE]"
 bool parseBridgeOption(std::string value, ServerConfig& server, std::string& error);
-bool parseLineParameters(const std::string& value, std::vector<LineParameterSpec>& specs, std::string& error);
-void applyLineParameters(const std::vector<LineParameterSpec>& specs, std::vector<Terminal>& terminals);
+bool parseLineParameters(const std::string& value, std::vector<LineParameterEntry>& entries, std::string& error);
+void applyLineParameters(const std::vector<LineParameterEntry>& entries, std::vector<Terminal>& terminals);
 
 }  // namespace vornsim

@@ -138,20 +138,20 @@ Firmware upgrade: after "GL,UP" a VORN-L takes an image by XMODEM.
 )";
 }
 
-bool parseTerminalSpec(const std::string& fullSpec, Terminal& t, std::string& error) {
-    std::string spec = fullSpec;
-    std::string line = takeLine(spec);
+bool parseTerminalOption(const std::string& fullOption, Terminal& t, std::string& error) {
+    std::string entry = fullOption;
+    std::string line = takeLine(entry);
     std::vector<std::string> parts;
     std::size_t at = 0;
     while (true) {
-        std::size_t colon = spec.find(':', at);
-        parts.push_back(spec.substr(at, colon - at));
+        std::size_t colon = entry.find(':', at);
+        parts.push_back(entry.substr(at, colon - at));
         if (colon == std::string::npos) break;
         at = colon + 1;
     }
     long node;
     if (parts.size() > 3 || !toInt(parts[0], 1, 99, node)) {
-        error = "bad terminal \"" + fullSpec + "\": want NODE[:MODEL[:FORMAT]][@LINE] with NODE 1..99";
+        error = "bad terminal \"" + fullOption + "\": want NODE[:MODEL[:FORMAT]][@LINE] with NODE 1..99";
         return false;
     }
     t = Terminal();
@@ -244,7 +244,7 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::string&
                 return false;
             }
         } else if (a == "--terminal") {
-            o.terminalSpecs.push_back(v);
+            o.terminalOptions.push_back(v);
         } else if (a == "--state") {
             o.stateIn = v;
         } else if (a == "--state-out") {
@@ -319,9 +319,9 @@ bool buildTerminals(const Options& o, std::vector<Terminal>& terminals, std::str
         error = e.what();
         return false;
     }
-    for (const auto& spec : o.terminalSpecs) {
+    for (const auto& entry : o.terminalOptions) {
         Terminal t;
-        if (!parseTerminalSpec(spec, t, error)) return false;
+        if (!parseTerminalOption(entry, t, error)) return false;
         terminals.push_back(t);
     }
     if (terminals.empty()) {

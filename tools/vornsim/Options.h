@@ -11,13 +11,13 @@
 namespace vornsim {
 
 struct Options {
-    std::vector<std::string> terminalSpecs;  // NODE[:MODEL[:FORMAT]][@LINE]
+    std::vector<std::string> terminalOptions;  // NODE[:MODEL[:FORMAT]][@LINE]
     std::string stateIn, stateOut, wireLog;
     std::string clock;                       // "YYYY-MM-DD HH:MM:SS"
     std::string password;
     bool passwordSet = false;
     GenerateOptions generate;
-    std::vector<LineParameterSpec> lineParameters;
+    std::vector<LineParameterEntry> lineParameters;
     ServerConfig server;
     FaultPlan faults;
     bool help = false;
@@ -26,7 +26,7 @@ struct Options {
 // False with `error` set when the command line cannot be used.
 bool parseOptions(const std::vector<std::string>& args, Options& options, std::string& error);
 // "NODE[:MODEL[:FORMAT]][@LINE]", model by name (VORN2C) or code (5).
-bool parseTerminalSpec(const std::string& spec, Terminal& terminal, std::string& error);
+bool parseTerminalOption(const std::string& entry, Terminal& terminal, std::string& error);
 // The terminals to serve: the state file's, then the command line's, with generated data.
 bool buildTerminals(const Options& options, std::vector<Terminal>& terminals, std::string& error);
 const char* usageText();
