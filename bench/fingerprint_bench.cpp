@@ -4,6 +4,7 @@
 // The console build has no fingerprint commands, so the window's command
 // table runs them here in-process.
 #include "CommandTable.h"
+#include "InProcessRun.h"
 #include "PrmCfg.h"
 #include "VornMgr.h"
 #include "VornSimProcess.h"
@@ -20,17 +21,6 @@ namespace {
 
 constexpr int kTemplates = 500;
 constexpr int kBaud = 38400;
-
-class NoDialog : public BREAKDLG_C {
-public:
-    void open(const char*, int, int) override {}
-    bool pump() override { return false; }
-    void setText(const char*) override {}
-    void addLine(const char*) override {}
-    void showBar(int, unsigned) override {}
-    void setBar(int, const char*) override {}
-    void close() override {}
-};
 
 void writeTemplates(const std::filesystem::path& path) {
     std::ofstream out(path);
@@ -70,7 +60,7 @@ int main() {
     PrmCfg parameters(parameterFile, log);
     RunSettings settings;
     if (!parameters.load(manager, settings)) return 1;
-    NoDialog dialog;
+    SilentDialog dialog;
     InfoOutput info(log);
     RunState state;
     RunContext run(log, manager, parameters, settings, dialog, info, state);

@@ -5,6 +5,7 @@
 // block and its ACK need is the floor. The terminal calls for the first
 // block 10 ms after "GL,UP", so that its own pause hardly counts.
 #include "CommandTable.h"
+#include "InProcessRun.h"
 #include "PrmCfg.h"
 #include "VornMgr.h"
 #include "VornSimProcess.h"
@@ -21,17 +22,6 @@ namespace {
 
 constexpr int kBaud = 38400;
 constexpr long kImageBytes = 32 * 1024;
-
-class NoDialog : public BREAKDLG_C {
-public:
-    void open(const char*, int, int) override {}
-    bool pump() override { return false; }
-    void setText(const char*) override {}
-    void addLine(const char*) override {}
-    void showBar(int, unsigned) override {}
-    void setBar(int, const char*) override {}
-    void close() override {}
-};
 
 // Yes to everything, and the image to send.
 class Operator : public OperatorDialogs {
@@ -75,7 +65,7 @@ int main() {
     PrmCfg parameters(parameterFile, log);
     RunSettings settings;
     if (!parameters.load(manager, settings)) return 1;
-    NoDialog dialog;
+    SilentDialog dialog;
     InfoOutput info(log);
     RunState state;
     RunContext run(log, manager, parameters, settings, dialog, info, state);

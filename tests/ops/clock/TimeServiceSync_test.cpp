@@ -6,6 +6,7 @@
 #include "TerminalTime.h"
 #include "TextFile.h"
 #include "Vorn.h"
+#include "InProcessRun.h"
 #include "PrmCfg.h"
 #include "VornMgr.h"
 
@@ -18,17 +19,6 @@
 #include <vector>
 
 namespace {
-
-class SilentDialog : public BREAKDLG_C {
-public:
-    void open(const char*, int, int) override {}
-    bool pump() override { return false; }
-    void setText(const char*) override {}
-    void addLine(const char*) override {}
-    void showBar(int, unsigned) override {}
-    void setBar(int, const char*) override {}
-    void close() override {}
-};
 
 // The service's line for now plus an offset, made when it is read.
 std::string lineForNow(int offsetSeconds) {
