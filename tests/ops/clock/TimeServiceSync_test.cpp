@@ -5,6 +5,7 @@
 #include "SyncDifference.h"
 #include "TerminalTime.h"
 #include "TextFile.h"
+#include "zDeadline.h"
 #include "Vorn.h"
 #include "InProcessRun.h"
 #include "PrmCfg.h"
@@ -20,9 +21,19 @@
 
 namespace {
 
-// The service's line for now plus an offset, made when it is read.
+// The service's line for now plus an offset, made when it is read. It reads
+// the clock the tool reads (time() lags it by up to a tick), and it is never
+// made in the last tenth of a second, so the second does not turn before the
+// tool compares it with the PC clock a moment later.
 std::string lineForNow(int offsetSeconds) {
-    fnd::LocalTime t = fnd::toLocalTime(std::time(nullptr) + offsetSeconds);
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    constexpr long kLastTenth = 900'000'000L;
+    if (now.tv_nsec >= kLastTenth) {
+        fnd::sleepMs(static_cast<int>((1'000'000'000L - now.tv_nsec) / 1'000'000L) + 1);
+        clock_gettime(CLOCK_REALTIME, &now);
+    }
+    fnd::LocalTime t = fnd::toLocalTime(now.tv_sec + offsetSeconds);
     return codeLine(t.year, t.month, t.day, t.hour, t.minute, t.second);
 }
 
