@@ -155,10 +155,13 @@ TEST(TcpLink, ResetByPeerGivesItsCode) {
 
 TEST(TcpLink, SendAfterAResetReconnectsAndSendsAgain) {
     std::atomic<int> accepted{0};
+    std::atomic<bool> opened{false};
     std::string request;
     LoopbackServer server(
         [&](int fd) {
             if (++accepted == 1) {
+                // A reset before the connect completes would refuse the open itself.
+                eventually([&] { return opened.load(); });
                 linger hard{1, 0};
                 setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
                 return;
@@ -170,6 +173,7 @@ TEST(TcpLink, SendAfterAResetReconnectsAndSendsAgain) {
         2);
     zTalkingSocket link("127.0.0.1", server.port());
     ASSERT_TRUE(link.open());
+    opened = true;
     // The reset has arrived once the socket reports it: until then a send
     // would still be accepted by the first connection.
     ASSERT_TRUE(eventually([&] { return link.hasInput(false); }));
