@@ -1,12 +1,12 @@
 // The main job end to end: punches downloaded from the simulator into their
 // files, and deleted on the terminal only when every record is on the disk.
+#include "Eventually.h"
 #include "SimulatorTest.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <fstream>
-#include <thread>
 
 namespace {
 
@@ -185,9 +185,7 @@ TEST_F(DownloadTest, CtrlCStopsTheDownloadWith106AndDeletesNothing) {
     ToolInstall install(CMDV32_PATH, parameters(sim->tcpPort()));
     auto running = install.start({"-r"});
     // Wait until the download is under way, then interrupt it.
-    for (int i = 0; i < 100 && !contains(install.readData("cmdvorn.log"), "timbrature trovate"); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(eventually([&] { return contains(readFile(wireLog), "\"RE,GE,3\""); })) << readFile(wireLog);
     running->signal(SIGINT);
     auto r = running->wait(std::chrono::seconds(60));
     EXPECT_EQ(r.exitCode, 0);

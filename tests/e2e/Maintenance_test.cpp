@@ -2,13 +2,13 @@
 // simulated serial line, nobody at the console unless CMDVORN_ASSUME_YES=1
 // answers for the operator, and the image taken by the simulator's own
 // XMODEM receiver.
+#include "Eventually.h"
 #include "SimulatorTest.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <fstream>
-#include <thread>
 
 namespace {
 
@@ -54,9 +54,7 @@ protected:
         EXPECT_TRUE(contains(log(), logged)) << log();
         EXPECT_TRUE(contains(log(), "[Term 007] Resposta VORN - Error. ")) << log();
         EXPECT_FALSE(std::filesystem::exists(firmwareOut));
-        for (int i = 0; i < 100 && !contains(wire(), "XMODEM ABORT"); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        EXPECT_TRUE(contains(wire(), "XMODEM ABORT")) << wire();
+        EXPECT_TRUE(eventually([&] { return contains(wire(), "XMODEM ABORT"); })) << wire();
     }
 
     std::string firmwareOut = scratch("_firmware.bin");
@@ -166,14 +164,11 @@ TEST_F(MaintenanceTest, CtrlCCancelsTheTransferOnTheLine) {
     startSimulator({"--baud", "9600"});
     writeData("vornl.bin", image(30000));
     auto running = install->start({"-n7", "-uf"}, kYes);
-    for (int i = 0; i < 200 && !contains(wire(), "XMODEM block 3 ACK"); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(eventually([&] { return contains(wire(), "XMODEM block 3 ACK"); })) << wire();
     running->signal(SIGINT);
     auto r = running->wait(std::chrono::seconds(60));
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(result(), "-0002\n");
     EXPECT_TRUE(contains(log(), "Trasmissione cancellata dall'utente")) << log();
-    for (int i = 0; i < 100 && !contains(wire(), "XMODEM ABORT"); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_TRUE(contains(wire(), "XMODEM ABORT cancelled by the sender")) << wire();
+    EXPECT_TRUE(eventually([&] { return contains(wire(), "XMODEM ABORT cancelled by the sender"); })) << wire();
 }

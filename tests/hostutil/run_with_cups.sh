@@ -64,11 +64,13 @@ CONF
 cupsd -f -c "$work/conf/cupsd.conf" -s "$work/conf/cups-files.conf" &
 cupsd_pid=$!
 export CUPS_SERVER=$work/cups.sock
+# lpstat -r exits 0 either way; only its words tell.
+running() { [[ $(lpstat -r 2>/dev/null) == "scheduler is running" ]]; }
 for _ in $(seq 100); do
-  lpstat -r >/dev/null 2>&1 && break
+  running && break
   sleep 0.1
 done
-lpstat -r >/dev/null 2>&1 || { cat "$work/log/error_log" >&2; echo "cupsd did not start" >&2; exit 1; }
+running || { cat "$work/log/error_log" >&2; echo "cupsd did not start" >&2; exit 1; }
 
 # A long file name makes the device URI longer than the 128 bytes a host gets.
 export MIRTA_PRINTED_FILE=$work/printed_$(printf 'x%.0s' $(seq 150)).out

@@ -221,7 +221,7 @@ TEST(TcpLink, StaleInputIsDroppedBeforeEachRequest) {
     zTalkingSocket link("127.0.0.1", server.port());
     ASSERT_TRUE(link.open());
     ASSERT_TRUE(link.writeString("go"));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(eventually([&] { return link.hasInput(false); }));
     ASSERT_TRUE(link.writeString("Q\x04"));
     char buf[1024];
     std::size_t n = 0;

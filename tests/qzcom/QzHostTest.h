@@ -3,16 +3,15 @@
 // private folder holding the host's current directory, the working
 // directory and the system directory of the settings file, and a QZ-family
 // simulator with a wire log.
+#include "Eventually.h"
 #include "VornSimProcess.h"
 #include "qzHost.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <chrono>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 // The library, loaded once per test program; a load failure fails the test.
@@ -44,17 +43,6 @@ protected:
     std::filesystem::path root, hostDir, workDir, systemDir;
     std::unique_ptr<vornsim::VornSimProcess> sim;
 };
-
-// Waits until `condition` holds (true) or ten seconds have passed (false).
-template <typename Condition>
-bool eventually(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
-}
 
 std::string readText(const std::filesystem::path& path);
 void writeText(const std::filesystem::path& path, const std::string& text);

@@ -96,10 +96,10 @@ void Connection::send(const std::string& bytes) {
     }
 }
 
-std::string Connection::read(std::optional<char> terminator, std::chrono::milliseconds timeout) {
+std::string Connection::read(std::optional<std::string> until, std::chrono::milliseconds timeout) {
     std::string got;
     auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!terminator || got.find(*terminator) == std::string::npos) {
+    while (!until || got.find(*until) == std::string::npos) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) break;
         pollfd p{fd_, POLLIN, 0};

@@ -37,7 +37,11 @@ public:
     void send(const std::string& bytes);
     // Reads until `terminator` has arrived or the time is up; returns what came.
     std::string readUntil(char terminator, std::chrono::milliseconds timeout = std::chrono::milliseconds(2000)) {
-        return read(terminator, timeout);
+        return read(std::string(1, terminator), timeout);
+    }
+    // Reads until `text` has arrived or the time is up; returns what came.
+    std::string readUntilText(const std::string& text, std::chrono::milliseconds timeout = std::chrono::milliseconds(2000)) {
+        return read(text, timeout);
     }
     // Reads whatever arrives within the time.
     std::string readFor(std::chrono::milliseconds time) { return read(std::nullopt, time); }
@@ -49,7 +53,7 @@ public:
 
 private:
     explicit Connection(int fd) : fd_(fd) {}
-    std::string read(std::optional<char> terminator, std::chrono::milliseconds timeout);
+    std::string read(std::optional<std::string> until, std::chrono::milliseconds timeout);
     int fd_ = -1;
 };
 

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <thread>
 
@@ -213,21 +214,21 @@ TEST(VornSimProcess, SlowLineCostsEachByteItsTransmissionTime) {
         return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     };
     auto f = Connection::tcp(fast.tcpPort());
-    EXPECT_LT(timed(f), wireMs / 4);
+    EXPECT_LT(timed(f), wireMs / 2);
     auto s = Connection::tcp(slow.tcpPort());
     double tcpMs = timed(s);
     EXPECT_GE(tcpMs, wireMs * 0.95);
-    EXPECT_LE(tcpMs, wireMs * 1.5);
+    EXPECT_LE(tcpMs, wireMs * 2);
     auto p = Connection::device(slow.ptyPath());
     ASSERT_TRUE(p.ok());
     double ptyMs = timed(p);
     EXPECT_GE(ptyMs, wireMs * 0.95);
-    EXPECT_LE(ptyMs, wireMs * 1.5);
+    EXPECT_LE(ptyMs, wireMs * 2);
 
     {
         auto leaving = Connection::tcp(slow.tcpPort());
         leaving.send(req);
-        EXPECT_FALSE(leaving.readFor(60ms).empty()) << "part of the reply is on its way";
+        EXPECT_FALSE(leaving.readUntil('\x01').empty()) << "part of the reply is on its way";
     }  // and the client leaves in the middle of it
     auto next = Connection::tcp(slow.tcpPort());
     EXPECT_TRUE(next.exchange(1, 2, "VE"));
@@ -307,9 +308,9 @@ TEST(VornSimProcess, ModemDialsTerminalsAndTheTimeService) {
     EXPECT_NE(m.readUntil('K').find("OK"), std::string::npos);
     m.readFor(50ms);
     m.send("ATD555\r");
-    EXPECT_NE(m.readFor(300ms).find("BUSY"), std::string::npos);
+    EXPECT_NE(m.readUntilText("BUSY").find("BUSY"), std::string::npos);
     m.send("ATD555\r");
-    EXPECT_NE(m.readFor(300ms).find("CONNECT"), std::string::npos);
+    EXPECT_NE(m.readUntilText("CONNECT").find("CONNECT"), std::string::npos);
 
     std::vector<std::uint8_t> wrong = {'x', 0};
     EXPECT_EQ(m.exchange(4, 1, "OPEN", &wrong)->text, "E");
@@ -319,13 +320,19 @@ TEST(VornSimProcess, ModemDialsTerminalsAndTheTimeService) {
 
     std::this_thread::sleep_for(100ms);
     m.send("+++");
-    EXPECT_NE(m.readFor(200ms).find("OK"), std::string::npos);
+    EXPECT_NE(m.readUntilText("OK").find("OK"), std::string::npos);
     m.send("ATH0\r");
-    EXPECT_NE(m.readFor(200ms).find("OK"), std::string::npos);
+    EXPECT_NE(m.readUntilText("OK").find("OK"), std::string::npos);
 
     m.send("ATDT0119\r");
-    EXPECT_NE(m.readUntil('\n', 1000ms).find("CONNECT"), std::string::npos);
-    std::string lines = m.readFor(300ms);
+    EXPECT_NE(m.readUntilText("CONNECT").find("CONNECT"), std::string::npos);
+    // The rest of the result line, then at least one whole time code line.
+    std::string lines;
+    while (std::count(lines.begin(), lines.end(), '\n') < 2) {
+        std::string more = m.readUntil('\n');
+        if (more.empty()) break;
+        lines += more;
+    }
     auto end = lines.find('\n');
     ASSERT_NE(end, std::string::npos);
     auto second = lines.substr(end + 1, 80);
