@@ -54,27 +54,20 @@ int main() {
     std::ofstream(dir / "cmdvorn.prm") << "[Global]\nLOG_LEVEL=0\n[Terminal 1]\nCOM_TYPE=RS232\nTERM_TYPE=VORN3\nNODE_NR=1\n"
                                           "PORT=" + sim.ptyPath() + ":38400,N,8,1\nFP_FILE_NAME=" + templates.string() + "\n";
 
-    zLogger log(zString((dir / "cmdvorn.log").c_str()));
-    VornMgr manager(log);
-    zFile parameterFile(zString((dir / "cmdvorn.prm").c_str()));
-    PrmCfg parameters(parameterFile, log);
-    RunSettings settings;
-    if (!parameters.load(manager, settings)) return 1;
-    SilentDialog dialog;
-    InfoOutput info(log);
-    RunState state;
-    RunContext run(log, manager, parameters, settings, dialog, info, state);
+    InProcessRun inProcess((dir / "cmdvorn.log").string(), (dir / "cmdvorn.prm").string());
+    if (!inProcess.load()) return 1;
+    RunContext& run = inProcess.context;
 
     for (CommandId id : {CommandId::SendFingerprints, CommandId::ReceiveFingerprints}) {
         std::filesystem::resize_file(wireLog, 0);
-        state.count = 0;
+        inProcess.state.count = 0;
         auto start = std::chrono::steady_clock::now();
-        bool ok = dispatch(run, manager.findTerminal(1), id, windowCommandTable());
+        bool ok = dispatch(run, inProcess.manager.findTerminal(1), id, windowCommandTable());
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         long bytes = wireBytes(wireLog);
         double onWire = static_cast<double>(bytes) * 10.0 / kBaud;
         std::printf("serial %d baud, %s %d templates: %s, %d moved\n", kBaud, id == CommandId::SendFingerprints ? "upload" : "download",
-                    kTemplates, ok ? "ok" : "failed", state.count);
+                    kTemplates, ok ? "ok" : "failed", inProcess.state.count);
         std::printf("  %.3f s, bytes on the wire %ld = %.3f s, ratio %.3f (target <= 1.02)\n", seconds, bytes, onWire,
                     seconds / onWire);
     }

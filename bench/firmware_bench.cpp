@@ -59,21 +59,14 @@ int main() {
     std::ofstream(dir / "cmdvorn.prm") << "[Global]\nLOG_LEVEL=0\n[Terminal 1]\nCOM_TYPE=RS232\nTERM_TYPE=VORN-L\nNODE_NR=1\n"
                                           "PORT=" + sim.ptyPath() + ":38400,N,8,1\n";
 
-    zLogger log(zString((dir / "cmdvorn.log").c_str()));
-    VornMgr manager(log);
-    zFile parameterFile(zString((dir / "cmdvorn.prm").c_str()));
-    PrmCfg parameters(parameterFile, log);
-    RunSettings settings;
-    if (!parameters.load(manager, settings)) return 1;
-    SilentDialog dialog;
-    InfoOutput info(log);
-    RunState state;
-    RunContext run(log, manager, parameters, settings, dialog, info, state);
+    InProcessRun inProcess((dir / "cmdvorn.log").string(), (dir / "cmdvorn.prm").string());
+    if (!inProcess.load()) return 1;
+    RunContext& run = inProcess.context;
     Operator person(image.string());
     run.setOperatorDialogs(&person);
 
     auto start = std::chrono::steady_clock::now();
-    bool ok = dispatch(run, manager.findTerminal(1), CommandId::UpgradeFirmware);
+    bool ok = dispatch(run, inProcess.manager.findTerminal(1), CommandId::UpgradeFirmware);
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     sim.stop();
 

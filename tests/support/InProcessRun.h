@@ -1,7 +1,8 @@
 #pragma once
 // What an operation needs to run inside a test process: a run context with
-// its log, an empty terminal manager, no parameter file, an information
-// output and an interrupt dialog nobody sees and nobody presses.
+// its log, a terminal manager (empty, or filled from a parameter file by
+// load()), an information output and an interrupt dialog nobody sees and
+// nobody presses.
 #include "BreakDialog.h"
 #include "InfoOutput.h"
 #include "PrmCfg.h"
@@ -22,12 +23,16 @@ public:
 };
 
 struct InProcessRun {
-    explicit InProcessRun(const std::string& logPath) : log(zString(logPath.c_str())) {}
+    explicit InProcessRun(const std::string& logPath, const std::string& parameterPath = "")
+        : log(zString(logPath.c_str())), parameterFile(zString(parameterPath.c_str())) {}
+
+    // Creates the terminals of the parameter file.
+    bool load() { return parameters.load(manager, settings); }
 
     zLogger log;
     VornMgr manager{log};
-    zFile noParameterFile{""};
-    PrmCfg parameters{noParameterFile, log};
+    zFile parameterFile;
+    PrmCfg parameters{parameterFile, log};
     RunSettings settings;
     SilentDialog dialog;
     InfoOutput info{log};

@@ -97,6 +97,22 @@ bool GETREGS_C::remove(const char* object, const char* removedMessage) {
     return true;
 }
 
+BREAKDLG_C& GETREGS_C::openPunchProgress(const char* label, int total) {
+    log_.log("%s %d timbrature trovate", label, total);
+    BREAKDLG_C& dialog = job_.run->dialog();
+    char caption[64];
+    std::snprintf(caption, sizeof caption, "%s: Ricez. %d Timbrature", label, total);
+    dialog.open(caption);
+    dialog.showBar(total);
+    return dialog;
+}
+
+void GETREGS_C::notePunchesSaved(const char* label) {
+    terminal_.lastSaved = saved_;
+    terminal_.totalSaved = terminal_.totalSaved < 0 ? saved_ : terminal_.totalSaved + saved_;
+    log_.log("%s %d timb. ricevute, %d salvate", label, received_, saved_);
+}
+
 bool GETREGS_C::download(const char* object, bool clear) {
     saved_ = duplicates_ = 0;
     received_ = 0;
@@ -111,12 +127,7 @@ bool GETREGS_C::download(const char* object, bool clear) {
         return true;
     }
 
-    log_.log("%s %d timbrature trovate", label, total);
-    BREAKDLG_C& dialog = job_.run->dialog();
-    char caption[64];
-    std::snprintf(caption, sizeof caption, "%s: Ricez. %d Timbrature", label, total);
-    dialog.open(caption);
-    dialog.showBar(total);
+    BREAKDLG_C& dialog = openPunchProgress(label, total);
 
     if (total > kOnOffThreshold) terminal_.sendOn();
     for (int i = 0; i < total; ++i) {
@@ -125,9 +136,7 @@ bool GETREGS_C::download(const char* object, bool clear) {
     }
     if (total > kOnOffThreshold) terminal_.sendOff();
 
-    terminal_.lastSaved = saved_;
-    terminal_.totalSaved = terminal_.totalSaved < 0 ? saved_ : terminal_.totalSaved + saved_;
-    log_.log("%s %d timb. ricevute, %d salvate", label, received_, saved_);
+    notePunchesSaved(label);
 
     bool result = true;
     if (total != saved_ + duplicates_) {

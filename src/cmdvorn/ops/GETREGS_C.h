@@ -53,6 +53,10 @@ private:
     enum class Pass { Ended, Quiet, Stop };
     Pass readFilePass(const char* typeLine, int total, int delayMs, const LineContext& context);
     void checkBadgeFormat();
+    // "... timbrature trovate" and the progress dialog of a punch download.
+    BREAKDLG_C& openPunchProgress(const char* label, int total);
+    // The terminal's saved counters and "... ricevute, ... salvate".
+    void notePunchesSaved(const char* label);
     bool remove(const char* object, const char* removedMessage);
     // A record skipped while the terminal kept answering: its status is what
     // the job reports when records stay on the terminal.

@@ -122,12 +122,7 @@ bool GETREGS_C::downloadText(int total, bool clear) {
         log_.log("%s Nessuna timbratura presente", label);
         return true;
     }
-    log_.log("%s %d timbrature trovate", label, total);
-    BREAKDLG_C& dialog = job_.run->dialog();
-    char caption[64];
-    std::snprintf(caption, sizeof caption, "%s: Ricez. %d Timbrature", label, total);
-    dialog.open(caption);
-    dialog.showBar(total);
+    BREAKDLG_C& dialog = openPunchProgress(label, total);
     context.year = fnd::localNow().year;
     const int wait = atLeastOne(terminal_.comTimeout());
     const int passes = atLeastOne(terminal_.maxRetry()) + 1;
@@ -153,9 +148,7 @@ bool GETREGS_C::downloadText(int total, bool clear) {
         }
     }
 
-    terminal_.lastSaved = saved_;
-    terminal_.totalSaved = terminal_.totalSaved < 0 ? saved_ : terminal_.totalSaved + saved_;
-    log_.log("%s %d timb. ricevute, %d salvate", label, received_, saved_);
+    notePunchesSaved(label);
     dialog.close();
     job_.count += saved_;
 

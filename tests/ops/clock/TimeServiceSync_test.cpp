@@ -8,8 +8,6 @@
 #include "zDeadline.h"
 #include "Vorn.h"
 #include "InProcessRun.h"
-#include "PrmCfg.h"
-#include "VornMgr.h"
 
 #include <gtest/gtest.h>
 
@@ -57,11 +55,11 @@ protected:
         settings.name = "Time_Sync";
         Vorn service(settings);
         service.setLink(line);
-        service.setLogger(&log);
+        service.setLogger(&inProcess.log);
         CMDARG_C job;
         job.terminal = &service;
         job.id = CommandId::PcClockFromTimeService;
-        job.run = &context;
+        job.run = &inProcess.context;
         bool ok = pcClockFromTimeServiceCommand(job);
         result = job.result;
         opened = line && line->isOpen();
@@ -72,15 +70,7 @@ protected:
     std::string base = std::filesystem::temp_directory_path() / ("sync_" + std::to_string(getpid()));
     std::string logPath = base + ".log";
     std::string pcClockFile = base + "_pcclock.txt";
-    zLogger log{zString(logPath.c_str())};
-    VornMgr manager{log};
-    zFile noParameterFile{""};
-    PrmCfg parameters{noParameterFile, log};
-    RunSettings settings;
-    SilentDialog dialog;
-    InfoOutput info{log};
-    RunState state;
-    RunContext context{log, manager, parameters, settings, dialog, info, state};
+    InProcessRun inProcess{logPath};
     RunError result = static_cast<RunError>(-1);
     bool opened = true;
 };
