@@ -141,6 +141,7 @@ bool GETREGS_C::download(const char* object, bool clear) {
     bool result = true;
     if (total != saved_ + duplicates_) {
         log_.log("%s %d Timbrature RIMASTE sul terminale", label, total - saved_ - duplicates_);
+        job_.leftOnTerminal += total - saved_ - duplicates_;
         failWithFirstSkipped();
         result = false;
     } else if (job_.result != RunError::None && job_.result != RunError::TerminalWarning) {
@@ -193,6 +194,7 @@ bool GETREGS_C::downloadJobs(bool clear) {
 
     if (total != saved_) {
         log_.log("%s %d timb. Commesse RIMASTE sul terminale", label, total - saved_);
+        job_.leftOnTerminal += total - saved_;
         failWithFirstSkipped();
         return false;
     }

@@ -155,6 +155,7 @@ bool GETREGS_C::downloadText(int total, bool clear) {
     // Every line received must also be on the disk before anything is cleared.
     if (total != received_ || total != saved_ + duplicates_) {
         log_.log("%s %d Timbrature RIMASTE sul terminale", label, total - saved_ - duplicates_);
+        job_.leftOnTerminal += total - saved_ - duplicates_;
         return false;
     }
     if (received_ != 0) checkBadgeFormat();

@@ -74,6 +74,7 @@ struct CMDARG_C {
     CommandId id = CommandId::None;
     int count = 0;   // items moved or counted; raised after each successful exchange
     RunError result = RunError::None;  // the command's error code
+    int leftOnTerminal = 0;  // records a download could not save and left on the terminal
     RunContext* run = nullptr;
     const char* name = "";  // the command table's name; some commands send it as their telegram
 };
