@@ -306,6 +306,29 @@ TEST_F(BridgeTest, UnansweredStatusMeansNoNodePresent) {
     bridge.writeString("bye");
 }
 
+TEST_F(BridgeTest, MessagesWithoutLineEndEndAtTheQuietGap) {
+    // A far end that never sends a line end: only the gap between its
+    // messages tells them apart, and a gap well under a second must do.
+    LoopbackServer server([](int fd) {
+        readUntil(fd, "@DIR");
+        sendText(fd, "\x06" "A");
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        sendText(fd, "\x06" "B");
+        readUntil(fd, "bye");
+    });
+    zLanvexLink bridge("127.0.0.1", server.port());
+    bridge.setReadTimeout(2000);
+    ASSERT_TRUE(bridge.open());
+    ASSERT_TRUE(bridge.writeString("\x06@DIR"));
+    char message[64];
+    std::size_t count = 0;
+    ASSERT_TRUE(bridge.readMessage(message, sizeof message, count));
+    EXPECT_EQ(std::string(message, count), "\x06" "A");
+    ASSERT_TRUE(bridge.readMessage(message, sizeof message, count));
+    EXPECT_EQ(std::string(message, count), "\x06" "B");
+    bridge.writeString("bye");
+}
+
 TEST(BridgeMailbox, PerNodeStoreAndClear) {
     zLanvexLink bridge("127.0.0.1", 1);
     EXPECT_EQ(bridge.mailbox(4), nullptr);

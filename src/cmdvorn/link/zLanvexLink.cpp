@@ -67,13 +67,10 @@ bool zLanvexLink::readMessage(char* buffer, std::size_t size, std::size_t& count
     if (!readByte(c)) return false;
     buffer[count++] = c;
 
-    const int timeout = readTimeout_;
-    readTimeout_ = kQuietGapMs;
-    for (std::size_t seen = 1; seen < kMaxMessageBytes && readByte(c); ++seen) {
+    for (std::size_t seen = 1; seen < kMaxMessageBytes && readByteWithin(c, kQuietGapMs); ++seen) {
         if (c == '\n') break;
         if (count + 1 < size) buffer[count++] = c;
     }
-    readTimeout_ = timeout;
     if (count > 1 && buffer[count - 1] == '\r') --count;
     buffer[count] = '\0';
     return true;

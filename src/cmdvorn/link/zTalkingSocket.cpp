@@ -106,12 +106,14 @@ void zTalkingSocket::markClosed() {
     }
 }
 
-bool zTalkingSocket::hasInput(bool wait) {
+bool zTalkingSocket::hasInput(bool wait) { return waitForInput(wait ? std::max(readTimeout_, kMinReadWaitMs) : 0); }
+
+bool zTalkingSocket::waitForInput(int ms) {
     if (!isOpen()) return false;
     if (buffered()) return true;
     // A signal (the operator's Ctrl-C) only interrupts the wait: the
     // exchange finishes and the operation then sees the interruption.
-    const fnd::Deadline deadline(wait ? std::max(readTimeout_, kMinReadWaitMs) : 0);
+    const fnd::Deadline deadline(ms);
     for (;;) {
         pollfd p{fd_, POLLIN, 0};
         int rc = ::poll(&p, 1, deadline.msLeft());
@@ -134,10 +136,19 @@ bool zTalkingSocket::usable(const void* buffer) {
 }
 
 bool zTalkingSocket::read(void* buffer, std::size_t size, std::size_t& count) {
+    return receive(buffer, size, count, std::max(readTimeout_, kMinReadWaitMs));
+}
+
+bool zTalkingSocket::readByteWithin(char& c, int ms) {
+    std::size_t count = 0;
+    return receive(&c, 1, count, ms) && count == 1;
+}
+
+bool zTalkingSocket::receive(void* buffer, std::size_t size, std::size_t& count, int waitMs) {
     count = 0;
     if (!usable(buffer)) return false;
     std::memset(buffer, 0, size);
-    if (size == 0 || !hasInput(true)) return false;
+    if (size == 0 || !waitForInput(waitMs)) return false;
     if (!buffered()) {
         ssize_t n;
         do {

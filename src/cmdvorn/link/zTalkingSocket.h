@@ -32,6 +32,9 @@ public:
     bool hasInput() override { return hasInput(false); }
     // With wait, up to the read time-out, and at least kMinReadWaitMs.
     bool hasInput(bool wait);
+    // One byte that arrives within ms, however short: the quiet gap that
+    // ends a message, where the floor of a reply's first byte must not apply.
+    bool readByteWithin(char& c, int ms);
     void purge(Purge which) override;
     LinkKind kind() const override { return LinkKind::Tcp; }
     const char* kindName() const override { return "TCP/IP node"; }
@@ -40,6 +43,8 @@ public:
 
 private:
     bool connectSocket();
+    bool waitForInput(int ms);
+    bool receive(void* buffer, std::size_t size, std::size_t& count, int waitMs);
     // A buffer is given (87) and the link is open (10057).
     bool usable(const void* buffer);
     void markClosed();
