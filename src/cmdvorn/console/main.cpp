@@ -37,16 +37,11 @@ int main(int argc, char** argv) {
     Session session("Cmdv32", frontEnd);
     RunState& state = session.state();
 
-    // The words every Linux tool answers; nothing else is read for them.
-    bool helpWord = argc == 2 && std::strcmp(argv[1], "--help") == 0;
-    if (argc < 2 || helpWord) {
+    if (answerStandardWord(state.programName.c_str(), argc, argv)) return 0;
+    if (argc < 2) {
         state.version = programVersion();
         state.platform = platformDescription();
         frontEnd.showHelp(state);
-        return 0;
-    }
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::printf("%s %s\n", state.programName.c_str(), programVersion().c_str());
         return 0;
     }
 
@@ -57,7 +52,7 @@ int main(int argc, char** argv) {
     }
 
     ConsoleBreakDialog::installInterruptHandler();
-    if (!session.discardEarlierResult()) return Session::kResultFileFailedExit;
+    if (!session.beginRun(commandLine)) return Session::kResultFileFailedExit;
     if (!session.initialise()) return 1;
     return session.runInConsole(commandLine);
 }

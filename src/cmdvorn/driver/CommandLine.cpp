@@ -60,6 +60,7 @@ bool CommandLineParser::parse(const zString& commandLine, ParsedCommandLine& out
             continue;
         }
         out.commands.append(id);
+        out.options.append(token);
     }
     return out.commands.count() > 0;
 }

@@ -9,6 +9,7 @@
 struct ParsedCommandLine {
     zList<zString> terminals;  // the texts after -n, in command-line order
     zList<CommandId> commands; // command ids, in command-line order, duplicates kept
+    zList<zString> options;    // each command's option as typed, beside its id
 };
 
 class CommandLineParser {

@@ -100,7 +100,7 @@ const char* commandName(CommandId id, zLogger& log) {
     return nullptr;
 }
 
-bool dispatch(RunContext& run, Vorn* terminal, CommandId id, std::span<const DISPATCHER_C> table) {
+bool dispatch(RunContext& run, Vorn* terminal, CommandId id, std::span<const DISPATCHER_C> table, CMDARG_C* finished) {
     RunState& state = run.state();
     if (!terminal) {
         run.reportError(RunError::BadTerminalNumber, nullptr);
@@ -124,6 +124,7 @@ bool dispatch(RunContext& run, Vorn* terminal, CommandId id, std::span<const DIS
 
     state.errorCode = arg.result != RunError::None ? arg.result : terminal->statusCode();
     state.count += arg.count;
+    if (finished) *finished = arg;
 
     if (state.errorCode != RunError::None) return false;
     run.log().log("%s Comando %s eseguito.", terminal->label().c_str(), name);

@@ -26,4 +26,6 @@ const DISPATCHER_C* findCommand(CommandId id, std::span<const DISPATCHER_C> tabl
 const char* commandName(CommandId id, zLogger& log);
 
 // Runs one command on one terminal and folds its outcome into the run state.
-bool dispatch(RunContext& run, Vorn* terminal, CommandId id, std::span<const DISPATCHER_C> table = commandTable());
+// finished, when given, receives the job as the command left it.
+bool dispatch(RunContext& run, Vorn* terminal, CommandId id, std::span<const DISPATCHER_C> table = commandTable(),
+              CMDARG_C* finished = nullptr);

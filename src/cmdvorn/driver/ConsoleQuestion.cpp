@@ -31,9 +31,13 @@ zString inDataDirectory(const zString& path) {
 }  // namespace
 
 bool askOnTerminal(const char* caption, const char* text) {
-    if (const char* yes = std::getenv("CMDVORN_ASSUME_YES"); yes && std::strcmp(yes, "1") == 0) return true;
     Tty tty;
-    if (!tty.get()) return false;
+    // The variable answers only for a run nobody can be asked in: exported
+    // in an operator's shell it must not wave a deletion through.
+    if (!tty.get()) {
+        const char* yes = std::getenv(kAssumeYesVariable);
+        return yes && std::strcmp(yes, "1") == 0;
+    }
     std::fprintf(tty.get(), "%s: %s (S/N)? ", caption, text);
     std::fflush(tty.get());
     char answer[16] = {};

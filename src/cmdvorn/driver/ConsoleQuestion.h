@@ -3,7 +3,11 @@
 // the safe answers.
 #include "OperatorDialogs.h"
 
-// Yes/No; No without a terminal, unless CMDVORN_ASSUME_YES=1.
+// Answers Yes for a run without a controlling terminal when set to "1".
+constexpr const char* kAssumeYesVariable = "CMDVORN_ASSUME_YES";
+
+// Yes/No, asked on the controlling terminal when there is one; without
+// one, No unless CMDVORN_ASSUME_YES=1.
 bool askOnTerminal(const char* caption, const char* text);
 
 // A file to open: the path in the choice's environment variable when it is

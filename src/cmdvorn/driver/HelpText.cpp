@@ -1,5 +1,8 @@
 #include "HelpText.h"
 
+#include "Platform.h"
+
+#include <cstring>
 #include <iterator>
 
 namespace {
@@ -70,4 +73,22 @@ void printHelp(std::FILE* out, const RunState& state) {
     std::fprintf(out, "%s\n%s\n%s\n", state.programName.c_str(), state.version.c_str(), state.platform.c_str());
     for (const char* line : helpLines()) std::fprintf(out, "%s\n", line);
     std::fflush(out);
+}
+
+bool answerStandardWord(const char* programName, int argc, char** argv) {
+    if (argc != 2) return false;
+    if (std::strcmp(argv[1], "--help") == 0) {
+        RunState state;
+        state.programName = programName;
+        state.version = programVersion();
+        state.platform = platformDescription();
+        printHelp(stdout, state);
+        return true;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::printf("%s %s\n", programName, programVersion().c_str());
+        std::fflush(stdout);
+        return true;
+    }
+    return false;
 }

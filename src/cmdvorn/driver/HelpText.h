@@ -9,3 +9,8 @@ std::span<const char* const> helpLines();
 
 // The help box as text: program name, version, platform, then the lines.
 void printHelp(std::FILE* out, const RunState& state);
+
+// "--help" and "--version", the words every Linux tool answers: the help
+// text or "<program> <version>" on standard output, with nothing else read
+// or written. False when the arguments are anything else.
+bool answerStandardWord(const char* programName, int argc, char** argv);

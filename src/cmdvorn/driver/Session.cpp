@@ -6,9 +6,11 @@
 #include "PrmCfg.h"
 #include "ResultFile.h"
 #include "TimeServiceTerminal.h"
+#include "Vorn.h"
 #include "VornMgr.h"
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 constexpr int kRunJobMessage = 1;
@@ -99,38 +101,78 @@ CommandPlan Session::plan(const zString& commandLine) {
     if (!plan.anyCommand) return plan;
 
     zList<CommandId> commands;
+    zList<zString> options;
     for (int i = 0; i < parsed.commands.count(); ++i) {
         CommandId id = parsed.commands[i];
-        if (id == CommandId::Help)
+        if (id == CommandId::Help) {
             plan.help = true;
-        else if (id == CommandId::PcClockFromTimeService)
+        } else if (id == CommandId::PcClockFromTimeService) {
             plan.timeServiceSync = true;
-        else
+            plan.timeServiceOption = parsed.options[i];
+        } else {
             commands.append(id);
+            options.append(parsed.options[i]);
+        }
     }
     if (commands.count() == 0) return plan;
     plan.firstCommandId = commands[0];
 
-    auto addJobsFor = [&](Vorn* terminal) {
-        for (int c = 0; c < commands.count(); ++c) plan.jobs.push_back({kRunJobMessage, commands[c], terminal});
+    auto addJobsFor = [&](Vorn* terminal, int number) {
+        for (int c = 0; c < commands.count(); ++c)
+            plan.jobs.push_back({kRunJobMessage, commands[c], terminal, options[c], number});
     };
     if (parsed.terminals.count() > 0) {
-        for (int t = 0; t < parsed.terminals.count(); ++t)
-            addJobsFor(manager_->findTerminal(std::atoi(parsed.terminals[t].c_str())));
+        for (int t = 0; t < parsed.terminals.count(); ++t) {
+            int number = std::atoi(parsed.terminals[t].c_str());
+            addJobsFor(manager_->findTerminal(number), number);
+        }
     } else {
-        for (int t = 0; t < manager_->terminalCount(); ++t) addJobsFor(manager_->terminalAt(t));
+        for (int t = 0; t < manager_->terminalCount(); ++t)
+            addJobsFor(manager_->terminalAt(t), manager_->terminalAt(t)->terminalNumber());
     }
     return plan;
 }
 
 bool Session::runJob(const BatchJob& job) {
     state_.lastCommandId = job.commandId;
-    return dispatch(*context_, job.terminal, job.commandId, frontEnd_.commands());
+    return dispatchReported(job.terminal, job.terminalNumber, job.commandId, job.option);
 }
 
-bool Session::runTimeServiceSync() {
+bool Session::runTimeServiceSync(const zString& option) {
     if (!timeService_) timeService_ = createTimeServiceTerminal(*manager_, *config_, settings_);
-    return dispatch(*context_, timeService_.get(), CommandId::PcClockFromTimeService, frontEnd_.commands());
+    return dispatchReported(timeService_.get(), timeService_->terminalNumber(), CommandId::PcClockFromTimeService,
+                            option);
+}
+
+bool Session::dispatchReported(Vorn* terminal, int terminalNumber, CommandId id, const zString& option) {
+    TerminalReport& entry = report_.terminalEntry(terminal, terminalNumber,
+                                                  terminal ? terminal->description() : zString(),
+                                                  configuredLink(terminal));
+    const DISPATCHER_C* command = findCommand(id, frontEnd_.commands());
+    CommandReport reported;
+    reported.option = option;
+    reported.name = command ? command->name : "";
+    reported.download = isDownloadCommand(id);
+    reported.started = ReportClock::now();
+    CMDARG_C finished;
+    bool ok = dispatch(*context_, terminal, id, frontEnd_.commands(), &finished);
+    reported.finished = ReportClock::now();
+    reported.code = state_.errorCode;
+    reported.count = finished.count;
+    reported.leftOnTerminal = finished.leftOnTerminal;
+    entry.commands.push_back(std::move(reported));
+    return ok;
+}
+
+zString Session::configuredLink(const Vorn* terminal) const {
+    if (!terminal) return {};
+    zString section = sectionHeader(terminal->name());
+    zString value;
+    if (config_ && config_->getValue(section.c_str(), "PORT", value)) return value;
+    // A routed terminal has no port of its own: its router is its link.
+    for (const char* key : {"ROUTER_NODE", "ROUTER"})
+        if (config_ && config_->getValue(section.c_str(), key, value)) return zString::format("%s=%s", key, value.c_str());
+    return terminal->getLink() ? terminal->getLink()->name() : zString();
 }
 
 void Session::logSessionStart(const zString& commandLine) {
@@ -152,20 +194,42 @@ void Session::writeResultFile(CommandId lastCommandId) {
     reportResultFileFailure(state_.dataDirectory);
 }
 
-bool Session::discardEarlierResult() {
-    if (removeResultFile(currentDirectory())) return true;
-    reportResultFileFailure(currentDirectory());
-    return false;
+bool Session::beginRun(const zString& commandLine) {
+    report_.begin(commandLine);
+    const zString directory = currentDirectory();
+    if (!removeResultFile(directory)) {
+        reportResultFileFailure(directory);
+        return false;
+    }
+    if (!removeReportFile(directory)) {
+        reportResultFileFailure(directory, kReportFileName);
+        return false;
+    }
+    return true;
+}
+
+int Session::writeRunReport(int exitCode) {
+    if (!state_.commandLineMode || state_.resultFileFailed) return exitCode;
+    const char* strict = std::getenv(kStrictExitVariable);
+    if (exitCode == 0 && strict && std::strcmp(strict, "1") == 0 && report_.failedTerminals() > 0)
+        exitCode = kStrictFailedExit;
+    RunSummary summary{readResultLine(state_.dataDirectory), exitCode, ReportClock::now()};
+    if (writeReportFile(state_.dataDirectory, report_.json(state_, summary))) return exitCode;
+    // The caller must not take the result file alone for the whole run.
+    state_.resultFileFailed = true;
+    removeResultFile(state_.dataDirectory);
+    reportResultFileFailure(state_.dataDirectory, kReportFileName);
+    return exitCode;
 }
 
 int Session::exitCodeAfterResult(int exitCode) const {
     return state_.resultFileFailed ? kResultFileFailedExit : exitCode;
 }
 
-void Session::reportResultFileFailure(const zString& directory) {
+void Session::reportResultFileFailure(const zString& directory, const char* fileName) {
     frontEnd_.showMessage(state_.programName.c_str(),
                           zString::format("%s: %s/%s", runErrorMessage(RunError::FileWrite), directory.c_str(),
-                                          kResultFileName).c_str());
+                                          fileName).c_str());
 }
 
 void Session::logFatal(RunError error) {
@@ -177,17 +241,20 @@ int Session::runInConsole(const zString& commandLine) {
     if (!plan.anyCommand) {
         logFatal(RunError::InvalidParameter);
         writeResultFile(CommandId::None);
+        int exitCode = writeRunReport(code(RunError::InvalidParameter));
         release();
-        return exitCodeAfterResult(code(RunError::InvalidParameter));
+        return exitCodeAfterResult(exitCode);
     }
     if (plan.help) frontEnd_.showHelp(state_);
-    if (plan.timeServiceSync) runTimeServiceSync();
+    if (plan.timeServiceSync) runTimeServiceSync(plan.timeServiceOption);
+    int exitCode = 0;
     if (!plan.jobs.empty()) {
         logSessionStart(commandLine);
         for (const BatchJob& job : plan.jobs) runJob(job);
         writeResultFile(plan.firstCommandId);
+        exitCode = writeRunReport(exitCode);
         logSessionEnd(commandLine);
     }
     release();
-    return exitCodeAfterResult(0);
+    return exitCodeAfterResult(exitCode);
 }

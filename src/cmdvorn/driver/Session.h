@@ -7,7 +7,9 @@
 // calls.
 #include "CommandLine.h"
 #include "CommandTable.h"
+#include "ResultFile.h"
 #include "RunContext.h"
+#include "RunReport.h"
 
 #include <memory>
 #include <vector>
@@ -35,6 +37,8 @@ struct BatchJob {
     int message = 0;    // the window message that carries the job
     CommandId commandId = CommandId::None;
     Vorn* terminal = nullptr;  // not owned; nullptr when the number is unknown
+    zString option;            // the command's option as typed, for the report
+    int terminalNumber = 0;    // the number asked for, kept when no terminal has it
 };
 
 // The command line after the parser: the special commands taken out and
@@ -43,6 +47,7 @@ struct CommandPlan {
     bool anyCommand = false;  // false: nothing recognised, a fatal stop follows
     bool help = false;
     bool timeServiceSync = false;
+    zString timeServiceOption;  // as typed
     std::vector<BatchJob> jobs;
     CommandId firstCommandId = CommandId::None;  // of the terminal commands
 };
@@ -54,6 +59,10 @@ public:
     // The exit code of a run that could not leave its result file (the
     // code of "File write error ").
     static constexpr int kResultFileFailedExit = code(RunError::FileWrite);
+    // The exit code of a run in which a terminal failed, when the caller
+    // asked for it (CMDVORN_STRICT_EXIT=1); by default such a run exits 0.
+    static constexpr int kStrictFailedExit = 2;
+    static constexpr const char* kStrictExitVariable = "CMDVORN_STRICT_EXIT";
 
     Session(zString programName, FrontEnd& frontEnd);
     ~Session();
@@ -66,7 +75,7 @@ public:
     CommandPlan plan(const zString& commandLine);
     bool runJob(const BatchJob& job);
     // The time-service synchronisation runs once, not per terminal.
-    bool runTimeServiceSync();
+    bool runTimeServiceSync(const zString& option = "-sync");
 
     void logSessionStart(const zString& commandLine);
     void logSessionEnd(const zString& commandLine);
@@ -75,9 +84,15 @@ public:
     // When any write of the run failed, no result file is left and the
     // failure is shown.
     void writeResultFile(CommandId lastCommandId);
-    // A command-line run starts by removing the result file of an earlier
-    // run; false (reported) when it cannot.
-    bool discardEarlierResult();
+    // A command-line run starts by removing the result file and the report
+    // of an earlier run; false (reported) when one stays.
+    bool beginRun(const zString& commandLine);
+    // Writes the report beside the result file once the result file is
+    // written (command-line mode only). Returns the exit code to end with:
+    // exitCode, or kStrictFailedExit for a successful run with a failed
+    // terminal under strict exit. A report that cannot be written takes
+    // the result file with it, as a failed result file does.
+    int writeRunReport(int exitCode);
     // "Errore fatale - Impossibile continuare!" for InvalidParameter and
     // BadTerminalNumber.
     void logFatal(RunError error);
@@ -91,13 +106,18 @@ public:
     zLogger* log() { return log_.get(); }
     VornMgr* manager() { return manager_.get(); }
     RunContext* context() { return context_.get(); }
+    const RunReport& report() const { return report_; }
 
 private:
     // Logs why the run cannot start and tells the operator; false.
     bool initialisationFailed(const zString& message);
     // exitCode, or 111 when the result file could not be written.
     int exitCodeAfterResult(int exitCode) const;
-    void reportResultFileFailure(const zString& directory);
+    void reportResultFileFailure(const zString& directory, const char* fileName = kResultFileName);
+    // Runs one command and notes it in the report.
+    bool dispatchReported(Vorn* terminal, int terminalNumber, CommandId id, const zString& option);
+    // The terminal's PORT (or its router) as the parameter file gives it.
+    zString configuredLink(const Vorn* terminal) const;
 
     FrontEnd& frontEnd_;
     RunState state_;
@@ -112,5 +132,6 @@ private:
     // it borrows its port from the manager.
     std::unique_ptr<VornModem> timeService_;
     int initialisations_ = 0;
+    RunReport report_;
 };
 

@@ -5,7 +5,7 @@
 void JobStack::load(const CommandPlan& plan) {
     stack_.push({closeMessage_, CommandId::None, nullptr});
     // The time-service terminal is the session's own, built when the job runs.
-    if (plan.timeServiceSync) stack_.push({runMessage_, CommandId::PcClockFromTimeService, nullptr});
+    if (plan.timeServiceSync) stack_.push({runMessage_, CommandId::PcClockFromTimeService, nullptr, plan.timeServiceOption});
     for (auto job = plan.jobs.rbegin(); job != plan.jobs.rend(); ++job) {
         BatchJob queued = *job;
         queued.message = runMessage_;

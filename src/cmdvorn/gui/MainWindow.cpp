@@ -112,7 +112,7 @@ void MainWindow::start(const zString& commandLine) {
     post(WindowMessage::MenuCommand, {}, {}, kMenuInitialise);
     session_.state().commandLineMode = !isBlank(commandLine);
     if (!session_.state().commandLineMode) return;
-    session_.discardEarlierResult();
+    session_.beginRun(commandLine);
     post(WindowMessage::RunCommandLine, {}, commandLine);
 }
 
@@ -259,7 +259,7 @@ void MainWindow::runJob(const BatchJob& job) {
     running([&] {
         if (job.commandId == CommandId::PcClockFromTimeService) {
             session_.state().lastCommandId = job.commandId;
-            session_.runTimeServiceSync();
+            session_.runTimeServiceSync(job.option);
         } else {
             session_.runJob(job);
         }
@@ -294,6 +294,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         results_->setFont(font());
         resultsFont_.reset();
         session_.writeResultFile(session_.state().lastCommandId);
+        exitCode_ = session_.writeRunReport(exitCode_);
         if (session_.log()) session_.log()->setListSink(nullptr);
         session_.release();
     }

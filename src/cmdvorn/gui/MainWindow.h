@@ -52,6 +52,9 @@ public:
     const MainMenu& menu() const { return *menu_; }
     // The close handling has run (result file written, run released).
     bool isClosed() const { return closed_; }
+    // The process's exit code once closed: 0, or the strict exit's code
+    // after a failed terminal.
+    int exitCode() const { return exitCode_; }
 
     // FrontEnd
     void showHelp(const RunState& state) override;
@@ -109,4 +112,5 @@ private:
     int dispatching_ = 0;
     bool closePending_ = false;
     bool closed_ = false;
+    int exitCode_ = 0;
 };

@@ -1,11 +1,14 @@
 // Wcmdv32: the windowed build of the command tool. With a command line it
 // runs it and closes by itself; without one the operator drives it.
+#include "HelpText.h"
 #include "MainWindow.h"
 #include "OperatorBoxes.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    // Answered before any window or display is looked for.
+    if (answerStandardWord(MainWindow::kProgramName, argc, argv)) return 0;
     // Taken before Qt sees the arguments, so none of them is read as Qt's own.
     zString commandLine;
     for (int i = 1; i < argc; ++i) {
@@ -26,5 +29,5 @@ int main(int argc, char** argv) {
     window.show();
     window.start(commandLine);
     app.exec();
-    return 0;
+    return window.exitCode();
 }

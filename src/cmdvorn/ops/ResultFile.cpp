@@ -4,14 +4,25 @@
 #include "zReplacingFile.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <unistd.h>
 
 namespace {
 
-zString resultPath(const zString& dataDirectory) {
-    return zString::format("%s/%s", dataDirectory.c_str(), kResultFileName);
+// The result line is short; a longer file is not ours to read whole.
+constexpr int kResultLineMax = 512;
+
+zString pathIn(const zString& dataDirectory, const char* name) {
+    return zString::format("%s/%s", dataDirectory.c_str(), name);
 }
+
+bool replaceFile(const zString& path, const char* text, std::size_t size) {
+    zReplacingFile file(path.c_str());
+    return file.open() && file.write(text, size) && file.commit();
+}
+
+bool removeFile(const zString& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
 
 }  // namespace
 
@@ -22,8 +33,7 @@ zString resultLine(RunError error, int count) {
 }
 
 bool writeResultFile(const zString& dataDirectory, const zString& line) {
-    zReplacingFile file(resultPath(dataDirectory).c_str());
-    return file.open() && file.write(line.c_str(), static_cast<std::size_t>(line.length())) && file.commit();
+    return replaceFile(pathIn(dataDirectory, kResultFileName), line.c_str(), static_cast<std::size_t>(line.length()));
 }
 
 bool writeRunResult(RunState& state, const zString& line) {
@@ -32,6 +42,22 @@ bool writeRunResult(RunState& state, const zString& line) {
     return false;
 }
 
-bool removeResultFile(const zString& dataDirectory) {
-    return ::unlink(resultPath(dataDirectory).c_str()) == 0 || errno == ENOENT;
+bool removeResultFile(const zString& dataDirectory) { return removeFile(pathIn(dataDirectory, kResultFileName)); }
+
+zString readResultLine(const zString& dataDirectory) {
+    std::FILE* file = std::fopen(pathIn(dataDirectory, kResultFileName).c_str(), "r");
+    if (!file) return {};
+    char line[kResultLineMax] = {};
+    bool read = std::fgets(line, sizeof line, file) != nullptr;
+    std::fclose(file);
+    if (!read) return {};
+    zString text(line);
+    if (text.length() > 0 && text[text.length() - 1] == '\n') text = text.left(text.length() - 1);
+    return text;
 }
+
+bool writeReportFile(const zString& dataDirectory, const std::string& text) {
+    return replaceFile(pathIn(dataDirectory, kReportFileName), text.data(), text.size());
+}
+
+bool removeReportFile(const zString& dataDirectory) { return removeFile(pathIn(dataDirectory, kReportFileName)); }
