@@ -47,6 +47,74 @@ done
 dpkg-deb -f "$build"/packages/cmdvorn_*.deb Depends | grep -qi qt && fail "the console package must not need Qt"
 dpkg-deb -I "$build"/packages/cmdvorn_*.deb conffiles | grep -qx /etc/cmdvorn/cmdvorn.prm || fail "conffile"
 
+# The nightly units run unprivileged: the parameter file, which holds the
+# modem password, is for root and the units' group only, and the package
+# makes that user and group.
+listing=$(dpkg-deb -c "$build"/packages/cmdvorn_*.deb)
+grep -qE '^-rw-r----- root/root .* \./etc/cmdvorn/cmdvorn\.prm$' <<< "$listing" ||
+  fail "parameter file mode: $(grep 'etc/cmdvorn/cmdvorn.prm' <<< "$listing")"
+[[ -f $tree/usr/lib/sysusers.d/cmdvorn.conf ]] || fail "missing usr/lib/sysusers.d/cmdvorn.conf"
+units=$tree/usr/share/doc/cmdvorn/examples/systemd
+for f in cmdvorn-download.service cmdvorn-download.timer cmdvorn-failed@.service cmdvorn-timesync.service \
+         cmdvorn-timesync.timer; do
+  [[ -f $units/$f ]] || fail "missing example unit $f"
+done
+for line in User=cmdvorn SupplementaryGroups=dialout StateDirectory=cmdvorn StateDirectoryMode=0750 UMask=0027 \
+            NoNewPrivileges=yes ProtectSystem=strict ProtectHome=yes PrivateTmp=yes \
+            "RestrictAddressFamilies=AF_UNIX AF_INET AF_INET6" DevicePolicy=closed "DeviceAllow=char-ttyS rw" \
+            "DeviceAllow=char-ttyUSB rw" "DeviceAllow=char-ttyACM rw" CMDVORN_STRICT_EXIT=1; do
+  for unit in cmdvorn-download.service cmdvorn-timesync.service; do
+    grep -qF -- "$line" "$units/$unit" || fail "$unit lacks $line"
+  done
+done
+# The download holds no capability; setting the clock is the time unit's alone.
+grep -qx 'CapabilityBoundingSet=' "$units/cmdvorn-download.service" || fail "download unit keeps capabilities"
+grep -q 'CAP_SYS_TIME' "$units/cmdvorn-download.service" && fail "download unit may set the clock"
+grep -q -- '-syncg' "$units/cmdvorn-download.service" && fail "download unit sets the clock"
+grep -qx 'CapabilityBoundingSet=CAP_SYS_TIME' "$units/cmdvorn-timesync.service" || fail "time unit's capabilities"
+grep -qx 'AmbientCapabilities=CAP_SYS_TIME' "$units/cmdvorn-timesync.service" || fail "time unit's ambient capability"
+grep -q 'OnFailure=cmdvorn-failed@' "$units/cmdvorn-download.service" || fail "download unit reports no failed night"
+
+# The maintainer script, run on a copy of this machine's user database in
+# the unpacked root: the user exists, is in dialout, and the parameter file
+# is 0640 root:cmdvorn.
+if command -v systemd-sysusers > /dev/null && [[ $(id -u) == 0 ]]; then
+  cp /etc/passwd /etc/group "$tree/etc/"
+  dpkg-deb -e "$build"/packages/cmdvorn_*.deb "$work/control"
+  DPKG_ROOT=$tree sh "$work/control/postinst" configure > "$work/postinst.log" 2>&1 ||
+    { cat "$work/postinst.log"; fail "postinst"; }
+  grep -q '^cmdvorn:' "$tree/etc/passwd" || fail "no user cmdvorn"
+  grep -qE '^dialout:[^:]*:[0-9]+:(.*,)?cmdvorn(,|$)' "$tree/etc/group" || fail "cmdvorn is not in dialout"
+  gid=$(awk -F: '$1 == "cmdvorn" { print $3 }' "$tree/etc/group")
+  [[ -n $gid ]] || fail "no group cmdvorn"
+  [[ $(stat -c '%a %u %g' "$tree/etc/cmdvorn/cmdvorn.prm") == "640 0 $gid" ]] ||
+    fail "parameter file after postinst: $(stat -c '%a %u %g' "$tree/etc/cmdvorn/cmdvorn.prm"), want 640 0 $gid"
+  DPKG_ROOT=$tree sh "$work/control/postinst" configure > "$work/postinst.log" 2>&1 ||
+    { cat "$work/postinst.log"; fail "postinst run again"; }
+  (( $(grep -c '^cmdvorn:' "$tree/etc/passwd") == 1 )) || fail "postinst run again made a second user"
+fi
+
+# The units pass systemd's own checks (the tool's path pointed into this
+# root), and their exposure stays at or below 3.0 (1.7 for the download and
+# 2.3 for the time unit when written).
+if command -v systemd-analyze > /dev/null; then
+  check=$work/units
+  mkdir -p "$check"
+  for unit in "$units"/cmdvorn-*; do
+    sed "s|/usr/bin/Cmdv32|$tree/usr/bin/Cmdv32|" "$unit" > "$check/$(basename "$unit")"
+  done
+  (cd "$check" && systemd-analyze verify ./cmdvorn-download.service ./cmdvorn-download.timer \
+     ./cmdvorn-failed@.service ./cmdvorn-timesync.service ./cmdvorn-timesync.timer) > "$work/verify.txt" 2>&1 ||
+    { cat "$work/verify.txt"; fail "systemd-analyze verify"; }
+  if [[ -s $work/verify.txt ]]; then cat "$work/verify.txt"; fail "systemd-analyze verify warned"; fi
+  for unit in cmdvorn-download.service cmdvorn-timesync.service; do
+    systemd-analyze security --offline=yes "$check/$unit" > "$work/security.txt" 2>&1 || continue
+    exposure=$(sed -n 's/.*Overall exposure level for [^:]*: \([0-9.]*\).*/\1/p' "$work/security.txt")
+    awk -v e="$exposure" 'BEGIN { exit !(e != "" && e + 0 <= 3.0) }' || fail "$unit exposure ${exposure:-unknown} above 3.0"
+    echo "$unit exposure $exposure"
+  done
+fi
+
 # Every manual page renders; links between pages resolve from the manual's root.
 (cd "$tree/usr/share/man" && for page in man*/*.gz; do
   man -l "$page" > /dev/null 2> "$work/man.err" || fail "man -l $page"
