@@ -301,6 +301,37 @@ TEST_F(XmodemPty, TheEndIsRepeatedUntilAcknowledged) {
     EXPECT_EQ(ends, std::string(2, EOT));
 }
 
+TEST_F(XmodemPty, AnEndLostOnTheWayIsSentAgain) {
+    writeFirmware(pattern(10));
+    std::string ends;
+    bool acked = send([&](XmodemPeer& rx) {
+        startWhenWaiting(rx);
+        if (rx.packet()) rx.sendByte(ACK);
+        ends += rx.read(1);  // missed: no answer
+        ends += rx.read(1);
+        rx.sendByte(ACK);
+    });
+    EXPECT_TRUE(acked) << lines.all();
+    EXPECT_EQ(ends, std::string(2, EOT));
+    EXPECT_TRUE(lines.has(" inviato !"));
+}
+
+TEST_F(XmodemPty, AnEndNeverAcknowledgedFailsTheTransfer) {
+    writeFirmware(pattern(10));
+    bool acked = send([&](XmodemPeer& rx) {
+        startWhenWaiting(rx);
+        if (rx.packet()) rx.sendByte(ACK);
+        rx.read(4 + kCancelSequence.size());
+    });
+    EXPECT_FALSE(acked);
+    EXPECT_EQ(failure, zXmodem::Failure::EndNotAcknowledged);
+    const std::string& seen = peer.received();
+    EXPECT_EQ(seen.substr(zXmodem::kPacketSize), std::string(4, EOT) + kCancelSequence);
+    EXPECT_FALSE(lines.has(" inviato !"));
+    std::string name = std::filesystem::path(firmwarePath).filename();
+    EXPECT_FALSE(dialog.showed("File " + name + " Inviato! "));
+}
+
 TEST_F(XmodemPty, TheOperatorCancelsTheHandshake) {
     writeFirmware(pattern(10));
     dialog.stopAtPump = 2;

@@ -94,12 +94,11 @@ bool zXmodem::transfer() {
                               zString::format("Sending block %d/%ld", blockNumber_, totalBlocks_).c_str());
     }
 
-    sendEot();
+    // A receiver that never confirmed the end has not closed its file: the
+    // image is not known to be in place.
+    if (!sendEot()) return false;
     if (progress_)
         progress_->setBar(static_cast<int>(fileSize_), zString::format("File %s Inviato! ", fileName_.c_str()).c_str());
-    // Every block was acknowledged; the end of transmission decides nothing.
-    state_ = State::Sending;
-    failure_ = Failure::None;
     return true;
 }
 
@@ -233,17 +232,21 @@ bool zXmodem::sendBlock(int count) {
     }
 }
 
+// A lost end and a refused one are alike to the sender: both are tried
+// again, up to kEotTries in all.
 bool zXmodem::sendEot() {
     state_ = State::Sending;
     for (int attempt = 0; attempt < kEotTries; ++attempt) {
-        if (!link_.writeByte(static_cast<char>(EOT))) return false;
+        if (!link_.writeByte(static_cast<char>(EOT))) return fail(State::Failed, Failure::WriteFailed);
         std::uint8_t byte = 0;
-        if (!readOne(byte)) return false;
-        if (byte == ACK) return true;
-        link_.purge(Purge::Both);
+        if (readOne(byte)) {
+            if (byte == ACK) return true;
+            link_.purge(Purge::Both);
+        } else if (failure_ == Failure::ReadFailed) {
+            return fail(State::Failed, Failure::ReadFailed);
+        }
     }
-    state_ = State::Failed;
-    return false;
+    return fail(State::Failed, Failure::EndNotAcknowledged);
 }
 
 void zXmodem::sendCancel() {

@@ -41,6 +41,7 @@ public:
         NotAcknowledged,   // a block refused (NAK) at every retry
         NoAnswer,          // a block's answer still missing after every retry
         ReceiverCancelled, // two CAN while waiting for a block's answer
+        EndNotAcknowledged,  // the end of transmission unanswered at every try
         ReadFailed,        // the link failed to read
         WriteFailed,       // the link failed to write
     };
