@@ -25,6 +25,13 @@ constexpr int kErrNotSupported = 50;
 std::mutex irqMutex;
 zSerialPort* irqOwner[zSerialPort::kMaxIrq + 1] = {};
 
+// The write's raised priority: a nice value, and a realtime class low enough
+// (round robin, below the kernel's interrupt threads at 50) that a writer
+// stuck in a loop cannot starve the machine.
+constexpr int kWriteNice = -10;
+constexpr int kWritePolicy = SCHED_RR;
+constexpr int kWriteRealtimePriority = 10;
+
 // Raises process and thread priority for the length of a write, so that the
 // line drivers are released on time; without permission it changes nothing.
 class RaisedPriority {
@@ -32,14 +39,15 @@ public:
     RaisedPriority() {
         errno = 0;
         int nice = getpriority(PRIO_PROCESS, 0);
-        if (errno == 0 && setpriority(PRIO_PROCESS, 0, -10) == 0) {
+        if (errno == 0 && setpriority(PRIO_PROCESS, 0, kWriteNice) == 0) {
             oldNice_ = nice;
             niceRaised_ = true;
         }
         if (pthread_getschedparam(pthread_self(), &oldPolicy_, &oldParam_) == 0) {
-            sched_param high{};
-            high.sched_priority = sched_get_priority_max(SCHED_FIFO);
-            schedRaised_ = pthread_setschedparam(pthread_self(), SCHED_FIFO, &high) == 0;
+            sched_param raised{};
+            raised.sched_priority = std::clamp(kWriteRealtimePriority, sched_get_priority_min(kWritePolicy),
+                                               sched_get_priority_max(kWritePolicy));
+            schedRaised_ = pthread_setschedparam(pthread_self(), kWritePolicy, &raised) == 0;
         }
     }
     ~RaisedPriority() {
