@@ -14,8 +14,6 @@
 namespace qzcom {
 namespace {
 
-enum ConfigurationCode : int { kLocalFileFailed = 4 };
-
 constexpr const char* kBadgeFile = "qzcom.bdg";
 constexpr const char* kConfigFile = "qzcom.cfg";
 constexpr std::size_t kShortestReply = 10;

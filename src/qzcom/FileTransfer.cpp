@@ -4,22 +4,25 @@
 #include "Operations.h"
 #include "TableText.h"
 #include "TextFile.h"
+#include "zReplacingFile.h"
 
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
+#include <optional>
 #include <thread>
 #include <vector>
 
 namespace qzcom {
 namespace {
 
-enum TransferCode : int { kTerminalEndOfFile = 1, kLocalFileFailed = 4 };
+enum TransferCode : int { kTerminalEndOfFile = 1 };
 
 constexpr std::size_t kBlock = 128;
 constexpr std::size_t kTextLineLimit = 1023;
 constexpr std::size_t kShortestTextLine = 3;
-constexpr int kEndBlock = 0xFFFF;
+constexpr int kEndBlock = 0xFFFF;         // also the first block number the protocol cannot carry
 constexpr int kUnknownSize = 100;
 
 std::string hexBlock(const char* bytes, std::size_t n) {
@@ -109,21 +112,89 @@ int sendFile(Session& s, const std::string& name) {
     return end;
 }
 
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+// How far a fetch may go: block numbers are four hex digits, and a terminal
+// that announced the file's size cannot send more than it said.
+class FetchBounds {
+public:
+    FetchBounds(const Settings& settings, std::optional<long> announced, bool text)
+        : end_(SteadyClock::now() + std::chrono::seconds(settings.transferTimeout)),
+          announced_(announced), text_(text) {}
+
+    // Whether block `block` may still be asked for.
+    bool mayAsk(int block) const {
+        if (block >= kEndBlock || SteadyClock::now() > end_) return false;
+        if (!announced_) return true;
+        // One more block than the data needs, for the terminal's end answer.
+        const long lastBlock = text_ ? *announced_ : (*announced_ + kBlock - 1) / static_cast<long>(kBlock);
+        return block <= lastBlock;
+    }
+    // Whether `total` bytes of binary data fit what was announced. Text is
+    // held to its block count only: its line ends change size on the way.
+    bool fits(std::size_t total) const {
+        return text_ || !announced_ || static_cast<long>(total) <= *announced_;
+    }
+
+private:
+    SteadyClock::time_point end_;
+    std::optional<long> announced_;
+    bool text_;
+};
+
+// The size the "F3" reply announces, when it is a plain decimal number.
+std::optional<long> announcedSize(int code, const std::string& reply) {
+    if (code != kDone || reply.empty() || reply.find_first_not_of("0123456789") != std::string::npos ||
+        reply.size() > std::to_string(std::numeric_limits<int>::max()).size())
+        return std::nullopt;
+    return std::atol(reply.c_str());
+}
+
+// The new local file starts as the old one when the transfer appends.
+bool startAppending(zReplacingFile& out, const std::string& name) {
+    std::FILE* old = std::fopen(name.c_str(), "rb");
+    if (!old) return true;
+    char bytes[BUFSIZ];
+    bool ok = true;
+    for (std::size_t n; ok && (n = std::fread(bytes, 1, sizeof bytes, old)) > 0;) ok = out.write(bytes, n);
+    ok = ok && !std::ferror(old);
+    std::fclose(old);
+    return ok;
+}
+
+}  // namespace
+
 int fetchFile(Session& s, const std::string& name) {
     if (fileExists(name) && !s.overwriteQuestionSuppressed && !s.confirmOverwrite(name)) return kDone;
     std::string reply;
     int result = s.exchange("F3", name, reply);
+    const std::optional<long> announced = announcedSize(result, reply);
     const int size = result == kDone ? std::atoi(reply.c_str()) : kUnknownSize;
     const bool text = isTextTransfer(name);
     const bool append = (name == "qzcom.trn" || name == "qzcom.tra") && s.settings.trnAppendMode == 1;
-    OutputFile out(name, text ? (append ? "a" : "w") : "wb");
-    if (!out.isOpen()) {
+    // The local file is replaced only by a complete transfer: a failed,
+    // stopped or endless one leaves it as it was.
+    zReplacingFile out(name);
+    if (!out.open() || (append && !startAppending(out, name))) {
         s.message("error on writing", name);
         return kLocalFileFailed;
     }
+    const FetchBounds bounds(s.settings, announced, text);
     const int count = text ? size : size / static_cast<int>(kBlock) + 1;
-    for (int block = 0; !s.stopFlag; ++block) {
+    std::size_t total = 0;
+    for (int block = 0;; ++block) {
         s.status(count > 0 ? 100 * block / count : 0, format("Blk Rec %03d", block));
+        if (s.stopFlag) {
+            result = kStopped;
+            break;
+        }
+        if (!bounds.mayAsk(block)) {
+            s.refuse("Transfer past its bound", name);
+            result = kTransferBound;
+            break;
+        }
         result = s.exchange("F1", format("%s %04X", name.c_str(), block), reply);
         if (result != kDone) break;
         std::string bytes;
@@ -133,13 +204,23 @@ int fetchFile(Session& s, const std::string& name) {
             result = kTimeout;  // a garbled block is as good as none
             break;
         }
-        if (!out.write(bytes)) {
+        total += bytes.size();
+        if (!bounds.fits(total)) {
+            s.refuse("Transfer past its announced size", name);
+            result = kTransferBound;
+            break;
+        }
+        if (!out.write(bytes.data(), bytes.size())) {
             result = kLocalFileFailed;
             break;
         }
     }
-    if (!out.close() && result != kLocalFileFailed) result = kLocalFileFailed;
-    return result == kTerminalEndOfFile ? kDone : result;
+    if (result != kTerminalEndOfFile) return result;  // the replacement is abandoned
+    if (!out.commit()) {
+        s.message("error on writing", name);
+        return kLocalFileFailed;
+    }
+    return kDone;
 }
 
 int tFile(Session& s, const std::string& parameter, std::string&) { return sendFile(s, parameter); }

@@ -23,7 +23,9 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 constexpr int kPollSliceMs = 100;  // the serial port's read time-out, and how often a wait looks at Stop
-constexpr std::size_t kDiscardLimit = 512;
+// Stale input dropped before a request; a peer that streams without end
+// cannot hold the drop longer than this much.
+constexpr std::size_t kDiscardLimit = 64 * 1024;
 
 // Waits count whole seconds: a wait of n seconds ends once more than n have passed.
 class Deadline {
@@ -241,10 +243,17 @@ int Link::receiveSocket(std::string& line, const Settings& settings, const StopC
 }
 
 void Link::discardWaiting() {
-    if (fd_ < 0 || kind_ == LinkKind::Serial) return;
-    char waste[kDiscardLimit];
-    ssize_t ignored = ::recv(fd_, waste, sizeof waste, MSG_DONTWAIT);
-    (void)ignored;
+    if (fd_ < 0) return;
+    if (kind_ == LinkKind::Serial) {
+        ::tcflush(fd_, TCIFLUSH);
+        return;
+    }
+    char waste[kMaxLine];
+    for (std::size_t dropped = 0; dropped < kDiscardLimit;) {
+        const ssize_t n = ::recv(fd_, waste, sizeof waste, MSG_DONTWAIT);
+        if (n <= 0) return;  // nothing more waiting; a close is noticed by the next receive
+        dropped += static_cast<std::size_t>(n);
+    }
 }
 
 bool Link::carrier(bool& present) const {

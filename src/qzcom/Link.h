@@ -34,7 +34,8 @@ public:
     // One reply line, SOH through CR: 0, kLinkFailed, kConnectionReset, kTimeout or kStopped.
     // `line` is empty on every error.
     int receiveLine(std::string& line, const Settings& settings, const StopCheck& stop);
-    // Drops up to 512 bytes already waiting on a socket.
+    // Drops the input already waiting: the serial line's queue, or what a
+    // socket holds (bounded, so a streaming peer cannot hold the caller).
     void discardWaiting();
     // Serial only: the carrier-detect line; false when the device has no
     // modem-control lines.

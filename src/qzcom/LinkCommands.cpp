@@ -2,6 +2,8 @@
 #include "Codes.h"
 #include "Operations.h"
 
+#include <unistd.h>
+
 namespace qzcom {
 
 constexpr const char* kVersionText = "Ver 4.12";
@@ -13,7 +15,11 @@ int openCom(Session& s, const std::string& parameter, std::string&) {
     s.linkWanted = false;
     std::optional<LinkParams> params = parseConnectionString(parameter);
     int result = kLinkFailed;
-    if (params) {
+    if (params && !params->workDir.empty() && ::chdir(params->workDir.c_str()) != 0) {
+        // Every later command would write into whatever directory the host is in.
+        s.refuse("Cannot enter the working directory", params->workDir);
+        result = kNoWorkDir;
+    } else if (params) {
         s.params = *params;
         result = s.reopen();
         s.linkWanted = result == kDone;

@@ -14,17 +14,21 @@ Session& session() {
 
 void Session::status(int position, const std::string& text) {
     ProgressFields fields{position, text, params.workDir, subStatus, params.tagged, settings.found};
-    if (ui.update(fields)) stopFlag = true;
+    if (ui.update(fields) || stopAsked.exchange(false)) stopFlag = true;
 }
 
 bool Session::stopRequested() {
-    if (!ui.stopPressed()) return false;
+    if (!ui.stopPressed() && !stopAsked.exchange(false)) return false;
     stopFlag = true;
     return true;
 }
 
 void Session::message(const std::string& first, const std::string& second) {
     ui.message(first, second);
+}
+
+void Session::refuse(const std::string& why, const std::string& what) {
+    ui.report(why, what);
 }
 
 bool Session::confirmOverwrite(const std::string& file) {
@@ -55,12 +59,14 @@ int Session::exchange(std::string_view code, std::string_view data, std::string&
     if (frame.size() > kMaxLine) return kRequestTooLong;
 
     int result = kTimeout;
-    std::optional<std::string> unmatched;  // the last reply whose tag was not ours
     for (int attempt = 0; attempt < settings.attempts(); ++attempt) {
         if (!link.isOpen() && reopen() != kDone) {
             result = kLinkFailed;
             continue;
         }
+        // Whatever waits now answers an earlier request: taking it would
+        // shift every later reply by one.
+        link.discardWaiting();
         std::string line;
         result = link.send(frame) ? link.receiveLine(line, settings, stopCheck()) : kConnectionReset;
         if (result == kConnectionReset) {
@@ -72,17 +78,13 @@ int Session::exchange(std::string_view code, std::string_view data, std::string&
         std::optional<int> replyTag;
         std::string text = replyText(line, params.tagged, &replyTag);
         if (tag && replyTag != tag) {
-            unmatched = std::move(text);
+            result = kTimeout;  // an answer to another request is no answer to this one
             continue;
         }
         reply = std::move(text);
         return replyCode(reply);
     }
     if (result == kConnectionReset) reopen();
-    if (result == kDone && unmatched) {
-        reply = std::move(*unmatched);
-        return replyCode(reply);
-    }
     return result;
 }
 

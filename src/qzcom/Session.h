@@ -7,6 +7,7 @@
 #include "Settings.h"
 #include "Ui.h"
 
+#include <atomic>
 #include <random>
 #include <string>
 #include <string_view>
@@ -20,6 +21,7 @@ public:
     Link link;
     Ui ui{settings};
     bool stopFlag = false;            // set by Stop; cleared at the start of every call
+    std::atomic<bool> stopAsked{false};  // QzcomStop from any thread, no window needed
     bool linkWanted = false;          // between a successful OPENCOM and COMCLOSE
     bool overwriteQuestionSuppressed = false;
     std::string savedDir;             // the host's current directory during a call
@@ -31,6 +33,9 @@ public:
     // For waits: true once when Stop was pressed since the last look.
     bool stopRequested();
     void message(const std::string& first, const std::string& second = {});
+    // A refusal of something a terminal sent: always a line on standard
+    // error, and the message box when boxes are on.
+    void refuse(const std::string& why, const std::string& what);
     // The one question of the library, about overwriting `file`.
     bool confirmOverwrite(const std::string& file);
 
@@ -38,7 +43,9 @@ public:
     int reopen();
     // One request with NUM_RETRY attempts; `reply` receives the reply text.
     // Returns the reply code, or kLinkFailed, kConnectionReset, kTimeout,
-    // kStopped, kNotOpen or kRequestTooLong (`reply` empty).
+    // kStopped, kNotOpen or kRequestTooLong (`reply` empty). Input waiting
+    // on the link is discarded before every attempt, and in the tagged
+    // protocol only a reply with the request's tag is taken.
     int exchange(std::string_view code, std::string_view data, std::string& reply);
     // The same, for callers that want only the code.
     int exchange(std::string_view code, std::string_view data);

@@ -16,6 +16,7 @@ struct Settings {
     int debugEnable = 0;          // DebugBit values
     int modemConnectTimeout = 0;
     int numRetry = 0;
+    int transferTimeout = 0;      // seconds one file transfer may take in all
     bool found = false;           // the file used has the section
 
     int attempts() const { return numRetry < 1 ? 1 : numRetry; }

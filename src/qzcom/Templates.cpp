@@ -6,7 +6,9 @@
 #include "FileTransfer.h"
 #include "Operations.h"
 #include "TableText.h"
+#include "TemplateLists.h"
 #include "TextFile.h"
+#include "zReplacingFile.h"
 
 #include <algorithm>
 #include <cctype>
@@ -16,8 +18,6 @@
 
 namespace qzcom {
 namespace {
-
-enum class ReaderVariant { Groups, UpperFiles, LowerFiles };
 
 enum TemplateCode : int {
     kUnknownReader = 1,
@@ -29,10 +29,6 @@ enum TemplateCode : int {
 };
 
 constexpr std::size_t kReaderTypeAt = 5;
-constexpr std::size_t kNameLength = 12;
-constexpr std::size_t kExtensionAt = 8;
-constexpr std::size_t kGroupLineLimit = 1023;
-constexpr int kLinesPerFinger = 16;
 
 std::optional<ReaderVariant> variantOf(char type) {
     switch (type) {
@@ -75,39 +71,74 @@ bool fetchBio(Session& s, const std::string& keptAs) {
 }
 
 // The badge numbers of "bdglst.bio": a count, then one number per line.
-std::vector<long> badgeList() {
-    LineReader in("bdglst.bio");
-    std::vector<long> badges;
-    auto first = in.next(kGroupLineLimit);
-    const long count = first ? std::atol(first->c_str()) : 0;
-    while (static_cast<long>(badges.size()) < count) {
-        auto line = in.next(kGroupLineLimit);
-        if (!line) break;
-        badges.push_back(std::atol(line->c_str()));
-    }
+// The badge numbers of "bdglst.bio"; nothing (refused) past the maximum.
+std::optional<std::vector<long>> badgeList(Session& s) {
+    auto badges = readBadgeList("bdglst.bio");
+    if (!badges) s.refuse("Badge list count refused", "bdglst.bio");
     return badges;
 }
 
 int downloadGroups(Session& s) {
-    OutputFile all("template.bio", "w");
+    // "template.bio" is replaced only when the download ends well.
+    zReplacingFile all("template.bio");
+    if (!all.open()) {
+        s.message("error on writing", "template.bio");
+        return kLocalFileFailed;
+    }
     s.subStatus = "Download Badge list...";
-    if (!biometric(s, "RxBadgeList")) return kDone;
-    if (!fetchBio(s, "bdglst.bio")) return kListFailed;
-    const std::vector<long> badges = badgeList();
     int result = kDone;
-    for (std::size_t i = 0; i < badges.size() && !s.stopFlag; ++i) {
-        s.subStatus = format("RxTemplate %04ld of %04ld", static_cast<long>(i + 1), static_cast<long>(badges.size()));
-        s.status(static_cast<int>(100 * i / badges.size()), "RxTemplate");
-        if (!biometric(s, format("RxTemplate %09ld", badges[i]))) break;
-        if (!fetchBio(s, "")) {
-            result = kTemplateFailed;
-            break;
+    if (biometric(s, "RxBadgeList")) {
+        std::optional<std::vector<long>> badges;
+        if (!fetchBio(s, "bdglst.bio") || !(badges = badgeList(s))) result = kListFailed;
+        for (std::size_t i = 0; badges && i < badges->size() && result == kDone; ++i) {
+            const long count = static_cast<long>(badges->size());
+            s.subStatus = format("RxTemplate %04ld of %04ld", static_cast<long>(i + 1), count);
+            s.status(static_cast<int>(100 * static_cast<long>(i) / count), "RxTemplate");
+            if (s.stopFlag) break;
+            if (!biometric(s, format("RxTemplate %09ld", (*badges)[i]))) break;
+            if (!fetchBio(s, "")) {
+                result = kTemplateFailed;
+                break;
+            }
+            const std::string group = readWholeFile("qzcom.bio");
+            if (!all.write(group.data(), group.size())) result = kLocalFileFailed;
         }
-        all.write(readWholeFile("qzcom.bio"));
     }
     s.subStatus.clear();
-    all.close();
-    return result;
+    if (s.stopFlag && result == kDone) result = kStopped;
+    if (result != kDone) return result;  // the old file stays
+    if (!all.commit()) {
+        s.message("error on writing", "template.bio");
+        return kLocalFileFailed;
+    }
+    return kDone;
+}
+
+// One group of "template.bio": its header and the 16 lines of each finger;
+// `group` stays empty at the end of the file. A header whose count is not
+// believable, or a group the file ends inside, is refused.
+int readGroup(Session& s, LineReader& in, std::string& group) {
+    group.clear();
+    std::optional<std::string> header;
+    do {
+        header = in.next(kTemplateLineLimit);
+        if (!header) return kDone;
+    } while (header->find_first_not_of(" \t\n") == std::string::npos);  // blank lines between groups
+    const std::optional<unsigned long> fingers = groupFingers(*header);
+    if (!fingers) {
+        s.refuse("Template group header refused", withoutLineEnd(*header));
+        return kUploadFailed;
+    }
+    group = *header;
+    for (unsigned long i = 0; i < *fingers * kLinesPerFinger; ++i) {
+        auto line = in.next(kTemplateLineLimit);
+        if (!line) {
+            s.refuse("Template group cut short", withoutLineEnd(*header));
+            return kUploadFailed;
+        }
+        group += *line;
+    }
+    return kDone;
 }
 
 int uploadGroups(Session& s) {
@@ -117,32 +148,46 @@ int uploadGroups(Session& s) {
         return kFileMissing;
     }
     int result = kDone;
-    for (long group = 1; !s.stopFlag; ++group) {
-        auto header = in.next(kGroupLineLimit);
-        if (!header) break;
-        char word[256], other[256];
-        unsigned long badge = 0, fingers = 0;
-        std::sscanf(header->c_str(), "%255s %lu %255s %lu", word, &badge, other, &fingers);
-        std::string bio = *header;
-        for (unsigned long i = 0; i < fingers * kLinesPerFinger; ++i)
-            if (auto line = in.next(kGroupLineLimit)) bio += *line;
-        if (!writeWholeFile("qzcom.bio", bio)) return kUploadFailed;
+    for (long group = 1; result == kDone; ++group) {
         s.subStatus = format("TxTemplate %04ld", group);
-        if (sendFile(s, "qzcom.bio") != kDone || !biometric(s, "TxTemplate")) {
+        s.status(0, "TxTemplate");
+        if (s.stopFlag) {
+            result = kStopped;
+            break;
+        }
+        std::string bio;
+        result = readGroup(s, in, bio);
+        if (result != kDone || bio.empty()) break;
+        if (!writeWholeFile("qzcom.bio", bio)) {
             result = kUploadFailed;
             break;
         }
+        if (sendFile(s, "qzcom.bio") != kDone || !biometric(s, "TxTemplate")) result = kUploadFailed;
     }
     s.subStatus.clear();
     return result;
 }
 
-// A listed template file name: its first twelve characters, with the extension checked.
-std::optional<std::string> templateName(const std::string& line, ReaderVariant variant) {
-    std::string name = withoutLineEnd(line).substr(0, kNameLength);
-    const char* extension = variant == ReaderVariant::LowerFiles ? ".tpl" : ".TPL";
-    if (name.size() < kNameLength || name.compare(kExtensionAt, 4, extension) != 0) return std::nullopt;
-    return name;
+// Every name of "template.txt", checked before any is used: nothing, with
+// `result` set, when one is refused or the list is too long.
+std::optional<std::vector<std::string>> templateNames(Session& s, ReaderVariant variant, int& result) {
+    LineReader in("template.txt");
+    std::vector<std::string> names;
+    while (auto line = in.next(kTemplateLineLimit)) {
+        auto name = templateName(*line, variant);
+        if (!name) {
+            s.refuse("Template file name refused", withoutLineEnd(*line));
+            result = kBadName;
+            return std::nullopt;
+        }
+        if (static_cast<int>(names.size()) >= kMostTemplateFiles) {
+            s.refuse("Too many template files in", "template.txt");
+            result = kBadName;
+            return std::nullopt;
+        }
+        names.push_back(*name);
+    }
+    return names;
 }
 
 int downloadFiles(Session& s, ReaderVariant variant) {
@@ -153,21 +198,15 @@ int downloadFiles(Session& s, ReaderVariant variant) {
     int result = kDone, count = 0;
     if (fetchFile(s, list) != kDone || !copyFile(list, "template.txt")) {
         result = kListFailed;
-    } else {
-        LineReader in("template.txt");
-        while (auto line = in.next(kGroupLineLimit)) {
+    } else if (auto names = templateNames(s, variant, result)) {
+        for (const std::string& name : *names) {
             if (s.stopFlag) break;
-            auto name = templateName(*line, variant);
-            if (!name) {
-                result = kBadName;
-                break;
-            }
-            if (fetchFile(s, *name) != kDone) {
+            if (fetchFile(s, name) != kDone) {
                 result = kTemplateFileFailed;
                 break;
             }
             s.subStatus = format("RxTemplate %04d", ++count);
-            s.status(0, *name);
+            s.status(0, name);
         }
     }
     s.overwriteQuestionSuppressed = false;
@@ -178,17 +217,16 @@ int downloadFiles(Session& s, ReaderVariant variant) {
 
 int uploadFiles(Session& s, ReaderVariant variant) {
     s.subStatus.clear();
-    LineReader in("template.txt");
-    if (!in.isOpen()) return kUploadFailed;
-    int count = 0;
-    while (auto line = in.next(kGroupLineLimit)) {
+    if (!fileExists("template.txt")) return kUploadFailed;
+    int result = kDone, count = 0;
+    auto names = templateNames(s, variant, result);
+    if (!names) return result;
+    for (std::string name : *names) {
         if (s.stopFlag) break;
-        auto name = templateName(*line, variant);
-        if (!name) return kBadName;
         if (variant == ReaderVariant::UpperFiles)
-            std::transform(name->begin(), name->end(), name->begin(),
+            std::transform(name.begin(), name.end(), name.begin(),
                            [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-        if (sendFile(s, *name) != kDone) return kTemplateFileFailed;
+        if (sendFile(s, name) != kDone) return kTemplateFileFailed;
         s.subStatus = format("TxTemplate %04d", ++count);
     }
     s.message(format("Write %04d templates", count));
@@ -226,10 +264,11 @@ int txFar(Session& s, const std::string& parameter, std::string&) {
     s.exchange("E0", "RxBadgeList", reply);
     if (reply != kGood) return kDone;
     if (!fetchBio(s, "bdglst.bio")) return kListFailed;
-    const std::vector<long> badges = badgeList();
-    for (std::size_t i = 0; i < badges.size() && !s.stopFlag; ++i) {
-        s.status(static_cast<int>(100 * i / badges.size()), "TxFar");
-        s.exchange("E0", format("TxFar %09ld %s", badges[i], parameter.c_str()), reply);
+    const std::optional<std::vector<long>> badges = badgeList(s);
+    if (!badges) return kListFailed;
+    for (std::size_t i = 0; i < badges->size() && !s.stopFlag; ++i) {
+        s.status(static_cast<int>(100 * i / badges->size()), "TxFar");
+        s.exchange("E0", format("TxFar %09ld %s", (*badges)[i], parameter.c_str()), reply);
         if (reply != kGood) break;
     }
     return kDone;

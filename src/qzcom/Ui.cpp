@@ -46,6 +46,13 @@ void Ui::message(const std::string& first, const std::string& second) {
     std::fprintf(stderr, "%s: %s\n", kTitle, text.c_str());
 }
 
+void Ui::report(const std::string& first, const std::string& second) {
+    const std::string text = joined(first, second);
+    std::fprintf(stderr, "%s: %s\n", kTitle, text.c_str());
+    if (settings_.disableMessageBox) return;
+    if (const QtPart* qt = hostQtPart()) qt->showMessage(kTitle, text.c_str(), 0);
+}
+
 bool Ui::askYesNo(const std::string& first, const std::string& second) {
     if (settings_.disableMessageBox) return true;
     const std::string text = joined(first, second);

@@ -32,6 +32,8 @@ public:
 
     // The two texts joined by one blank.
     void message(const std::string& first, const std::string& second);
+    // Always a line on standard error; a box too when boxes are on and Qt runs.
+    void report(const std::string& first, const std::string& second);
     // Yes/No; only an explicit No declines.
     bool askYesNo(const std::string& first, const std::string& second);
 

@@ -1,4 +1,5 @@
-// What a host sees of the library: the two entry points and nothing else.
+// What a host sees of the library: the two entry points, the stop request
+// and nothing else.
 #include "QzHostTest.h"
 
 #include <cstdio>
@@ -20,11 +21,11 @@ std::string commandOutput(const std::string& command) {
 
 }  // namespace
 
-TEST(QzExports, OnlyTheTwoEntryPointsAreVisible) {
+TEST(QzExports, OnlyTheEntryPointsAndStopAreVisible) {
     std::istringstream lines(commandOutput(std::string("nm -D --defined-only ") + qzLibraryPath()));
     std::set<std::string> visible;
     for (std::string address, type, name; lines >> address >> type >> name;) visible.insert(name);
-    EXPECT_EQ(visible, (std::set<std::string>{"QZCom", "Qzcom"}));
+    EXPECT_EQ(visible, (std::set<std::string>{"QZCom", "Qzcom", "QzcomStop"}));
 }
 
 TEST(QzExports, LibraryDoesNotNeedQt) {

@@ -70,11 +70,14 @@ TEST_F(LinkTest, AWrongTagRepeatsTheRequest) {
     EXPECT_EQ(countOf(log, " tag="), 4) << log;  // each request and each reply
 }
 
-TEST_F(LinkTest, WithAttemptsUsedUpTheLastWronglyTaggedReplyIsTaken) {
+TEST_F(LinkTest, AWronglyTaggedReplyIsNeverTaken) {
     startSimulator({"--wrong-tag", "*", "--reply-code", "7@*"});
+    writeSettings(hostDir, "NUM_RETRY=2\n");
     ASSERT_EQ(call("OPENCOM," + tcpConnection(1, true)).code, 0);
-    EXPECT_EQ(call("13,x").code, 7);
-    EXPECT_EQ(requestsLogged(), 1);
+    QzResult r = call("13,x");
+    EXPECT_EQ(r.code, 91);  // another request's answer is no answer to this one
+    EXPECT_EQ(r.reply, "");
+    EXPECT_EQ(requestsLogged(), 2);
 }
 
 TEST_F(LinkTest, AResetConnectionIsOpenedAgain) {

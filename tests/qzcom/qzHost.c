@@ -13,8 +13,9 @@ int qzLoad(QzApi* api, const char* path, char* error, unsigned long errorSize) {
     }
     *(void**)(&api->QZCom) = dlsym(api->library, "QZCom");
     *(void**)(&api->Qzcom) = dlsym(api->library, "Qzcom");
-    if (!api->QZCom || !api->Qzcom) {
-        snprintf(error, errorSize, "export QZCom or Qzcom missing");
+    *(void**)(&api->QzcomStop) = dlsym(api->library, "QzcomStop");
+    if (!api->QZCom || !api->Qzcom || !api->QzcomStop) {
+        snprintf(error, errorSize, "export QZCom, Qzcom or QzcomStop missing");
         return -1;
     }
     return 0;

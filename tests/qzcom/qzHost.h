@@ -13,9 +13,10 @@ typedef struct QzApi {
     void* library;
     __typeof__(QZCom)* QZCom;
     __typeof__(Qzcom)* Qzcom;
+    __typeof__(QzcomStop)* QzcomStop;
 } QzApi;
 
-/* Loads the library at `path` and resolves both exports. Returns 0, or -1
+/* Loads the library at `path` and resolves every export. Returns 0, or -1
  * with the loader's complaint in `error`. */
 int qzLoad(QzApi* api, const char* path, char* error, unsigned long errorSize);
 

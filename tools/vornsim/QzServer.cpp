@@ -43,6 +43,7 @@ std::string faultName(QzFault f) {
     case QzFault::Reset: return "reset";
     case QzFault::Noise: return "noise";
     case QzFault::Oversize: return "oversize";
+    case QzFault::Late: return "late";
     }
     return "?";
 }
@@ -92,6 +93,15 @@ Faults; SEL is a request number N (from 1), the request's code and data
   --reset SEL             reset the TCP connection instead of answering
   --noise SEL             noise bytes before the reply's SOH
   --oversize SEL          a reply of over 1024 bytes
+  --late MS@SEL           answer MS milliseconds late; later replies on that
+                          line wait behind it, as on a half-duplex line
+
+More data for the host libraries' bounds:
+  --template-file NAME    list NAME, exactly as given, among the template files
+  --endless NAME[@SIZE]   a stored file whose every block is answered with
+                          data and never ends; "F3" announces SIZE, or none
+  --second-kind-length L  pad second-kind records to L characters
+  --add-second-kind K@N   K new second-kind records after the Nth request
 )";
 }
 
@@ -132,6 +142,39 @@ bool parseQzOptions(const std::vector<std::string>& args, QzOptions& o, std::str
             }
             rule.value = static_cast<int>(n);
             o.faults.push_back(rule);
+        } else if (a == "--late") {
+            auto at = v.find('@');
+            QzFaultRule rule{QzFault::Late, {}, 0};
+            if (at == std::string::npos || !toInt(v.substr(0, at), 0, 600000, n) ||
+                !FaultSelector::parse(v.substr(at + 1), rule.selector)) {
+                error = "--late needs MS@SEL";
+                return false;
+            }
+            rule.value = static_cast<int>(n);
+            o.faults.push_back(rule);
+        } else if (a == "--template-file") {
+            o.data.templateFiles.push_back(v);
+        } else if (a == "--endless") {
+            auto at = v.find('@');
+            long size = -1;
+            if (at == 0 || (at != std::string::npos && !toInt(v.substr(at + 1), 0, 0x7fffffff, size))) {
+                error = "--endless needs NAME[@SIZE]";
+                return false;
+            }
+            o.data.endless.emplace_back(v.substr(0, at), size);
+        } else if (a == "--second-kind-length") {
+            if (!number(0, 1000)) return false;
+            o.data.secondKindLength = static_cast<int>(n);
+        } else if (a == "--add-second-kind") {
+            auto at = v.find('@');
+            long after = 0;
+            if (at == std::string::npos || !toInt(v.substr(0, at), 1, 30000, n) ||
+                !toInt(v.substr(at + 1), 1, 1000000, after)) {
+                error = "--add-second-kind needs K@N";
+                return false;
+            }
+            o.addSecondKind = static_cast<int>(n);
+            o.addSecondAfter = static_cast<int>(after);
         } else if (a == "--terminal") {
             if (!number(0, 127)) return false;
             o.addresses.push_back(static_cast<int>(n));
@@ -328,7 +371,14 @@ void QzServer::write(Channel& ch, const std::string& bytes) {
     }
 }
 
-void QzServer::deliver(Channel& ch, std::size_t requestBytes, const std::string& reply) {
+void QzServer::deliver(Channel& ch, std::size_t requestBytes, const std::string& reply, int lateMs) {
+    if (lateMs > 0 || (!options_.baud && !ch.paced.empty())) {
+        // A late answer holds the line: whatever follows waits behind it.
+        const auto due = std::max(Clock::now() + std::chrono::milliseconds(lateMs), ch.lineFree);
+        ch.lineFree = due;
+        ch.paced.emplace_back(due, reply);
+        return;
+    }
     if (!options_.baud) {
         write(ch, reply);
         return;
@@ -341,10 +391,13 @@ void QzServer::deliver(Channel& ch, std::size_t requestBytes, const std::string&
 }
 
 void QzServer::sendDue(Channel& ch) {
+    // Replies due together go in one write, so the far end finds them queued together.
+    std::string due;
     while (!ch.paced.empty() && ch.paced.front().first <= Clock::now()) {
-        write(ch, ch.paced.front().second);
+        due += ch.paced.front().second;
         ch.paced.pop_front();
     }
+    if (!due.empty()) write(ch, due);
 }
 
 void QzServer::readFrom(Channel& ch) {
@@ -438,10 +491,15 @@ void QzServer::handleFrame(Channel& ch, const std::string& frame) {
     std::string what = "TX " + id;
     for (const auto* rule : faults) what += " fault=" + faultName(rule->fault);
     log_.line(ch.name, what + " \"" + escapeBytes(text->substr(0, 80)) + "\"", reply);
-    deliver(ch, frame.size(), reply);
+    const QzFaultRule* late = find(QzFault::Late);
+    deliver(ch, frame.size(), reply, late ? late->value : 0);
     if (number == options_.addAfter) {
         terminal->addTransactions(options_.addRecords, static_cast<std::uint32_t>(number));
         log_.line(ch.name, "ADDED " + std::to_string(options_.addRecords) + " transactions");
+    }
+    if (number == options_.addSecondAfter) {
+        terminal->addSecondKind(options_.addSecondKind, static_cast<std::uint32_t>(number));
+        log_.line(ch.name, "ADDED " + std::to_string(options_.addSecondKind) + " second-kind records");
     }
 }
 

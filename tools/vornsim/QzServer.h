@@ -15,12 +15,12 @@
 
 namespace vornsim::qz {
 
-enum class QzFault { NoReply, WrongTag, ReplyCode, Reset, Noise, Oversize };
+enum class QzFault { NoReply, WrongTag, ReplyCode, Reset, Noise, Oversize, Late };
 
 struct QzFaultRule {
     QzFault fault;
     FaultSelector selector;  // matched against the request's code followed by its data
-    int value = 0;           // the reply code of ReplyCode
+    int value = 0;           // the reply code of ReplyCode; the delay in ms of Late
 };
 
 struct QzOptions {
@@ -35,6 +35,8 @@ struct QzOptions {
     std::vector<std::pair<std::string, std::string>> files;  // name in the store, local path
     int addRecords = 0;                  // new transactions after request number addAfter
     int addAfter = 0;
+    int addSecondKind = 0;               // new second-kind records after request number addSecondAfter
+    int addSecondAfter = 0;
     HayesModem::Config modem;
     int baud = 0;  // 0: replies at once; else each request and reply byte costs 10/baud seconds
     bool help = false;
@@ -67,7 +69,8 @@ private:
     void reset(Channel& ch);
     void write(Channel& ch, const std::string& bytes);
     // Sends a reply, at once or when a line of the configured speed would have carried it.
-    void deliver(Channel& ch, std::size_t requestBytes, const std::string& reply);
+    // A late reply (lateMs) is held back, and every later one on the line behind it.
+    void deliver(Channel& ch, std::size_t requestBytes, const std::string& reply, int lateMs);
     void sendDue(Channel& ch);
     QzTerminal* terminalAt(int address);
     std::vector<const QzFaultRule*> faultsFor(int number, const QzRequest& request) const;

@@ -76,10 +76,8 @@ void QzTerminal::generate(const QzData& data) {
     loadCode = data.loadCode;
     for (int i = 0; i < data.records; ++i) transactions.push_back(transaction(random, data.records - i));
     char text[160];
-    for (int i = 0; i < data.secondKind; ++i) {
-        std::snprintf(text, sizeof text, "P%05d %08u second kind record", i, static_cast<unsigned>(random()));
-        secondKind.push_back(text);
-    }
+    secondKindLength = data.secondKindLength;
+    for (int i = 0; i < data.secondKind; ++i) secondKind.push_back(secondKindRecord(random, i));
     for (int i = 0; i < data.loadRecords; ++i) {
         std::snprintf(text, sizeof text, "%06d %08u", i + 1, static_cast<unsigned>(random()));
         loadRecords.push_back(text);
@@ -89,6 +87,9 @@ void QzTerminal::generate(const QzData& data) {
         badges.push_back(text);
     }
     readerType = data.readerType;
+    extraTemplateNames = data.templateFiles;
+    for (const auto& name : extraTemplateNames) files[name] = std::string(300, 'T');
+    for (const auto& [name, size] : data.endless) endlessFiles[name] = size;
     for (int i = 0; i < data.templates; ++i) {
         const long badge = 1001 + i;
         templateBadges.push_back(badge);
@@ -107,6 +108,20 @@ void QzTerminal::addTransactions(int count, std::uint32_t seed) {
     const int serial = static_cast<int>(transactions.size());
     for (int i = 0; i < count; ++i)
         transactions.insert(transactions.begin(), transaction(random, serial + i + 1));
+}
+
+std::string QzTerminal::secondKindRecord(std::mt19937& random, int serial) const {
+    char text[160];
+    std::snprintf(text, sizeof text, "P%05d %08u second kind record", serial, static_cast<unsigned>(random()));
+    std::string record = text;
+    if (static_cast<int>(record.size()) < secondKindLength) record.resize(static_cast<std::size_t>(secondKindLength), '.');
+    return record;
+}
+
+void QzTerminal::addSecondKind(int count, std::uint32_t seed) {
+    std::mt19937 random(seed);
+    const int serial = static_cast<int>(secondKind.size());
+    for (int i = 0; i < count; ++i) secondKind.insert(secondKind.begin(), secondKindRecord(random, serial + i));
 }
 
 std::string QzTerminal::status(int code) const {
@@ -132,6 +147,11 @@ std::optional<std::string> QzTerminal::fileRequest(const QzRequest& r) {
     const std::string name = r.data.substr(0, blank);
     const std::string rest = blank == std::string::npos ? "" : r.data.substr(blank + 1);
     if (r.code == "F2") return status(files.erase(name) ? kAccepted : kNoSuchFile);
+    if (auto endless = endlessFiles.find(name); endless != endlessFiles.end()) {
+        // Answers every block, whatever its number, and never reaches the end.
+        if (r.code == "F3") return endless->second < 0 ? status(kNoSuchFile) : std::to_string(endless->second);
+        if (r.code == "F1") return isTextTransfer(name) ? std::string(kTextChunk, 'e') : hexOf(std::string(kBinaryChunk, 'e'));
+    }
     if (r.code == "F3") {
         auto f = files.find(name);
         return f == files.end() ? status(kNoSuchFile) : std::to_string(f->second.size());
@@ -175,6 +195,7 @@ std::string QzTerminal::biometric(const std::string& data) {
             files["qzcom.bio"] = list;
         } else {
             for (long badge : templateBadges) list += templateName(badge) + "\n";
+            for (const auto& name : extraTemplateNames) list += name + "\n";
             files[readerType == '6' ? "bdglst.tpl" : "qzcom.tmp"] = list;
         }
         return status(kAccepted);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,9 @@ struct QzData {
     int configParameters = 0;
     int templates = 0;      // badges with biometric templates
     char readerType = '2';  // '2'/'3' template groups, '4'/'5' and '6' template files
+    std::vector<std::string> templateFiles;  // further names for the template file list, as given
+    std::vector<std::pair<std::string, long>> endless;  // files that never end; size announced, or -1
+    int secondKindLength = 0;  // pads second-kind records to this length
     int seed = 1;
 };
 
@@ -38,11 +42,16 @@ struct QzTerminal {
     std::vector<long> templateBadges;
     std::vector<std::string> uploadedTemplates;  // each "qzcom.bio" a TxTemplate took
     std::map<long, std::string> farValues;       // badge -> the TxFar value
+    std::vector<std::string> extraTemplateNames;  // listed as they are, whatever they name
+    std::map<std::string, long> endlessFiles;     // name -> announced size (-1: none)
     int memoryBlocks = 3000;
+    int secondKindLength = 0;
 
     void generate(const QzData& data);
     // K new transactions in front of the stored ones.
     void addTransactions(int count, std::uint32_t seed);
+    // K new second-kind records in front of the stored ones.
+    void addSecondKind(int count, std::uint32_t seed);
 
     // "T<address>Rx<code>": the reply that carries a reply code.
     std::string status(int code) const;
@@ -54,6 +63,7 @@ private:
     std::optional<std::string> fileRequest(const QzRequest& request);
     std::string biometric(const std::string& data);
     std::string templateName(long badge) const;
+    std::string secondKindRecord(std::mt19937& random, int serial) const;
     std::map<std::string, std::string> incoming_;  // files being received, until their end block
 };
 
