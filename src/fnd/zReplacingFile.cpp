@@ -3,14 +3,35 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <cstring>
+
 namespace {
 
-// What a plain fopen would have given a new file.
-mode_t newFileMode() {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+constexpr mode_t kNewFileMode = 0666;
+constexpr mode_t kCautiousMask = 022;  // when the process's mask cannot be read
+constexpr int kOctal = 8;
+
+// The process's file-creation mask, read without changing it: setting it
+// even for a moment would give files that other threads create meanwhile
+// the wrong permissions.
+mode_t currentUmask() {
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (!status) return kCautiousMask;
+    char line[256];
+    mode_t mask = kCautiousMask;
+    while (std::fgets(line, sizeof line, status)) {
+        if (std::strncmp(line, "Umask:", 6) == 0) {
+            mask = static_cast<mode_t>(std::strtoul(line + 6, nullptr, kOctal));
+            break;
+        }
+    }
+    std::fclose(status);
+    return mask;
 }
+
+// What a plain fopen would have given a new file.
+mode_t newFileMode() { return kNewFileMode & ~currentUmask(); }
 
 }  // namespace
 

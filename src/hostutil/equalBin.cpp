@@ -2,6 +2,7 @@
 // sizes are compared before any byte, and the first differing piece ends
 // the comparison.
 #include "cFile.h"
+#include "exportGuard.h"
 #include "mirtadll.h"
 #include "odbcStatement.h"
 
@@ -20,7 +21,7 @@ enum class Verdict { Equal = 0, SizesDiffer = 1, ContentsDiffer = 2, FileMissing
 
 }  // namespace
 
-extern "C" MIRTA_API int EqualBin(SQLHDBC connection, const char* table, const char* id,
+static int EqualBinBody(SQLHDBC connection, const char* table, const char* id,
                                   const char* path) {
     if (!connection) return -1;
     OdbcStatement statement(connection);
@@ -71,4 +72,9 @@ extern "C" MIRTA_API int EqualBin(SQLHDBC connection, const char* table, const c
     // A document shorter than its stated length cannot equal a file of that length.
     if (read == ColumnRead::Complete && compared < length) return 2;
     return static_cast<int>(verdict);
+}
+
+extern "C" MIRTA_API int EqualBin(SQLHDBC connection, const char* table, const char* id,
+                                  const char* path) {
+    return hostutil::guarded("EqualBin", -6, [&] { return EqualBinBody(connection, table, id, path); });
 }

@@ -3,6 +3,7 @@
 // is unknown) and the bytes are still supplied at execution time, piece by
 // piece, so the file never has to fit in memory.
 #include "cFile.h"
+#include "exportGuard.h"
 #include "mirtadll.h"
 #include "odbcStatement.h"
 
@@ -40,7 +41,7 @@ bool supplyFile(SQLHSTMT statement, SQLRETURN rc, std::FILE* file) {
 
 }  // namespace
 
-extern "C" MIRTA_API int LoadBin(SQLHDBC connection, const char* sql, const char* path) {
+static int LoadBinBody(SQLHDBC connection, const char* sql, const char* path) {
     if (!connection) return -1;
     OdbcStatement statement(connection);
     if (!succeeded(statement.allocation())) return -2;
@@ -61,4 +62,8 @@ extern "C" MIRTA_API int LoadBin(SQLHDBC connection, const char* sql, const char
 
     const SQLRETURN rc = SQLExecute(statement.handle());
     return supplyFile(statement.handle(), rc, file.get()) ? 0 : -5;
+}
+
+extern "C" MIRTA_API int LoadBin(SQLHDBC connection, const char* sql, const char* path) {
+    return hostutil::guarded("LoadBin", -5, [&] { return LoadBinBody(connection, sql, path); });
 }

@@ -2,6 +2,7 @@
 // header (name in bytes 0-10, type letter with its high bit set in byte 11)
 // followed by the value.
 #include "cFile.h"
+#include "exportGuard.h"
 #include "mirtadll.h"
 
 #include <algorithm>
@@ -19,7 +20,7 @@ constexpr unsigned char kTypeLogical = 0xCC;
 
 }  // namespace
 
-extern "C" MIRTA_API int VEDIVAR(const char* path, const char* name, char* value) {
+static int VEDIVARBody(const char* path, const char* name, char* value) {
     CFile file = openFile(path, "rb");
     if (!file) return -2;
     unsigned char data[kMaxRead];
@@ -47,4 +48,8 @@ extern "C" MIRTA_API int VEDIVAR(const char* path, const char* name, char* value
         std::strcpy(value, byteAt(kValueOffset) ? "T" : "F");
     }
     return 1;
+}
+
+extern "C" MIRTA_API int VEDIVAR(const char* path, const char* name, char* value) {
+    return hostutil::guarded("VEDIVAR", -2, [&] { return VEDIVARBody(path, name, value); });
 }

@@ -4,8 +4,16 @@
  * libMIRTADLL: small utilities for host applications.
  *
  * Every text is an 8-bit, zero-terminated string. The caller owns and sizes
- * every output buffer; the functions do not check buffer sizes. No function
- * keeps state between calls, and all of them may be called from any thread.
+ * every output buffer; the functions do not check buffer sizes, except that
+ * sendSocketRequest never writes more than MIRTADLL_SOCKET_REPLY_MAX bytes.
+ * No function keeps state between calls, and all of them may be called from
+ * any thread. No exception or other failure inside the library reaches the
+ * host: an export that meets one returns its failure code (0 for PrintFile,
+ * SetupDialog, SetNewTime, ReplChar and RMDcalc; 1 with empty texts for
+ * DefaultPrinter; -2 for VEDIVAR, ConvertToUnicode and ConvertToAnsi; -5 for
+ * LoadBin; -4 for SaveBin; -6 for EqualBin; ENOMEM for RunPrg; -1 for
+ * SortList, SortList2 and both socket requests; threadSleep still returns
+ * its argument).
  */
 #include <sqltypes.h>
 
@@ -128,12 +136,29 @@ MIRTA_API int ConvertToUnicode(const char* inPath, const char* outPath);
  * line ends in CR LF. 1 done, -1 input missing, -2 output not created. */
 MIRTA_API int ConvertToAnsi(const char* inPath, const char* outPath);
 
-/* Connects to host:port over TCP, sends `request`, reads until the peer
- * closes (or nothing arrives for MIRTADLL_SOCKET_IDLE_MS milliseconds,
- * 30000 by default, or a receive error) and copies the reply into `reply`
- * up to its first zero byte (no zero is added). Bytes received, or -1 when
- * no connection was made. */
+/* The largest reply the socket requests keep and copy: the first this many
+ * bytes; anything after them is read and dropped until the peer closes. */
+#define MIRTADLL_SOCKET_REPLY_MAX 20000
+
+/* Connects to host:port over TCP, sends `request` and reads until the peer
+ * closes, a receive error, nothing arriving for MIRTADLL_SOCKET_IDLE_MS
+ * milliseconds (30000 by default), or the whole call reaching
+ * MIRTADLL_SOCKET_TOTAL_MS milliseconds (60000 by default, connecting
+ * included). Copies the first MIRTADLL_SOCKET_REPLY_MAX bytes at most into
+ * `reply`, up to the first zero byte (no zero is added). Returns the number
+ * of bytes kept (at most MIRTADLL_SOCKET_REPLY_MAX), or -1 when no
+ * connection was made. `reply` must hold MIRTADLL_SOCKET_REPLY_MAX bytes, or
+ * one more when the host adds a zero after the returned count.
+ * Kept for existing hosts: new hosts call sendSocketRequestSized. */
 MIRTA_API int sendSocketRequest(const char* host, int port, const char* request, char* reply);
+
+/* The same request for hosts that know their buffer's size: keeps at most
+ * replySize - 1 bytes (and never more than MIRTADLL_SOCKET_REPLY_MAX),
+ * copies them up to the first zero byte and always ends the text with a
+ * zero. Returns the number of bytes kept, or -1 when no connection was made
+ * or `reply` is null or replySize below 1. New hosts should call this one. */
+MIRTA_API int sendSocketRequestSized(const char* host, int port, const char* request, char* reply,
+                                     int replySize);
 
 /* Suspends the calling thread for `milliseconds` and returns that number. */
 MIRTA_API int threadSleep(int milliseconds);

@@ -2,6 +2,7 @@
 // named after the file, or to an output file when the host names one.
 #include "cFile.h"
 #include "hostMessage.h"
+#include "exportGuard.h"
 #include "mirtadll.h"
 #include "qtPart.h"
 
@@ -106,7 +107,7 @@ int sendToQueue(std::FILE* in, const char* printer, const char* outputFile, cons
 
 }  // namespace
 
-extern "C" MIRTA_API int PrintFile(const char* printer, const char* outputFile, const char* path) {
+static int PrintFileBody(const char* printer, const char* outputFile, const char* path) {
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[kTransferSize + 1]);
     if (!buffer) {
         showMessage("Memoria insufficente per copiare il file");
@@ -128,4 +129,8 @@ extern "C" MIRTA_API int PrintFile(const char* printer, const char* outputFile, 
 
     if (outputFile && *outputFile) return copyToOutputFile(in.get(), outputFile, buffer.get());
     return sendToQueue(in.get(), printer, outputFile, path, buffer.get());
+}
+
+extern "C" MIRTA_API int PrintFile(const char* printer, const char* outputFile, const char* path) {
+    return hostutil::guarded("PrintFile", 0, [&] { return PrintFileBody(printer, outputFile, path); });
 }

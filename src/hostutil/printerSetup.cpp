@@ -1,4 +1,5 @@
 // The printer set-up dialog and the default printer's names.
+#include "exportGuard.h"
 #include "mirtadll.h"
 #include "printerNames.h"
 #include "qtPart.h"
@@ -21,7 +22,7 @@ bool dialogConceivable() {
 
 }  // namespace
 
-extern "C" MIRTA_API int SetupDialog(MirtaPrinterSetup* setup) {
+static int SetupDialogBody(MirtaPrinterSetup* setup) {
     if (!setup || !dialogConceivable()) return 0;
     const QtPart* qt = loadQtPart();
     if (!qt) return 0;
@@ -40,7 +41,15 @@ extern "C" MIRTA_API int SetupDialog(MirtaPrinterSetup* setup) {
     return result;
 }
 
-extern "C" MIRTA_API int DefaultPrinter(char* device, char* driver, char* port) {
+static int DefaultPrinterBody(char* device, char* driver, char* port) {
     copyNames(lookUpPrinter(nullptr).value_or(PrinterNames{}), device, driver, port);
     return 1;
+}
+
+extern "C" MIRTA_API int SetupDialog(MirtaPrinterSetup* setup) {
+    return hostutil::guarded("SetupDialog", 0, [&] { return SetupDialogBody(setup); });
+}
+
+extern "C" MIRTA_API int DefaultPrinter(char* device, char* driver, char* port) {
+    return hostutil::guarded("DefaultPrinter", 1, [&] { return DefaultPrinterBody(device, driver, port); });
 }

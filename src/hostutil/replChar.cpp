@@ -1,4 +1,5 @@
 #include "cFile.h"
+#include "exportGuard.h"
 #include "mirtadll.h"
 
 #include <algorithm>
@@ -6,7 +7,7 @@
 
 using namespace hostutil;
 
-extern "C" MIRTA_API int ReplChar(const char* inPath, const char* outPath, int find,
+static int ReplCharBody(const char* inPath, const char* outPath, int find,
                                   int replacement) {
     CFile in = openFile(inPath, "rb");
     if (!in) return 0;  // checked first, so a missing input leaves the output alone
@@ -22,4 +23,9 @@ extern "C" MIRTA_API int ReplChar(const char* inPath, const char* outPath, int f
         if (std::fwrite(chunk.data(), 1, got, out.get()) != got) return 0;
     }
     return 1;
+}
+
+extern "C" MIRTA_API int ReplChar(const char* inPath, const char* outPath, int find,
+                                  int replacement) {
+    return hostutil::guarded("ReplChar", 0, [&] { return ReplCharBody(inPath, outPath, find, replacement); });
 }

@@ -1,4 +1,5 @@
 #include "cFile.h"
+#include "exportGuard.h"
 #include "mirtadll.h"
 #include "ripemd160.h"
 
@@ -7,7 +8,7 @@
 
 using namespace hostutil;
 
-extern "C" MIRTA_API int RMDcalc(const char* path, char* output) {
+static int RMDcalcBody(const char* path, char* output) {
     if (output) *output = '\0';
     CFile file = openFile(path, "rb");
     if (!file) {
@@ -24,4 +25,8 @@ extern "C" MIRTA_API int RMDcalc(const char* path, char* output) {
     std::string hex = Ripemd160::toHex(digest.finish());
     if (output) std::memcpy(output, hex.c_str(), hex.size() + 1);
     return 1;
+}
+
+extern "C" MIRTA_API int RMDcalc(const char* path, char* output) {
+    return hostutil::guarded("RMDcalc", 0, [&] { return RMDcalcBody(path, output); });
 }

@@ -1,3 +1,4 @@
+#include "exportGuard.h"
 #include "mirtadll.h"
 
 #include <cerrno>
@@ -6,7 +7,7 @@
 
 extern char** environ;
 
-extern "C" MIRTA_API int RunPrg(const char* path, const char* arg0, const char* arg1,
+static int RunPrgBody(const char* path, const char* arg0, const char* arg1,
                                 const char* arg2, const char* arg3, const char* arg4) {
     if (!path) return EINVAL;
     // The first null argument ends the list.
@@ -20,4 +21,9 @@ extern "C" MIRTA_API int RunPrg(const char* path, const char* arg0, const char* 
     // program ran all the same.
     while (waitpid(pid, nullptr, 0) == -1 && errno == EINTR) {}
     return 0;
+}
+
+extern "C" MIRTA_API int RunPrg(const char* path, const char* arg0, const char* arg1,
+                                const char* arg2, const char* arg3, const char* arg4) {
+    return hostutil::guarded("RunPrg", ENOMEM, [&] { return RunPrgBody(path, arg0, arg1, arg2, arg3, arg4); });
 }

@@ -2,6 +2,7 @@
 // query returns the document in column 1 and its length in column 2; at most
 // that length is written.
 #include "cFile.h"
+#include "exportGuard.h"
 #include "mirtadll.h"
 #include "odbcStatement.h"
 #include "zReplacingFile.h"
@@ -9,7 +10,7 @@
 
 using namespace hostutil;
 
-extern "C" MIRTA_API int SaveBin(SQLHDBC connection, const char* query, const char* path) {
+static int SaveBinBody(SQLHDBC connection, const char* query, const char* path) {
     if (!connection) return -1;
     OdbcStatement statement(connection);
     if (!succeeded(statement.allocation())) return -2;
@@ -33,4 +34,8 @@ extern "C" MIRTA_API int SaveBin(SQLHDBC connection, const char* query, const ch
     if (notCreated) return -6;
     if (read == ColumnRead::Failed) return -4;
     return read == ColumnRead::Complete && file.commit() ? 0 : -6;
+}
+
+extern "C" MIRTA_API int SaveBin(SQLHDBC connection, const char* query, const char* path) {
+    return hostutil::guarded("SaveBin", -4, [&] { return SaveBinBody(connection, query, path); });
 }

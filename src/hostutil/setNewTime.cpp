@@ -1,9 +1,10 @@
+#include "exportGuard.h"
 #include "mirtadll.h"
 #include "zClock.h"
 
 #include <cstdint>
 
-extern "C" MIRTA_API int SetNewTime(int year, int month, int day, int hour, int minute) {
+static int SetNewTimeBody(int year, int month, int day, int hour, int minute) {
     // Each value counts as a signed 16-bit number; a negative one (or a zero
     // date field) keeps the current value.
     const auto asShort = [](int v) { return static_cast<int>(static_cast<std::int16_t>(v)); };
@@ -16,4 +17,8 @@ extern "C" MIRTA_API int SetNewTime(int year, int month, int day, int hour, int 
 
     // A date that does not exist (31 February) is refused, not rolled over.
     return fnd::setLocalClock(t) == 0 ? 1 : 0;
+}
+
+extern "C" MIRTA_API int SetNewTime(int year, int month, int day, int hour, int minute) {
+    return hostutil::guarded("SetNewTime", 0, [&] { return SetNewTimeBody(year, month, day, hour, minute); });
 }

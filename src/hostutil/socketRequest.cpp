@@ -1,10 +1,14 @@
 // One-shot TCP request: connect, send the request once, read until the peer
-// closes, copy the reply out. A peer that stays silent cannot block the host
-// for ever: connecting and each wait for reply data are bounded.
+// closes, copy the reply out. A peer cannot hold the host, fill its memory
+// or write past the reply buffer: connecting and each wait are bounded, the
+// whole call has a total time, and at most MIRTADLL_SOCKET_REPLY_MAX bytes
+// are kept; the rest is read and dropped until the peer closes.
+#include "exportGuard.h"
 #include "mirtadll.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string.h>
@@ -14,18 +18,42 @@
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <algorithm>
 #include <vector>
 
 namespace {
 
-constexpr std::size_t kReceiveStep = 20000;
-constexpr int kDefaultIdleMs = 30000;
+using SteadyClock = std::chrono::steady_clock;
 
-int idleLimitMs() {
-    const char* text = std::getenv("MIRTADLL_SOCKET_IDLE_MS");
+constexpr std::size_t kReceiveStep = 20000;
+constexpr std::size_t kReplyMax = MIRTADLL_SOCKET_REPLY_MAX;
+constexpr int kDefaultIdleMs = 30000;
+constexpr int kDefaultTotalMs = 60000;
+constexpr int kLargestPort = 65535;
+
+int millisecondsFrom(const char* variable, int fallback) {
+    const char* text = std::getenv(variable);
     const int ms = text ? std::atoi(text) : 0;
-    return ms > 0 ? ms : kDefaultIdleMs;
+    return ms > 0 ? ms : fallback;
 }
+
+// The call's time limits: each wait, and the whole call.
+class Limits {
+public:
+    Limits()
+        : idleMs_(millisecondsFrom("MIRTADLL_SOCKET_IDLE_MS", kDefaultIdleMs)),
+          end_(SteadyClock::now() + std::chrono::milliseconds(
+                                        millisecondsFrom("MIRTADLL_SOCKET_TOTAL_MS", kDefaultTotalMs))) {}
+    // The next wait: the idle limit, cut to what is left of the total.
+    int waitMs() const {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end_ - SteadyClock::now()).count();
+        return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, idleMs_));
+    }
+
+private:
+    int idleMs_;
+    SteadyClock::time_point end_;
+};
 
 class Socket {
 public:
@@ -42,6 +70,7 @@ private:
 };
 
 bool waitFor(int fd, short events, int timeoutMs) {
+    if (timeoutMs <= 0) return false;
     pollfd p{fd, events, 0};
     int rc;
     while ((rc = poll(&p, 1, timeoutMs)) == -1 && errno == EINTR) {}
@@ -64,7 +93,7 @@ bool connectWithin(int fd, const sockaddr* address, socklen_t size, int timeoutM
 }
 
 // A dotted address is used as it is; anything else is looked up by name.
-int connectTo(const char* host, int port, int timeoutMs) {
+int connectTo(const char* host, int port, const Limits& limits) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -76,7 +105,7 @@ int connectTo(const char* host, int port, int timeoutMs) {
     int fd = -1;
     for (addrinfo* a = found; a && fd < 0; a = a->ai_next) {
         fd = socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
-        if (fd >= 0 && !connectWithin(fd, a->ai_addr, a->ai_addrlen, timeoutMs)) {
+        if (fd >= 0 && !connectWithin(fd, a->ai_addr, a->ai_addrlen, limits.waitMs())) {
             close(fd);
             fd = -1;
         }
@@ -85,32 +114,67 @@ int connectTo(const char* host, int port, int timeoutMs) {
     return fd;
 }
 
-}  // namespace
+// The reply's first `keep` bytes; the rest is read and dropped. Ends when the
+// peer closes, on a receive error, or when a wait or the total time runs out.
+std::vector<char> receiveReply(int fd, std::size_t keep, const Limits& limits) {
+    std::vector<char> kept;
+    kept.reserve(std::min(keep, kReceiveStep));
+    std::vector<char> piece(kReceiveStep);
+    while (waitFor(fd, POLLIN, limits.waitMs())) {
+        const ssize_t got = recv(fd, piece.data(), piece.size(), 0);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        const std::size_t room = keep - kept.size();
+        kept.insert(kept.end(), piece.begin(), piece.begin() + std::min(room, static_cast<std::size_t>(got)));
+    }
+    return kept;
+}
 
-extern "C" MIRTA_API int sendSocketRequest(const char* host, int port, const char* request,
-                                           char* reply) {
-    if (!host || !*host || port <= 0 || port > 65535) return -1;
-    const int idleMs = idleLimitMs();
-    Socket socket(connectTo(host, port, idleMs));
+// Connects, sends, and receives at most `keep` bytes; -1 without a connection.
+int request(const char* host, int port, const char* text, std::size_t keep, std::vector<char>& reply) {
+    if (!host || !*host || port <= 0 || port > kLargestPort) return -1;
+    const Limits limits;
+    Socket socket(connectTo(host, port, limits));
     if (socket.fd() < 0) return -1;
 
     // One send; a partial send is not repeated. MSG_NOSIGNAL keeps a peer
     // that has already gone from killing the host with SIGPIPE.
-    if (request && *request) send(socket.fd(), request, std::strlen(request), MSG_NOSIGNAL);
-
-    // Read until the peer closes; a receive error or silence past the limit
-    // also ends the reading, and what arrived so far is the reply.
-    std::vector<char> received;
-    std::size_t used = 0;
-    while (waitFor(socket.fd(), POLLIN, idleMs)) {
-        if (received.size() - used < kReceiveStep) received.resize(received.size() + kReceiveStep);
-        const ssize_t got = recv(socket.fd(), received.data() + used, kReceiveStep, 0);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
-        used += static_cast<std::size_t>(got);
-    }
+    if (text && *text) send(socket.fd(), text, std::strlen(text), MSG_NOSIGNAL);
+    reply = receiveReply(socket.fd(), keep, limits);
     shutdown(socket.fd(), SHUT_WR);
+    return static_cast<int>(reply.size());
+}
 
-    if (reply && used > 0) memccpy(reply, received.data(), '\0', used);
-    return static_cast<int>(used);
+}  // namespace
+
+static int sendSocketRequestBody(const char* host, int port, const char* text, char* reply) {
+    std::vector<char> received;
+    const int result = request(host, port, text, kReplyMax, received);
+    if (reply && result > 0) memccpy(reply, received.data(), '\0', received.size());
+    return result;
+}
+
+static int sendSocketRequestSizedBody(const char* host, int port, const char* text, char* reply,
+                                      int replySize) {
+    if (!reply || replySize < 1) return -1;
+    std::vector<char> received;
+    // One byte of the buffer is kept for the terminating zero.
+    const std::size_t keep = std::min(kReplyMax, static_cast<std::size_t>(replySize) - 1);
+    const int result = request(host, port, text, keep, received);
+    if (result < 0) return result;
+    const std::size_t copied = std::find(received.begin(), received.end(), '\0') - received.begin();
+    std::memcpy(reply, received.data(), copied);
+    reply[copied] = '\0';
+    return result;
+}
+
+extern "C" MIRTA_API int sendSocketRequest(const char* host, int port, const char* request,
+                                           char* reply) {
+    return hostutil::guarded("sendSocketRequest", -1, [&] { return sendSocketRequestBody(host, port, request, reply); });
+}
+
+extern "C" MIRTA_API int sendSocketRequestSized(const char* host, int port, const char* request, char* reply,
+                                                int replySize) {
+    return hostutil::guarded("sendSocketRequestSized", -1,
+                             [&] { return sendSocketRequestSizedBody(host, port, request, reply, replySize); });
 }

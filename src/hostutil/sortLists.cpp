@@ -1,5 +1,6 @@
 // Sorting of comma-separated lists. Empty items are not items: "a,,b" holds
 // two, and a list of nothing but commas is as empty as "".
+#include "exportGuard.h"
 #include "mirtadll.h"
 
 #include <cstdlib>
@@ -45,7 +46,7 @@ void joinInto(const Range& values, char* output) {
 
 }  // namespace
 
-extern "C" MIRTA_API int SortList(const char* list, char* output) {
+static int SortListBody(const char* list, char* output) {
     std::map<long, std::string_view> byKey;
     for (std::string_view item : splitItems(list)) {
         const std::size_t colon = item.find(':');
@@ -59,10 +60,18 @@ extern "C" MIRTA_API int SortList(const char* list, char* output) {
     return 0;
 }
 
-extern "C" MIRTA_API int SortList2(const char* list, char* output) {
+static int SortList2Body(const char* list, char* output) {
     const std::vector<std::string_view> items = splitItems(list);
     if (items.empty()) return -1;
     const std::set<std::string_view> sorted(items.begin(), items.end());
     if (output) joinInto(sorted, output);
     return 0;
+}
+
+extern "C" MIRTA_API int SortList(const char* list, char* output) {
+    return hostutil::guarded("SortList", -1, [&] { return SortListBody(list, output); });
+}
+
+extern "C" MIRTA_API int SortList2(const char* list, char* output) {
+    return hostutil::guarded("SortList2", -1, [&] { return SortList2Body(list, output); });
 }

@@ -3,6 +3,7 @@
 // length and files of any size convert without being split or held in
 // memory; every output line ends in CR LF.
 #include "cFile.h"
+#include "exportGuard.h"
 #include "mirtadll.h"
 
 #include <cstdio>
@@ -63,7 +64,7 @@ bool narrowPiece(std::FILE* in, std::FILE* out) {
 
 }  // namespace
 
-extern "C" MIRTA_API int ConvertToUnicode(const char* inPath, const char* outPath) {
+static int ConvertToUnicodeBody(const char* inPath, const char* outPath) {
     CFile in = openFile(inPath, "rb");
     if (!in) return -1;
     CFile out = openFile(outPath, "wb");
@@ -74,7 +75,7 @@ extern "C" MIRTA_API int ConvertToUnicode(const char* inPath, const char* outPat
     return std::fflush(out.get()) == 0 && !std::ferror(out.get()) ? 1 : -2;
 }
 
-extern "C" MIRTA_API int ConvertToAnsi(const char* inPath, const char* outPath) {
+static int ConvertToAnsiBody(const char* inPath, const char* outPath) {
     CFile in = openFile(inPath, "rb");
     if (!in) return -1;
     CFile out = openFile(outPath, "wb");
@@ -84,4 +85,12 @@ extern "C" MIRTA_API int ConvertToAnsi(const char* inPath, const char* outPath) 
     std::getc(in.get());
     while (narrowPiece(in.get(), out.get())) {}
     return std::fflush(out.get()) == 0 && !std::ferror(out.get()) ? 1 : -2;
+}
+
+extern "C" MIRTA_API int ConvertToUnicode(const char* inPath, const char* outPath) {
+    return hostutil::guarded("ConvertToUnicode", -2, [&] { return ConvertToUnicodeBody(inPath, outPath); });
+}
+
+extern "C" MIRTA_API int ConvertToAnsi(const char* inPath, const char* outPath) {
+    return hostutil::guarded("ConvertToAnsi", -2, [&] { return ConvertToAnsiBody(inPath, outPath); });
 }

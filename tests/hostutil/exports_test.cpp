@@ -1,4 +1,4 @@
-// What a host sees of the library: exactly the seventeen exports, no Qt
+// What a host sees of the library: exactly the documented exports, no Qt
 // dependency, and the edge cases that need neither a server nor a display.
 #include "hostTestSupport.h"
 
@@ -10,6 +10,11 @@
 #include <cstdlib>
 #include <set>
 #include <sstream>
+#include <string>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -26,7 +31,7 @@ std::string commandOutput(const std::string& command) {
 
 }  // namespace
 
-TEST(Exports, OnlyTheSeventeenFunctionsAreVisible) {
+TEST(Exports, OnlyTheDocumentedFunctionsAreVisible) {
     std::istringstream lines(
         commandOutput(std::string("nm -D --defined-only ") + mirtaLibraryPath()));
     std::set<std::string> visible;
@@ -35,7 +40,7 @@ TEST(Exports, OnlyTheSeventeenFunctionsAreVisible) {
         "PrintFile", "SetupDialog",  "DefaultPrinter", "VEDIVAR",          "LoadBin",
         "SaveBin",   "EqualBin",     "RunPrg",         "SetNewTime",       "ReplChar",
         "SortList",  "SortList2",    "RMDcalc",        "ConvertToUnicode", "ConvertToAnsi",
-        "sendSocketRequest", "threadSleep"};
+        "sendSocketRequest", "sendSocketRequestSized", "threadSleep"};
     EXPECT_EQ(visible, expected);
 }
 
@@ -74,4 +79,33 @@ TEST(Exports, DatabaseFunctionsWithoutConnectionGiveMinusOne) {
     EXPECT_EQ(mirta().LoadBin(nullptr, "INSERT INTO t VALUES (?)", "/etc/hostname"), -1);
     EXPECT_EQ(mirta().SaveBin(nullptr, "SELECT 1", "/tmp/x"), -1);
     EXPECT_EQ(mirta().EqualBin(nullptr, "t", "1", "/etc/hostname"), -1);
+}
+
+// Memory running out inside an export must not end the host: the export
+// returns its failure code. Run in a child whose address space is capped.
+TEST(Exports, ExhaustedMemoryInsideAnExportDoesNotEndTheHost) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer's own allocator ends the process instead of throwing";
+#else
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::string list;
+        for (int i = 0; i < 8'000'000; ++i) list += "a,";  // 8 million items to sort
+        long pages = 0;
+        if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
+            std::fclose(statm);
+        }
+        const rlim_t cap = static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (32u << 20);
+        rlimit limit{cap, cap};
+        setrlimit(RLIMIT_AS, &limit);
+        char output[8];
+        _exit(mirta().SortList2(list.c_str(), output) == -1 ? 0 : 2);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << (WIFSIGNALED(status) ? "ended by signal " + std::to_string(WTERMSIG(status)) : "exit " + std::to_string(WEXITSTATUS(status)));
+#endif
 }

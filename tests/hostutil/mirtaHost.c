@@ -36,6 +36,7 @@ int mirtaLoad(MirtaApi* api, const char* path, char* error, unsigned long errorS
     RESOLVE(ConvertToUnicode);
     RESOLVE(ConvertToAnsi);
     RESOLVE(sendSocketRequest);
+    RESOLVE(sendSocketRequestSized);
     RESOLVE(threadSleep);
     return 0;
 }

@@ -27,6 +27,7 @@ typedef struct MirtaApi {
     __typeof__(ConvertToUnicode)* ConvertToUnicode;
     __typeof__(ConvertToAnsi)* ConvertToAnsi;
     __typeof__(sendSocketRequest)* sendSocketRequest;
+    __typeof__(sendSocketRequestSized)* sendSocketRequestSized;
     __typeof__(threadSleep)* threadSleep;
 } MirtaApi;
 

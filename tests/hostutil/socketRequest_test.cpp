@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <atomic>
 #include <functional>
 #include <thread>
 
@@ -87,7 +88,8 @@ TEST(SendSocketRequest, SendsTheRequestAndReturnsTheWholeReply) {
     EXPECT_EQ(request, "GET status");              // nor sent
 }
 
-TEST(SendSocketRequest, LongRepliesArriveInFullAndCopyingStopsAtAZeroByte) {
+TEST(SendSocketRequest, LongRepliesAreCutAtTheMaximumAndCopyingStopsAtAZeroByte) {
+    constexpr std::size_t kGuard = 64;
     std::string reply(70000, ' ');
     for (std::size_t i = 0; i < reply.size(); ++i) reply[i] = static_cast<char>('a' + i % 26);
     {
@@ -95,9 +97,12 @@ TEST(SendSocketRequest, LongRepliesArriveInFullAndCopyingStopsAtAZeroByte) {
             receiveRequest(peer, 1);
             sendAll(peer, reply);
         });
-        std::string buffer(reply.size(), '\0');
-        EXPECT_EQ(mirta().sendSocketRequest("localhost", server.port(), "?", buffer.data()), 70000);
-        EXPECT_EQ(buffer, reply);
+        std::string buffer(MIRTADLL_SOCKET_REPLY_MAX + kGuard, '#');
+        EXPECT_EQ(mirta().sendSocketRequest("localhost", server.port(), "?", buffer.data()),
+                  MIRTADLL_SOCKET_REPLY_MAX);
+        EXPECT_EQ(buffer.substr(0, MIRTADLL_SOCKET_REPLY_MAX), reply.substr(0, MIRTADLL_SOCKET_REPLY_MAX));
+        EXPECT_EQ(buffer.substr(MIRTADLL_SOCKET_REPLY_MAX), std::string(kGuard, '#'))
+            << "written past the documented maximum";
     }
     {
         LoopbackServer server([&](int peer) { sendAll(peer, "AB\0CD"s); });
@@ -106,6 +111,56 @@ TEST(SendSocketRequest, LongRepliesArriveInFullAndCopyingStopsAtAZeroByte) {
         EXPECT_EQ(mirta().sendSocketRequest("127.0.0.1", server.port(), nullptr, buffer), 5);
         EXPECT_EQ(std::string(buffer, 6), "AB\0XXX"s);
     }
+}
+
+TEST(SendSocketRequest, APeerThatStreamsWithoutEndIsCutAtTheTotalTime) {
+    setenv("MIRTADLL_SOCKET_TOTAL_MS", "500", 1);
+    setenv("MIRTADLL_SOCKET_IDLE_MS", "3000", 1);
+    std::atomic<bool> done{false};
+    LoopbackServer server([&](int peer) {
+        // A trickle that never pauses long enough for the idle limit.
+        const std::string piece(1000, 's');
+        for (int i = 0; i < 400 && !done; ++i) {
+            sendAll(peer, piece);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    std::string buffer(MIRTADLL_SOCKET_REPLY_MAX + 64, '#');
+    const auto start = std::chrono::steady_clock::now();
+    const int got = mirta().sendSocketRequest("127.0.0.1", server.port(), "x", buffer.data());
+    const auto took = std::chrono::steady_clock::now() - start;
+    done = true;
+    EXPECT_LT(took, std::chrono::milliseconds(1500));
+    EXPECT_GT(got, 0);
+    EXPECT_LE(got, MIRTADLL_SOCKET_REPLY_MAX);
+    EXPECT_EQ(buffer.substr(MIRTADLL_SOCKET_REPLY_MAX), std::string(64, '#'));
+    unsetenv("MIRTADLL_SOCKET_TOTAL_MS");
+    unsetenv("MIRTADLL_SOCKET_IDLE_MS");
+}
+
+TEST(SendSocketRequest, TheSizedVariantKeepsToTheBufferAndEndsTheText) {
+    {
+        LoopbackServer server([&](int peer) {
+            receiveRequest(peer, 1);
+            sendAll(peer, std::string(300, 'r'));
+        });
+        char buffer[80];
+        std::memset(buffer, '#', sizeof buffer);
+        EXPECT_EQ(mirta().sendSocketRequestSized("127.0.0.1", server.port(), "?", buffer, 64), 63);
+        EXPECT_EQ(std::string(buffer), std::string(63, 'r'));
+        EXPECT_EQ(std::string(buffer + 64, 16), std::string(16, '#'));
+    }
+    {
+        LoopbackServer server([&](int peer) { sendAll(peer, "AB\0CD"s); });
+        char buffer[8];
+        std::memset(buffer, 'X', sizeof buffer);
+        EXPECT_EQ(mirta().sendSocketRequestSized("127.0.0.1", server.port(), nullptr, buffer, 8), 5);
+        EXPECT_STREQ(buffer, "AB");
+    }
+    char buffer[4] = "abc";
+    EXPECT_EQ(mirta().sendSocketRequestSized("127.0.0.1", 1, "x", buffer, 0), -1);
+    EXPECT_EQ(mirta().sendSocketRequestSized("127.0.0.1", 1, "x", nullptr, 4), -1);
+    EXPECT_STREQ(buffer, "abc");
 }
 
 TEST(SendSocketRequest, NoConnectionGivesMinusOne) {
