@@ -77,3 +77,25 @@ void zLogger::writeToFile(const char* text, int length) {
         writeToFile_ = false;
     }
 }
+
+std::string zLogger::visible(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (unsigned char c : text) {
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '\r': out += "\\r"; break;
+            case '\n': out += "\\n"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c >= 0x20 && c < 0x7f) {
+                    out.push_back(static_cast<char>(c));
+                } else {
+                    char hex[5];
+                    std::snprintf(hex, sizeof hex, "\\x%02x", c);
+                    out += hex;
+                }
+        }
+    }
+    return out;
+}

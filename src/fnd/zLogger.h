@@ -10,6 +10,8 @@
 
 #include <cstdarg>
 #include <functional>
+#include <string>
+#include <string_view>
 
 class zLogSink {
 public:
@@ -31,6 +33,11 @@ public:
     void log(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
     void log(Kind kind, const char* fmt, ...) __attribute__((format(printf, 3, 4)));
     void vlog(Kind kind, const char* fmt, va_list args);
+
+    // Text from a far end as a log line may carry it: control bytes and
+    // bytes above 0x7e written as \r, \n, \t or \xNN and backslashes
+    // doubled, so that it never ends a line or forges one of the tool's own.
+    static std::string visible(std::string_view text);
 
     void setListSink(zLogSink* sink) { sink_ = sink; }
     void setLogLevel(int level) { level_ = level; }

@@ -122,6 +122,11 @@ TEST_F(DownloadTest, CatchUpRecordSkippedAfterAWarningIsNotDeleted) {
     install.run({"-r"});
     EXPECT_EQ(lines(allOutput(install)), 6);
     EXPECT_FALSE(contains(readFile(wireLog), "\"RE,DE\""));
+    // The record left behind makes the run an error, as in the first pass.
+    EXPECT_EQ(install.readData("RIDUVA.RET"), "-0002\n");
+    auto log = install.readData("cmdvorn.log");
+    EXPECT_TRUE(contains(log, "[Term 005] 1 Timbrature RIMASTE sul terminale")) << log;
+    EXPECT_FALSE(contains(log, "eseguito")) << log;
 }
 
 TEST_F(DownloadTest, UnwritableOrUnopenableFilesStopWithoutDeleting) {

@@ -132,3 +132,11 @@ TEST_F(LoggerTest, FailedWriteSwitchesFileOutputOff) {
     log.log("still listed");
     EXPECT_EQ(sink.lines.size(), 2u);
 }
+
+TEST(LogVisibleText, FarEndControlBytesCannotBreakOrForgeALine) {
+    EXPECT_EQ(zLogger::visible("plain text 123"), "plain text 123");
+    EXPECT_EQ(zLogger::visible("a\r\nE 12:00:00 forged"), "a\\r\\nE 12:00:00 forged");
+    EXPECT_EQ(zLogger::visible(std::string_view("\x05\x00\x7f\t", 4)), "\\x05\\x00\\x7f\\t");
+    EXPECT_EQ(zLogger::visible("\xe0 back\\slash"), "\\xe0 back\\\\slash");
+    EXPECT_EQ(zLogger::visible(""), "");
+}

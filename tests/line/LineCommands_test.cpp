@@ -193,3 +193,70 @@ TEST_F(LineCommandsTest, MissingDriverFailsItsTerminalWithoutEndingTheRun) {
     install.run({"-n2", "-r"});
     EXPECT_EQ(install.readData("RIDUVA.RET"), "-0001\n");
 }
+
+namespace {
+
+// One punch stored on 2 May and three on 3 May: two stored files.
+constexpr char kTwoFiles[] = R"({"terminals":[{"node":1,"model":"VORNT3","punches":[
+    {"company":7,"terminal":1,"employee":11,"time":"2019-05-02 08:00:00","flags":36,"cause":0},
+    {"company":7,"terminal":1,"employee":21,"time":"2019-05-03 08:01:00","flags":36,"cause":0},
+    {"company":7,"terminal":1,"employee":22,"time":"2019-05-03 08:02:00","flags":36,"cause":0},
+    {"company":7,"terminal":1,"employee":23,"time":"2019-05-03 08:03:00","flags":32,"cause":0}]}]})";
+
+}  // namespace
+
+TEST_F(LineCommandsTest, LinesWithoutLineEndsAreTakenApartByTheQuietBetweenThem) {
+    // Run together, "0502.PRE 1" and "0503.PRE 3" would read as one file of
+    // one record, and the clear would take the three of 3 May unread.
+    std::ofstream(state_) << kTwoFiles;
+    simulate({"--bridge", "0", "--bare-lines", "300", "--state", state_}, false);
+    ToolInstall install(CMDV32_PATH, parameters(terminal(1, "VORNT3", bridgePort())));
+    auto r = install.run({"-n1", "-r"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(install.readData("RIDUVA.RET"), "00004\n");
+    std::string acc = install.readData("acc.txt");
+    EXPECT_EQ(countOf(acc, "\n"), 4) << acc;
+    for (const char* employee : {"000011", "000021", "000022", "000023"}) EXPECT_TRUE(contains(acc, employee)) << acc;
+    EXPECT_TRUE(contains(install.readData("cmdvorn.log"), "[Term 001] 4 timbrature trovate"));
+    EXPECT_TRUE(contains(stateAfter(), "\"punches\": []"));
+}
+
+TEST_F(LineCommandsTest, PunchStoredBetweenTheDumpAndTheClearIsNotCleared) {
+    // The last exchange before the clear is the badge format check (@CFG 8);
+    // a punch is stored right after it.
+    simulate({"--bridge", "0", "--add-records", "1@@CFG 8"});
+    ToolInstall install(CMDV32_PATH, parameters(terminal(1, "VORNT3", bridgePort())));
+    install.run({"-n1", "-r"});
+    EXPECT_EQ(countOf(install.readData("acc.txt"), "\n"), 2);
+    std::string log = install.readData("cmdvorn.log");
+    EXPECT_TRUE(contains(log, "[Term 001] 1 Timbrature RIMASTE sul terminale")) << log;
+    EXPECT_FALSE(contains(log, "rimosse")) << log;
+    EXPECT_EQ(install.readData("RIDUVA.RET"), "-0002\n");
+    EXPECT_FALSE(contains(wire(), "\"%%3\""));
+    EXPECT_EQ(countOf(stateAfter(), "\"employee\""), 3);
+}
+
+TEST_F(LineCommandsTest, GarbledLineIsLoggedNotWrittenAndNothingIsCleared) {
+    simulate({"--bridge", "0", "--garbage-line", "@TYPE*"});
+    ToolInstall install(CMDV32_PATH, parameters(terminal(1, "VORNT3", bridgePort())));
+    install.run({"-n1", "-r"});
+    EXPECT_EQ(install.readData("acc.txt"), "07 000042 31/12/" + currentYear() + " 17:05 U 0001 00 A\n");
+    std::string log = install.readData("cmdvorn.log");
+    EXPECT_TRUE(contains(log, "[Term 001] @TYPE 1231.PRE: riga non valida, non salvata: x930")) << log;
+    EXPECT_TRUE(contains(log, "\\x7f")) << log;
+    EXPECT_TRUE(contains(log, "[Term 001] 1 Timbrature RIMASTE sul terminale")) << log;
+    EXPECT_EQ(install.readData("RIDUVA.RET"), "-0002\n");
+    EXPECT_FALSE(contains(wire(), "\"%%3\""));
+}
+
+TEST_F(LineCommandsTest, EndlessDumpStopsAtTheAnnouncedLinesAndClearsNothing) {
+    simulate({"--bridge", "0", "--endless-dump", "@TYPE*"});
+    ToolInstall install(CMDV32_PATH, parameters(terminal(1, "VORNT3", bridgePort())));
+    auto r = install.run({"-n1", "-r"}, {}, std::chrono::seconds(60));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    std::string log = install.readData("cmdvorn.log");
+    EXPECT_TRUE(contains(log, "[Term 001] @TYPE 1231.PRE: piu' righe delle 2 annunciate, download interrotto")) << log;
+    EXPECT_EQ(install.readData("RIDUVA.RET"), "-0002\n");
+    EXPECT_FALSE(contains(wire(), "\"%%3\""));
+    EXPECT_FALSE(contains(stateAfter(), "\"punches\": []"));
+}

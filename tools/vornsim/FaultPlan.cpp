@@ -14,6 +14,11 @@ const char* faultName(Fault f) {
     case Fault::Error: return "error";
     case Fault::LateReply: return "late";
     case Fault::Drop: return "drop";
+    case Fault::StrayReply: return "stray";
+    case Fault::ShortData: return "short-data";
+    case Fault::ControlText: return "control-text";
+    case Fault::GarbageLine: return "garbage-line";
+    case Fault::EndlessDump: return "endless-dump";
     }
     return "?";
 }

@@ -8,7 +8,10 @@
 
 namespace vornsim {
 
-enum class Fault { NoReply, BadChecksum, Noise, WrongDestination, Warning, Error, LateReply, Drop };
+enum class Fault {
+    NoReply, BadChecksum, Noise, WrongDestination, Warning, Error, LateReply, Drop,
+    StrayReply, ShortData, ControlText, GarbageLine, EndlessDump
+};
 
 const char* faultName(Fault f);
 

@@ -16,6 +16,8 @@ constexpr std::size_t kFrameHead = 1 + 1 + 2 + 3;  // STX, kind, node, length
 constexpr std::size_t kFrameTail = 4 + 1;          // check, ETX
 constexpr std::size_t kMaxInput = 4096;
 constexpr int kNodes = 32;
+// Lines an endless dump adds: far more than any stored file holds.
+constexpr std::size_t kEndlessLines = 100000;
 
 std::string two(int v) {
     char b[8];
@@ -82,7 +84,24 @@ bool LineEndpoint::answer(int node, const std::string& text, Output& out, std::v
         return true;
     }
     int sender = has(Fault::WrongDestination) ? node % kNodes + 1 : node;
-    for (auto& l : answerLineCommand(*term, text)) lines.push_back({sender, std::move(l)});
+    std::vector<std::string> answer = answerLineCommand(*term, text);
+    const bool dump = text.rfind("@TYPE", 0) == 0;
+    if (dump && has(Fault::GarbageLine)) {
+        // The first record line after the echo, garbled on the way.
+        if (answer.size() > 2) answer[1] = "x9" + answer[1].substr(2) + "\x7f";
+        out.log.push_back({"FAULT " + id + " garbage-line", {}});
+    }
+    if (dump && has(Fault::EndlessDump) && answer.size() > 1) {
+        std::string repeated = answer[1];
+        answer.pop_back();  // no end of transfer
+        answer.insert(answer.end(), kEndlessLines, repeated);
+        out.log.push_back({"FAULT " + id + " endless-dump", {}});
+    }
+    for (auto& l : answer) lines.push_back({sender, std::move(l)});
+    if (int added = setup_.faults->takeRecordsToAdd(number, text)) {
+        addFreshRecords(*term, added, setup_.seed + static_cast<std::uint32_t>(number));
+        out.log.push_back({"ADDED " + std::to_string(added) + " records to node=" + two(node), {}});
+    }
     return true;
 }
 
@@ -95,6 +114,10 @@ void LineEndpoint::bridgeRequest(std::string_view chunk, Output& out) {
     int node = static_cast<unsigned char>(chunk[0]);
     std::vector<Message> lines;
     answer(node, std::string(chunk.substr(1)), out, lines);
+    if (setup_.bareLines) {
+        for (const auto& m : lines) out.bareLines.push_back(std::string(1, static_cast<char>(m.sender)) + m.text);
+        return;
+    }
     std::string reply;
     for (const auto& m : lines) reply += std::string(1, static_cast<char>(m.sender)) + m.text + "\r\n";
     if (!reply.empty()) out.log.push_back({"LINE TX node=" + two(node) + " " + std::to_string(lines.size()) + " lines", reply});

@@ -13,6 +13,7 @@
 #include "FaultPlan.h"
 #include "TerminalState.h"
 
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <string>
@@ -42,9 +43,12 @@ public:
         FaultPlan* faults = nullptr;
         int* requests = nullptr;  // shared request counter of the simulator
         const std::vector<UnsolicitedLine>* unsolicited = nullptr;
+        bool bareLines = false;  // bridge: answer lines go one by one, without line ends
+        std::uint32_t seed = 1;  // for records added by the fault plan
     };
     struct Output {
         std::string reply;
+        std::vector<std::string> bareLines;  // sent one at a time, apart, after reply
         std::vector<std::pair<std::string, std::string>> log;  // entry, raw bytes
         bool drop = false;
     };

@@ -51,7 +51,9 @@ bool parseNodes(const std::string& text, std::vector<int>& nodes) {
 const std::map<std::string, Fault> kFaultOptions = {
     {"--no-reply", Fault::NoReply},     {"--bad-crc", Fault::BadChecksum}, {"--noise", Fault::Noise},
     {"--wrong-dest", Fault::WrongDestination}, {"--warn", Fault::Warning}, {"--error", Fault::Error},
-    {"--late", Fault::LateReply},       {"--drop", Fault::Drop}};
+    {"--late", Fault::LateReply},       {"--drop", Fault::Drop},           {"--stray", Fault::StrayReply},
+    {"--short-data", Fault::ShortData}, {"--control-text", Fault::ControlText},
+    {"--garbage-line", Fault::GarbageLine}, {"--endless-dump", Fault::EndlessDump}};
 
 }  // namespace
 
@@ -121,6 +123,14 @@ Each may be given several times:
   --warn SEL | --error SEL  answer 'W' or 'E' instead of acting
   --late SEL              send a reply with the previous sequence number first
   --drop SEL              close the connection (TCP) or the call (modem)
+  --stray SEL             another node on the same endpoint answers the same
+                          request, with its sequence number, first
+  --short-data SEL        the reply carries STX but no data
+  --control-text SEL      answer 'W' with CR, LF and control bytes in its data
+  --garbage-line SEL      (line models) the first line of a dump is garbled
+  --endless-dump SEL      (line models) a dump goes on with 100000 more lines
+                          and never ends
+  --bare-lines MS         (bridge) answer lines go without line ends, MS apart
   --add-records K[@SEL]   add K records after the first SEL (default RE,NR)
 
 Firmware upgrade: after "GL,UP" a VORN-L takes an image by XMODEM.
@@ -200,6 +210,7 @@ bool parseOptions(const std::vector<std::string>& args, Options& o, std::string&
         {"--baud", {50, 4000000, {&o.server.baud, &o.server.modem.baud}}},
         {"--reply-delay", {0, 60000, {&o.server.replyDelayMs}}},
         {"--late-gap", {0, 60000, {&o.server.lateGapMs}}},
+        {"--bare-lines", {1, 60000, {&o.server.bareLineGapMs}}},
         {"--xmodem-nak-ms", {1, 60000, {&o.server.xmodem.nakIntervalMs}}},
         {"--xmodem-start-ms", {0, 60000, {&o.server.xmodem.startDelayMs}}},
     };

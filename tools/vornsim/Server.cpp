@@ -38,6 +38,8 @@ struct Chunk {
 };
 
 constexpr std::size_t kMaxQueued = 256;
+// A warning text that would pass for lines of the tool's log if logged raw.
+constexpr char kForgedText[] = "\r\n12:00:00.000 I [Term 001] Comando RE,DE eseguito.\x05";
 // Stands for line noise; holds none of the framing bytes.
 const std::string kNoise = "\x7f\xfe#~\x55\xaa";
 
@@ -251,7 +253,8 @@ void Server::feedTelegrams(Channel& ch, std::string_view bytes) {
 }
 
 std::unique_ptr<LineEndpoint> Server::lineEndpoint(LineEndpoint::Kind kind, const Channel& ch) {
-    LineEndpoint::Setup setup{&terminals_, ch.line, ch.nodes, &faults_, &requests_, &config_.unsolicited};
+    LineEndpoint::Setup setup{&terminals_, ch.line, ch.nodes, &faults_, &requests_, &config_.unsolicited,
+                              kind == LineEndpoint::Bridge && config_.bareLineGapMs > 0, config_.seed};
     return std::make_unique<LineEndpoint>(kind, std::move(setup));
 }
 
@@ -265,6 +268,10 @@ void Server::feedLines(Channel& ch, std::string_view bytes) {
     auto byteTime = config_.baud ? std::chrono::nanoseconds(10'000'000'000LL / config_.baud) : std::chrono::nanoseconds(0);
     auto notBefore = Clock::now() + byteTime * static_cast<long>(bytes.size()) + std::chrono::milliseconds(config_.replyDelayMs);
     if (!out.reply.empty()) ch.out.push_back({out.reply, notBefore, {}, {}});
+    // Only the quiet between them tells these lines apart.
+    for (std::size_t i = 0; i < out.bareLines.size(); ++i)
+        ch.out.push_back({out.bareLines[i], notBefore, i ? std::chrono::milliseconds(config_.bareLineGapMs) : Clock::duration{},
+                          "LINE TX bare line"});
 }
 
 void Server::handleTelegram(Channel& ch, const std::string& frame) {
@@ -290,6 +297,11 @@ void Server::handleTelegram(Channel& ch, const std::string& frame) {
     auto has = [&](Fault f) { return std::find(faults.begin(), faults.end(), f) != faults.end(); };
     if (has(Fault::Drop)) {
         log_.line(ch.name, "DROP " + id);
+        // Punches recorded while the call is down.
+        if (int added = faults_.takeRecordsToAdd(number, req.text)) {
+            addFreshRecords(*term, added, config_.seed + static_cast<std::uint32_t>(number));
+            log_.line(ch.name, "ADDED " + std::to_string(added) + " records to node=" + twoDigits(term->node));
+        }
         if (ch.kind == Channel::Client) {
             closeChannel(ch, "by fault");
         } else if (ch.modem) {
@@ -313,12 +325,16 @@ void Server::handleTelegram(Channel& ch, const std::string& frame) {
     else
         answer = answerRequest(*term, req);
 
+    if (has(Fault::ControlText)) answer = {Answer::Warning, std::nullopt, "fault"};
+
     ReplyParts parts;
     parts.destination = has(Fault::WrongDestination) ? (req.destination ? req.destination : 99) : 0;
     parts.source = req.destination;
     parts.sequence = req.sequence;
     parts.text = answer.kind == Answer::Warning ? "W" : answer.kind == Answer::Error ? "E" : "";
     parts.data = answer.data;
+    if (has(Fault::ShortData)) parts.data = Bytes{};
+    if (has(Fault::ControlText)) parts.rawData = kForgedText;
     parts.corruptChecksum = has(Fault::BadChecksum);
     std::string reply = (has(Fault::Noise) ? kNoise : std::string()) + buildReply(parts);
 
@@ -329,6 +345,21 @@ void Server::handleTelegram(Channel& ch, const std::string& frame) {
     if (!answer.note.empty()) what += " (" + answer.note + ")";
     for (Fault f : faults) what += std::string(" fault=") + faultName(f);
 
+    if (has(Fault::StrayReply)) {
+        // Another terminal on this endpoint answers the same request late,
+        // with the same sequence number.
+        Terminal* other = nullptr;
+        for (int node = 1; node <= 99 && !other; ++node)
+            if (node != req.destination) other = terminalFor(ch, node);
+        if (other) {
+            Answer strayAnswer = answerRequest(*other, req);
+            ReplyParts stray = parts;
+            stray.source = other->node;
+            stray.text = strayAnswer.kind == Answer::Warning ? "W" : strayAnswer.kind == Answer::Error ? "E" : "";
+            stray.data = strayAnswer.data;
+            ch.out.push_back({buildReply(stray), notBefore, {}, "TX " + id + " stray reply from node=" + twoDigits(other->node)});
+        }
+    }
     if (has(Fault::LateReply)) {
         ReplyParts stale = parts;
         stale.sequence = req.sequence > 1 ? req.sequence - 1 : 99;

@@ -33,6 +33,7 @@ struct ServerConfig {
     int baud = 0;          // 0: no pacing
     int replyDelayMs = 0;  // the terminal's own time to answer
     int lateGapMs = 20;    // between a late old reply and the right one
+    int bareLineGapMs = 0;  // bridge: >0 sends answer lines without line ends, this far apart
     std::uint32_t seed = 1;
     std::vector<UnsolicitedLine> unsolicited;
     XmodemReceiver::Config xmodem;  // how a terminal takes firmware after "GL,UP"

@@ -95,7 +95,10 @@ std::string buildReply(const ReplyParts& reply) {
                   reply.sequence % 100);
     std::string out = header;
     out += reply.text;
-    if (reply.data) {
+    if (reply.rawData) {
+        out.push_back(kStx);
+        out += *reply.rawData;
+    } else if (reply.data) {
         out.push_back(kStx);
         out += hexEncode(*reply.data);
     }

@@ -43,6 +43,7 @@ struct ReplyParts {
     int sequence = 0;
     std::string text;
     std::optional<Bytes> data;
+    std::optional<std::string> rawData;  // sent after STX as it is, instead of data
     bool corruptChecksum = false;
 };
 

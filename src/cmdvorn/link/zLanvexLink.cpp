@@ -3,6 +3,7 @@
 #include "winError.h"
 #include "zDeadline.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -62,9 +63,42 @@ bool zLanvexLink::readMessage(char* buffer, std::size_t size, std::size_t& count
         lastError_ = fnd::kErrInvalidParameter;
         return false;
     }
+    if (!held_.empty()) {
+        count = std::min(held_.front().size(), size - 1);
+        std::memcpy(buffer, held_.front().data(), count);
+        buffer[count] = '\0';
+        held_.pop_front();
+        return true;
+    }
+    return receiveMessage(buffer, size, count, kReplyWait);
+}
+
+void zLanvexLink::listen(int ms) {
+    const fnd::Deadline deadline(ms);
+    char message[kMaxMessageBytes + 1];
+    std::size_t count = 0;
+    while (!deadline.passed() && held_.size() < kMaxHeldMessages &&
+           receiveMessage(message, sizeof message, count, deadline.msLeft()))
+        held_.emplace_back(message, count);
+    // Nothing more arrived, or the link failed: the read after the pause says which.
+    fnd::sleepMs(deadline.msLeft());
+}
+
+void zLanvexLink::purge(Purge which) {
+    held_.clear();
+    zTalkingSocket::purge(which);
+}
+
+bool zLanvexLink::close() {
+    held_.clear();
+    return zTalkingSocket::close();
+}
+
+bool zLanvexLink::receiveMessage(char* buffer, std::size_t size, std::size_t& count, int firstByteWaitMs) {
+    count = 0;
     buffer[0] = '\0';
     char c = 0;
-    if (!readByte(c)) return false;
+    if (!(firstByteWaitMs == kReplyWait ? readByte(c) : readByteWithin(c, firstByteWaitMs))) return false;
     buffer[count++] = c;
 
     for (std::size_t seen = 1; seen < kMaxMessageBytes && readByteWithin(c, kQuietGapMs); ++seen) {

@@ -8,7 +8,9 @@
 #include "zTalkingSocket.h"
 
 #include <array>
+#include <deque>
 #include <functional>
+#include <string>
 
 class zLanvexLink : public zTalkingSocket {
 public:
@@ -27,6 +29,15 @@ public:
     // message never turns into several. NUL-terminated; false when nothing
     // arrived within the read time-out.
     bool readMessage(char* buffer, std::size_t size, std::size_t& count);
+    // Waits ms, taking apart the messages that arrive meanwhile: a pause of
+    // the reader must not run two messages together that only a quiet gap
+    // separates. readMessage hands them out first; a new request (purge)
+    // drops them. At most kMaxHeldMessages are held; later ones wait unread.
+    void listen(int ms);
+    static constexpr std::size_t kMaxHeldMessages = 256;
+
+    void purge(Purge which) override;
+    bool close() override;
 
     // Node 1..32 answers the bridge; other numbers are never present.
     bool nodePresent(int node);
@@ -40,10 +51,15 @@ public:
 
 private:
     static bool validNode(int node) { return node >= 1 && node <= kNodes; }
+    // One message off the socket, as readMessage describes, its first byte
+    // waited for firstByteWaitMs, or as a reply (kReplyWait).
+    static constexpr int kReplyWait = -1;
+    bool receiveMessage(char* buffer, std::size_t size, std::size_t& count, int firstByteWaitMs);
 
     std::array<std::array<char, kMailboxSize + 1>, kNodes> mailboxes_{};
     std::array<char, kNodes> status_{};
     long long statusReadAt_ = 0;
     bool statusRead_ = false;
     std::function<long long()> nowMs_;
+    std::deque<std::string> held_;
 };

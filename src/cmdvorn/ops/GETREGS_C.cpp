@@ -2,8 +2,10 @@
 #include "JobOutcome.h"
 
 #include "LittleEndian.h"
+#include "RecordExchange.h"
 #include "Vorn.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -14,6 +16,8 @@ constexpr int kPunchBytes = 19;
 constexpr int kExtendedBytes = 46;
 constexpr int kJobBytes = 61;
 constexpr const char* kJobObject = "JO";
+constexpr const char* kPunchesLeft = "%s %d Timbrature RIMASTE sul terminale";
+constexpr const char* kJobsLeft = "%s %d timb. Commesse RIMASTE sul terminale";
 
 }  // namespace
 
@@ -55,8 +59,12 @@ GETREGS_C::Fetch GETREGS_C::fetchRecord(const char* object, int index, bool show
                                jobs ? kJobBytes : extended ? kExtendedBytes : kPunchBytes);
 
     if (!terminal_.sendCommand(command_)) {
-        if (!terminal_.isAnswering()) return Fetch::Stop;
-        noteSkipped();
+        noteSkipped(terminal_.statusCode());
+        return terminal_.isAnswering() ? Fetch::Skipped : Fetch::Stop;
+    }
+    // A reply without the whole record is not a record: it stays on the terminal.
+    if (RunError bad = checkFetched(terminal_, commandText_, record_, command_.dataLength); bad != RunError::None) {
+        noteSkipped(bad);
         return Fetch::Skipped;
     }
     ++received_;
@@ -78,23 +86,51 @@ GETREGS_C::Fetch GETREGS_C::fetchRecord(const char* object, int index, bool show
     return writeTransaction(TransactionRecord::decode(record_)) ? Fetch::Saved : Fetch::Stop;
 }
 
-void GETREGS_C::noteSkipped() {
-    if (firstSkippedStatus_ == RunError::None) firstSkippedStatus_ = terminal_.statusCode();
+void GETREGS_C::noteSkipped(RunError status) {
+    if (firstSkippedStatus_ == RunError::None) firstSkippedStatus_ = status;
 }
 
 void GETREGS_C::failWithFirstSkipped() {
-    // Later exchanges may have succeeded; the caller must still learn that
-    // records stayed behind.
+    // Later exchanges (even "OF") may have succeeded; the caller must still
+    // learn that records stayed behind.
     if (job_.result == RunError::None) job_.result = firstSkippedStatus_;
 }
 
-bool GETREGS_C::remove(const char* object, const char* removedMessage) {
+void GETREGS_C::leftOnTerminal(const char* message, int left) {
+    log_.log(message, terminal_.label().c_str(), left);
+    job_.leftOnTerminal += left;
+}
+
+GETREGS_C::Removal GETREGS_C::remove(const Clearing& clearing, int saved) {
     // Only what is on the disk may leave the terminal.
-    if (!secureWritten()) return false;
-    std::snprintf(commandText_, sizeof commandText_, "%s,DE", object);
+    if (!secureWritten()) return Removal::NotSecured;
+    std::snprintf(commandText_, sizeof commandText_, "%s,DE", clearing.object);
     TelegramCommand del(commandText_);
-    if (terminal_.sendCommand(del)) log_.log(removedMessage, terminal_.label().c_str());
-    return true;
+    int fresh = -1;
+    auto stillCovered = [&] {
+        fresh = (this->*clearing.recount)(clearing.object);
+        return fresh == saved;
+    };
+    if (terminal_.sendDelete(del, stillCovered)) {
+        log_.log(clearing.removed, terminal_.label().c_str());
+        return Removal::Sent;
+    }
+    if (fresh < 0 || fresh == saved) return Removal::Failed;
+    // A new call found records no count covered: nothing was deleted.
+    if (job_.result == RunError::None) job_.result = terminal_.statusCode();
+    leftOnTerminal(clearing.left, std::max(fresh - saved, 0));
+    return Removal::Refused;
+}
+
+int GETREGS_C::recountPunches(const char* object) {
+    int value = count(object);
+    return terminal_.statusCode() == RunError::None ? value : -1;
+}
+
+int GETREGS_C::recountJobs(const char*) {
+    bool ok = false;
+    int value = countJobs(ok);
+    return ok ? value : -1;
 }
 
 BREAKDLG_C& GETREGS_C::openPunchProgress(const char* label, int total) {
@@ -140,32 +176,46 @@ bool GETREGS_C::download(const char* object, bool clear) {
 
     bool result = true;
     if (total != saved_ + duplicates_) {
-        log_.log("%s %d Timbrature RIMASTE sul terminale", label, total - saved_ - duplicates_);
-        job_.leftOnTerminal += total - saved_ - duplicates_;
+        leftOnTerminal(kPunchesLeft, total - saved_ - duplicates_);
         failWithFirstSkipped();
         result = false;
     } else if (job_.result != RunError::None && job_.result != RunError::TerminalWarning) {
         result = false;
     } else if (clear && terminal_.sendOn()) {
-        int savedBefore = saved_;
-        int again = count(object);
-        int next = total;
-        bool complete = true;
-        for (; next < again; ++next) {
-            Fetch f = fetchRecord(object, next, false, again);
-            if (f == Fetch::Stop) break;
-            if (f == Fetch::Skipped) complete = false;
-        }
-        terminal_.lastSaved += saved_ - savedBefore;
-        terminal_.totalSaved += saved_ - savedBefore;
-        // A record skipped in the catch-up pass would be deleted unsaved.
-        if (next == again && again > 0 && complete && job_.result == RunError::None && !remove(object, "%s Timbrature rimosse dal terminale"))
-            result = false;
+        result = catchUpAndClear(object, total);
         terminal_.sendOff();
     }
     dialog.close();
     job_.count += saved_;
     return result;
+}
+
+bool GETREGS_C::catchUpAndClear(const char* object, int total) {
+    const int savedBefore = saved_;
+    const int again = count(object);
+    if (terminal_.statusCode() != RunError::None) return false;  // the count failed: the job carries its status
+    for (int next = total; next < again; ++next)
+        if (fetchRecord(object, next, false, again) == Fetch::Stop) break;
+    terminal_.lastSaved += saved_ - savedBefore;
+    terminal_.totalSaved += saved_ - savedBefore;
+    // Fewer than were saved: something else cleared the terminal meanwhile.
+    if (again < saved_ + duplicates_) return true;
+    // Records that arrived during the download and could not be saved stay,
+    // and with them every record: the job says so as the first pass would.
+    if (again != saved_ + duplicates_) {
+        leftOnTerminal(kPunchesLeft, again - saved_ - duplicates_);
+        failWithFirstSkipped();
+        return false;
+    }
+    if (job_.result != RunError::None || again == 0) return true;
+    const Clearing punches{object, "%s Timbrature rimosse dal terminale", kPunchesLeft, &GETREGS_C::recountPunches};
+    switch (remove(punches, again)) {
+        case Removal::Sent:
+        case Removal::Failed: return true;
+        case Removal::NotSecured:
+        case Removal::Refused: return false;
+    }
+    return false;
 }
 
 bool GETREGS_C::downloadJobs(bool clear) {
@@ -193,8 +243,7 @@ bool GETREGS_C::downloadJobs(bool clear) {
     job_.count += saved_;
 
     if (total != saved_) {
-        log_.log("%s %d timb. Commesse RIMASTE sul terminale", label, total - saved_);
-        job_.leftOnTerminal += total - saved_;
+        leftOnTerminal(kJobsLeft, total - saved_);
         failWithFirstSkipped();
         return false;
     }
@@ -203,7 +252,9 @@ bool GETREGS_C::downloadJobs(bool clear) {
 
     int again = countJobs(ok);
     if (!ok || again != total) return true;
-    return remove(kJobObject, "%s Timbrature Commesse rimosse dal terminale");
+    const Clearing jobs{kJobObject, "%s Timbrature Commesse rimosse dal terminale", kJobsLeft, &GETREGS_C::recountJobs};
+    Removal removal = remove(jobs, total);
+    return removal == Removal::Sent || removal == Removal::Failed;
 }
 
 int GETREGS_C::countJobs(bool& ok) {

@@ -9,6 +9,9 @@
 #include <cstdint>
 #include <vector>
 
+namespace fnd {
+class Deadline;
+}
 class Vorn;
 struct LineContext;
 
@@ -50,17 +53,51 @@ private:
     Fetch fetchRecord(const char* object, int index, bool showProgress, int total);
     Fetch storeJob();
     int countJobs(bool& ok);
+    // A stored file of a line-protocol terminal, as its listing announced it.
+    struct LineFile {
+        zString name;
+        int records = 0;
+    };
+    // What the passes over one stored file have read so far.
+    struct FileProgress {
+        int lines = 0;   // lines taken as the file's records, good or bad
+        int echoes = 0;  // echoes of the "@TYPE" line
+    };
     enum class Pass { Ended, Quiet, Stop };
-    Pass readFilePass(const char* typeLine, int total, int delayMs, const LineContext& context);
+    Pass readFilePass(const LineFile& file, const char* typeLine, int total, int delayMs, const LineContext& context,
+                      FileProgress& progress);
+    // The line protocol's pauses; a bridge keeps apart what arrives meanwhile.
+    void pauseReading(int ms);
+    // "%%3", once what was saved is on the disk and a fresh listing still
+    // holds only what was saved.
+    bool clearStoredFiles();
     void checkBadgeFormat();
     // "... timbrature trovate" and the progress dialog of a punch download.
     BREAKDLG_C& openPunchProgress(const char* label, int total);
     // The terminal's saved counters and "... ricevute, ... salvate".
     void notePunchesSaved(const char* label);
-    bool remove(const char* object, const char* removedMessage);
-    // A record skipped while the terminal kept answering: its status is what
-    // the job reports when records stay on the terminal.
-    void noteSkipped();
+    // The second count, the catch-up of records that arrived meanwhile and
+    // the delete of a punch download that saved everything it counted.
+    bool catchUpAndClear(const char* object, int total);
+    // How the records of one object are cleared off the terminal.
+    struct Clearing {
+        const char* object;   // "RE", "JO"
+        const char* removed;  // logged once the delete is accepted
+        const char* left;     // logged with the records a refused delete left
+        int (GETREGS_C::*recount)(const char* object);  // a fresh count, -1 when it failed
+    };
+    enum class Removal { Sent, Failed, NotSecured, Refused };
+    // The delete, once what was saved is on the disk: Failed when the
+    // terminal did not take it (the records stay; the next run fetches them
+    // again), Refused when a new call found records that `saved` does not cover.
+    Removal remove(const Clearing& clearing, int saved);
+    int recountPunches(const char* object);
+    int recountJobs(const char* object);
+    // "... RIMASTE sul terminale" and the job's count of records left.
+    void leftOnTerminal(const char* message, int left);
+    // A record skipped, or the exchange that stopped the download: its status
+    // is what the job reports when records stay on the terminal.
+    void noteSkipped(RunError status);
     // Records stayed on the terminal: the job fails with the first skipped
     // record's status unless it already carries an error.
     void failWithFirstSkipped();
@@ -69,6 +106,7 @@ private:
     char commandText_[24] = {};
     std::uint8_t record_[61] = {};
     int received_ = 0;  // successful record exchanges of this download
-    std::vector<zString> lineFiles_;  // stored files of a line-protocol terminal
+    std::vector<LineFile> lineFiles_;  // stored files of a line-protocol terminal
+    const fnd::Deadline* dumpDeadline_ = nullptr;  // the running line download's time limit
     RunError firstSkippedStatus_ = RunError::None;
 };

@@ -92,6 +92,47 @@ TransactionRecord lineToRecord(std::string_view line, const LineContext& context
     return record;
 }
 
+namespace {
+
+bool allDigits(std::string_view text, std::size_t at, std::size_t length) {
+    if (at + length > text.size()) return false;
+    for (std::size_t i = at; i < at + length; ++i)
+        if (text[i] < '0' || text[i] > '9') return false;
+    return true;
+}
+
+bool badgeFieldFits(std::string_view line, std::size_t badgeStart, const BadgeField& field, int first) {
+    if (field.length <= 0) return true;
+    if (field.position < first) return false;
+    return allDigits(line, badgeStart + static_cast<std::size_t>(field.position - first), static_cast<std::size_t>(field.length));
+}
+
+bool realDate(int year, int month, int day) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12 || day < 1) return false;
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+}  // namespace
+
+bool isRecordLine(std::string_view line, const LineContext& context) {
+    constexpr int kHours = 24, kMinutes = 60;
+    if (!realDate(context.year, context.month, context.day)) return false;
+    if (!allDigits(line, 0, 4) || decimal(part(line, 0, 2)) >= kHours || decimal(part(line, 2, 2)) >= kMinutes) return false;
+    const bool causeModel = context.model == TerminalModel::VornT3;
+    if (causeModel && context.causeMode == 1 && !allDigits(line, 4, 1)) return false;
+    if (causeModel && context.causeMode == 2 && !allDigits(line, 5, 1)) return false;
+    if (causeModel && context.causeMode >= 3 && !allDigits(line, 5, 2)) return false;
+    std::size_t badgeStart = kBadgeStart;
+    if (causeModel && context.causeMode == 2) badgeStart = 6;
+    if (causeModel && context.causeMode == 3) badgeStart = 7;
+    if (line.size() < badgeStart) return false;
+    const int first = firstStart(context.badge, 0);
+    return badgeFieldFits(line, badgeStart, context.badge.company, first) &&
+           badgeFieldFits(line, badgeStart, context.badge.employee, first);
+}
+
 BadgeSpan expectedBadgeSpan(const BadgeLayout& badge) {
     BadgeSpan span;
     span.first = firstStart(badge, kNoBadgeField);

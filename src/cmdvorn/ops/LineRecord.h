@@ -29,6 +29,12 @@ struct LineContext {
 
 TransactionRecord lineToRecord(std::string_view line, const LineContext& context);
 
+// The line has the shape of a record: long enough for every part the
+// conversion takes, digits wherever it takes digits, a time of day that
+// exists, and a stored-file name that gives a real date in the PC's year.
+// Anything else would be written as an invented punch.
+bool isRecordLine(std::string_view line, const LineContext& context);
+
 // Where the badge layout expects the printed badge part to start (99 when
 // neither company nor employee has a length) and how long it should be, to
 // compare with the terminal's parameters 7 and 8.

@@ -7,6 +7,10 @@
 RunError fetchRecord(Vorn& terminal, const char* text, std::uint8_t* record, int size) {
     TelegramCommand command(text, TelegramCommand::ReceiveData, record, size);
     if (!terminal.sendCommand(command)) return terminal.statusCode();
+    return checkFetched(terminal, text, record, size);
+}
+
+RunError checkFetched(Vorn& terminal, const char* text, std::uint8_t* record, int size) {
     // Two hexadecimal digits per byte.
     auto received = static_cast<int>(terminal.replyData().size());
     if (received == 2 * size) return RunError::None;

@@ -10,4 +10,8 @@
 class Vorn;
 
 RunError fetchRecord(Vorn& terminal, const char* text, std::uint8_t* record, int size);
+// After a successful exchange: None when the reply carried exactly `size`
+// bytes of record; otherwise BadTelegram, logged, and the record zeroed.
+// A short reply must never pass for a record of zeros, whose check is 0.
+RunError checkFetched(Vorn& terminal, const char* text, std::uint8_t* record, int size);
 RunError storeRecord(Vorn& terminal, const char* text, const std::uint8_t* record, int size);

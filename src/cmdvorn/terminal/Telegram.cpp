@@ -28,7 +28,8 @@ bool TelegramFrame::build(int node, int timeoutSetting, const TelegramCommand& c
     clearReceiveBuffer();
     if (++sequence_ >= 100) sequence_ = 1;
 
-    int n = std::snprintf(tx_, sizeof tx_, "%c%02d00%02d%02d", SOH, node % 100, sequence_, timeoutSetting % 10);
+    requestNode_ = node % 100;
+    int n = std::snprintf(tx_, sizeof tx_, "%c%02d00%02d%02d", SOH, requestNode_, sequence_, timeoutSetting % 10);
     std::size_t textLength = std::strlen(command.text);
     std::size_t dataBytes = command.dataKind == TelegramCommand::SendData && command.data ? command.dataLength : 0;
     // Header, text, STX, data, checksum and EOT must fit with the final NUL.

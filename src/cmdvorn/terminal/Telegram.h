@@ -48,6 +48,8 @@ public:
     const char* request() const { return tx_; }
     std::size_t requestLength() const { return txLength_; }
     int sequence() const { return sequence_; }
+    // The node the built request is addressed to, as its header carries it.
+    int requestNode() const { return requestNode_; }
 
     // Where the link reads the reply into; at most kBufferSize bytes, the
     // byte after them is always NUL.
@@ -72,5 +74,6 @@ private:
     std::size_t txLength_ = 0;
     char rx_[kBufferSize + 1] = {};
     int sequence_ = 0;
+    int requestNode_ = 0;
     ReplyHeader header_;
 };

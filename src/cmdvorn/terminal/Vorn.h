@@ -9,6 +9,8 @@
 #include "zCommDev.h"
 #include "zLogger.h"
 
+#include <functional>
+
 class Vorn {
 public:
     explicit Vorn(VornSettings settings);
@@ -62,6 +64,11 @@ public:
     // The exchange: build, write, read, check, with MAX_RETRY retries. A
     // quiet call switches the log off until the next call that is not quiet.
     virtual bool sendCommand(TelegramCommand& command, bool quiet = false);
+    // A delete clears whatever the terminal holds when it arrives. When the
+    // exchange needs a new call to the terminal before it can go out again,
+    // `stillCovered` must first confirm that what was saved still covers
+    // everything there; otherwise nothing is sent (status Modem).
+    virtual bool sendDelete(TelegramCommand& command, const std::function<bool()>& stillCovered);
     // sendCommand, then the reply's data also decoded into `reply`.
     bool sendCommandFetch(TelegramCommand& command, TelegramCommand& reply, bool quiet = false);
     // Writes the telegram and reads nothing; receiveReply reads its answer.

@@ -2,6 +2,7 @@
 
 #include "FndException.h"
 #include "zLanvexLink.h"
+#include "zDeadline.h"
 #include "zSerialPort.h"
 
 #include <chrono>
@@ -89,6 +90,13 @@ bool Vorn2A::isConnected() {
 }
 
 bool Vorn2A::hasInput() { return isConnected() || connect(); }
+
+void Vorn2A::idle(int ms) {
+    if (zLanvexLink* link = bridge(); link && link->isOpen())
+        link->listen(ms);
+    else
+        fnd::sleepMs(ms);
+}
 
 // A text too long for the buffer is cut; the terminal refuses it then.
 bool Vorn2A::buildTelegram(const TelegramCommand& command) {

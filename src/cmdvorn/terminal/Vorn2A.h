@@ -49,6 +49,10 @@ public:
     bool isConnected() override;
     bool hasInput() override;
 
+    // A pause between reads of the line protocol. On the bridge the messages
+    // that arrive meanwhile are kept apart; elsewhere it only waits.
+    void idle(int ms);
+
     // Asks the terminal whether it has a message: Rlx40::PollResult codes,
     // or a negative driver code. `buffer` holds at least kMessageSize bytes.
     int pollTerminal(char* buffer);

@@ -118,7 +118,18 @@ bool Vorn::checkReply(const TelegramCommand& command) {
     status_ = RunError::None;
     if (!parseReply()) {
         const char* kind = status_ == RunError::BadCrc ? "ERR_CRC" : (status_ == RunError::BadTelegram ? "ERR_TELEGRAM" : "Header");
-        if (log_) log_->log(zLogger::Error, "%s Errore telegramma ricevuto: %s - %s", label_.c_str(), kind, frame_.received());
+        if (log_)
+            log_->log(zLogger::Error, "%s Errore telegramma ricevuto: %s - %s", label_.c_str(), kind,
+                      zLogger::visible(frame_.received()).c_str());
+        return false;
+    }
+    // On a shared bus or bridge a late reply of another terminal can carry
+    // this request's sequence number; only the addressed node answers it.
+    if (frame_.header().sourceNode != frame_.requestNode()) {
+        status_ = RunError::OutOfSequence;
+        setMessage("%s Risposta dal nodo %d invece del nodo %d", label_.c_str(), frame_.header().sourceNode,
+                   frame_.requestNode());
+        if (log_) log_->log("%s", message_);
         return false;
     }
     std::string_view text = frame_.replyText();
@@ -126,8 +137,8 @@ bool Vorn::checkReply(const TelegramCommand& command) {
         status_ = text[0] == 'W' ? RunError::TerminalWarning : RunError::TerminalError;
         std::string_view data = frame_.replyData();
         if (log_)
-            log_->log("%s <node %d> %s %.*s", label_.c_str(), settings_.nodeNumber, command.text,
-                      static_cast<int>(data.size()), data.data());
+            log_->log("%s <node %d> %s %s", label_.c_str(), settings_.nodeNumber, command.text,
+                      zLogger::visible(data).c_str());
         return false;
     }
     if (frame_.header().sequence != frame_.sequence()) {
@@ -177,6 +188,8 @@ bool Vorn::sendCommand(TelegramCommand& command, bool quiet) {
     }
     return false;
 }
+
+bool Vorn::sendDelete(TelegramCommand& command, const std::function<bool()>&) { return sendCommand(command); }
 
 bool Vorn::sendCommandFetch(TelegramCommand& command, TelegramCommand& reply, bool quiet) {
     if (!sendCommand(command, quiet)) return false;

@@ -109,7 +109,13 @@ void VornModem::disconnect() {
     link->close();
 }
 
-bool VornModem::sendCommand(TelegramCommand& command, bool quiet) {
+bool VornModem::sendCommand(TelegramCommand& command, bool quiet) { return sendRecovering(command, quiet, nullptr); }
+
+bool VornModem::sendDelete(TelegramCommand& command, const std::function<bool()>& stillCovered) {
+    return sendRecovering(command, false, &stillCovered);
+}
+
+bool VornModem::sendRecovering(TelegramCommand& command, bool quiet, const std::function<bool()>* guard) {
     setQuiet(quiet);
     zSerialPort* port = serialPort();
     if (!port) return false;
@@ -121,6 +127,21 @@ bool VornModem::sendCommand(TelegramCommand& command, bool quiet) {
     fnd::sleepMs(kRecoveryDelayMs);
     if (isConnected()) return false;  // the call is up: the failure is the terminal's
     if (log_) log_->log(zLogger::Warning, "%s Ripristino connessione modem!", label_.c_str());
+    if (guard) {
+        // Records stored while the call was down are in no count yet.
+        if (!connect()) {
+            if (status_ != RunError::Interrupted) status_ = RunError::Modem;
+            return false;
+        }
+        if (!(*guard)()) {
+            status_ = RunError::Modem;
+            setMessage("%s %s non inviato dopo la richiamata: il terminale ha nuove registrazioni", label_.c_str(),
+                       command.text);
+            if (log_) log_->log(zLogger::Warning, "%s", message_);
+            return false;
+        }
+        setQuiet(quiet);
+    }
     if (Vorn::sendCommand(command, quiet)) return true;
     if (status_ != RunError::Interrupted) status_ = RunError::Modem;
     return false;

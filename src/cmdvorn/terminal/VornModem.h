@@ -44,6 +44,8 @@ public:
     // The exchange; when a call that was up has dropped meanwhile, one
     // reconnection and a second try.
     bool sendCommand(TelegramCommand& command, bool quiet = false) override;
+    // After a redial the delete goes out only when `stillCovered` agrees.
+    bool sendDelete(TelegramCommand& command, const std::function<bool()>& stillCovered) override;
 
 protected:
     // Also shows the modem what arrived instead of a reply ("NO CARRIER").
@@ -56,6 +58,9 @@ private:
     // How long each modem command waits for its answer: COM_TIME_OUT seconds.
     int modemCommandTimeoutMs() const;
     bool logOn();
+    // The exchange with its one recovery after a dropped call; with a guard,
+    // the guard is asked on the new call before the command is sent again.
+    bool sendRecovering(TelegramCommand& command, bool quiet, const std::function<bool()>* guard);
 
     zModem* modem_ = nullptr;
     bool external_;
