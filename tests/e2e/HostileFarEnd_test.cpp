@@ -109,3 +109,18 @@ TEST_F(HostileFarEndTest, DeleteAfterARedialGoesOutWhenTheFreshCountStillMatches
     EXPECT_EQ(install.readData("RIDUVA.RET"), "00003\n");
     EXPECT_TRUE(contains(stopAndReadState(), "\"punches\": []"));
 }
+
+TEST_F(HostileFarEndTest, ThroughARouterTheReplyMustComeFromTheRoutedTerminal) {
+    // Node 9 is reached through node 5; the router's own late answer to the
+    // routed request is not node 9's record.
+    runSimulator({"--terminal", "5:VORN3", "--terminal", "9:VORN3", "--records", "3", "--seed", "4", "--stray", "2"});
+    ToolInstall install(CMDV32_PATH, files() + tcpTerminal(5, sim->tcpPort()) +
+                                         "[Terminal 9]\nCOM_TYPE=RS485\nTERM_TYPE=VORN3\nNODE_NR=9\nROUTER_NODE=5\n"
+                                         "COM_TIME_OUT=101\nMAX_RETRY=2\n");
+    install.run({"-n9", "-r"});
+    auto out = install.readData("tmb.txt");
+    EXPECT_EQ(lines(out), 3) << out;
+    EXPECT_FALSE(contains(out, " 0005 ")) << out;
+    EXPECT_TRUE(contains(install.readData("cmdvorn.log"), "[Term 009] Risposta dal nodo 5 invece del nodo 9"));
+    EXPECT_EQ(install.readData("RIDUVA.RET"), "00003\n");
+}
