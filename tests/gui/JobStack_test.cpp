@@ -16,7 +16,7 @@ CommandPlan twoTerminalsTwoCommands(bool sync) {
     plan.anyCommand = true;
     plan.timeServiceSync = sync;
     for (int t : {1, 2})
-        for (CommandId id : {CommandId::DownloadAndClear, CommandId::Version}) plan.jobs.push_back({0, id, terminal(t)});
+        for (CommandId id : {CommandId::DownloadAndClear, CommandId::Version}) plan.jobs.push_back({0, id, terminal(t), {}, t});
     return plan;
 }
 
@@ -61,7 +61,7 @@ TEST(JobStack, OnlySpecialCommandsLeaveTheCloseAlone) {
 TEST(JobStack, APoppedJobThatIsNotARunFlushesEverythingLeft) {
     JobStack stack(kRun, kClose);
     stack.load(twoTerminalsTwoCommands(false));
-    stack.push({kOther, CommandId::None, nullptr});
+    stack.push({kOther, CommandId::None, nullptr, {}, 0});
     auto next = stack.next();
     ASSERT_EQ(next.size(), 6u);
     EXPECT_EQ(next[0].message, kOther);

@@ -3,9 +3,9 @@
 #include "CommandTable.h"
 
 void JobStack::load(const CommandPlan& plan) {
-    stack_.push({closeMessage_, CommandId::None, nullptr});
+    stack_.push({closeMessage_, CommandId::None, nullptr, {}, 0});
     // The time-service terminal is the session's own, built when the job runs.
-    if (plan.timeServiceSync) stack_.push({runMessage_, CommandId::PcClockFromTimeService, nullptr, plan.timeServiceOption});
+    if (plan.timeServiceSync) stack_.push({runMessage_, CommandId::PcClockFromTimeService, nullptr, plan.timeServiceOption, 0});
     for (auto job = plan.jobs.rbegin(); job != plan.jobs.rend(); ++job) {
         BatchJob queued = *job;
         queued.message = runMessage_;
