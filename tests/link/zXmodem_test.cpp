@@ -321,7 +321,7 @@ TEST_F(XmodemPty, AnEndNeverAcknowledgedFailsTheTransfer) {
     bool acked = send([&](XmodemPeer& rx) {
         startWhenWaiting(rx);
         if (rx.packet()) rx.sendByte(ACK);
-        rx.read(4 + kCancelSequence.size());
+        rx.read(4 + kCancelSequence.size(), 4 * timing.answerMs + 3000);
     });
     EXPECT_FALSE(acked);
     EXPECT_EQ(failure, zXmodem::Failure::EndNotAcknowledged);

@@ -233,17 +233,21 @@ bool zXmodem::sendBlock(int count) {
 }
 
 // A lost end and a refused one are alike to the sender: both are tried
-// again, up to kEotTries in all.
+// again, up to kEotTries in all. The answer is given as long as a block's:
+// a receiver that spoiled the end waits for a quiet line before it asks
+// again, and a quicker repeat would never let it see one.
 bool zXmodem::sendEot() {
     state_ = State::Sending;
     for (int attempt = 0; attempt < kEotTries; ++attempt) {
         if (!link_.writeByte(static_cast<char>(EOT))) return fail(State::Failed, Failure::WriteFailed);
         std::uint8_t byte = 0;
-        if (readOne(byte)) {
+        if (readWithin(timing_.answerMs, byte)) {
             if (byte == ACK) return true;
             link_.purge(Purge::Both);
         } else if (failure_ == Failure::ReadFailed) {
             return fail(State::Failed, Failure::ReadFailed);
+        } else if (failure_ == Failure::OperatorCancel) {
+            return false;
         }
     }
     return fail(State::Failed, Failure::EndNotAcknowledged);
@@ -265,6 +269,16 @@ bool zXmodem::readOne(std::uint8_t& byte) {
         return true;
     }
     if (link_.lastError() != 0 || !link_.isOpen()) failure_ = Failure::ReadFailed;
+    return false;
+}
+
+bool zXmodem::readWithin(int ms, std::uint8_t& byte) {
+    const auto start = Clock::now();
+    while (msSince(start) < ms) {
+        if (operatorCancelled()) return cancelByOperator();
+        if (readOne(byte)) return true;
+        if (failure_ == Failure::ReadFailed) return false;
+    }
     return false;
 }
 

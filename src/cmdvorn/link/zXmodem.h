@@ -15,7 +15,7 @@
 struct XmodemTiming {
     int handshakeMs = 60000;  // for the receiver's first NAK
     int byteTimeoutMs = 1000; // for one byte
-    int answerMs = 10000;     // for one block's ACK or NAK: a second per retry
+    int answerMs = 10000;     // for one block's (or the end's) ACK or NAK: a second per retry
 };
 
 class zXmodem {
@@ -74,6 +74,9 @@ private:
     // One byte within the byte time-out; false on time-out or a failed link
     // (then failure_ is ReadFailed).
     bool readOne(std::uint8_t& byte);
+    // The first byte within ms, one byte time-out after another; false on
+    // silence, a failed link or the operator's cancel (failure_ tells).
+    bool readWithin(int ms, std::uint8_t& byte);
     bool fail(State state, Failure failure);
     bool operatorCancelled();
     bool cancelByOperator();
