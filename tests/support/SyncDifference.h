@@ -1,8 +1,5 @@
 #pragma once
-// The difference the time-service sync logs is taken on the time of day
-// alone, so a run during which either clock passes midnight logs it a whole
-// day off. Tests read it from the log and compare it modulo a day, which
-// holds at any hour.
+// The difference the time-service sync logs, read back from the log.
 #include <optional>
 #include <string>
 
@@ -14,10 +11,4 @@ inline std::optional<long> loggedSyncDifference(const std::string& log) {
     auto at = log.find(mark);
     if (at == std::string::npos) return std::nullopt;
     return std::stol(log.substr(at + mark.size()));
-}
-
-// A number of seconds as a time of day, 0 to 86399.
-inline long secondsIntoDay(long seconds) {
-    constexpr long kDay = 86400;
-    return (seconds % kDay + kDay) % kDay;
 }

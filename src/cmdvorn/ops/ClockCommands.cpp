@@ -142,6 +142,6 @@ bool pcClockFromTimeServiceCommand(CMDARG_C& job) {
     if (outcome.difference == 0)
         log.log("%s %s Completata - nessuna differenza", kSystem, kSynchronisation);
     else
-        log.log("%s %s Completata (%d sec)", kSystem, kSynchronisation, outcome.difference);
+        log.log("%s %s Completata (%lld sec)", kSystem, kSynchronisation, outcome.difference);
     return true;
 }

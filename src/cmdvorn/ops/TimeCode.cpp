@@ -13,6 +13,24 @@ int numberAt(std::string_view line, std::size_t at, std::size_t maxDigits = 4) {
     return value;
 }
 
+// Days from 1 March of year 0 in the Gregorian calendar, for differences.
+long long dayNumber(int year, int month, int day) {
+    constexpr int kMonthsFromMarch = 3;
+    constexpr long long kDaysPer400Years = 146097;
+    if (month < kMonthsFromMarch) --year;
+    const long long era = (year >= 0 ? year : year - 399) / 400;
+    const long long yearOfEra = year - era * 400;
+    const int shiftedMonth = (month + 9) % 12;  // March = 0
+    const long long dayOfYear = (153 * shiftedMonth + 2) / 5 + day - 1;
+    const long long dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * kDaysPer400Years + dayOfEra;
+}
+
+long long secondsOf(int year, int month, int day, int hour, int minute, int second) {
+    constexpr long long kDay = 86400;
+    return dayNumber(year, month, day) * kDay + hour * 3600LL + minute * 60LL + second;
+}
+
 }  // namespace
 
 bool TimeCode::parse(std::string_view line, TimeCode& out) {
@@ -32,12 +50,9 @@ bool TimeCode::parse(std::string_view line, TimeCode& out) {
     return true;
 }
 
-int TimeCode::differenceFrom(const fnd::LocalTime& pc) const {
-    return (pc.hour * 3600 + pc.minute * 60 + pc.second) - (hour * 3600 + minute * 60 + second);
-}
-
-bool TimeCode::sameDate(const fnd::LocalTime& pc) const {
-    return pc.year == year && pc.month == month && pc.day == day;
+long long TimeCode::differenceFrom(const fnd::LocalTime& pc) const {
+    return secondsOf(pc.year, pc.month, pc.day, pc.hour, pc.minute, pc.second) -
+           secondsOf(year, month, day, hour, minute, second);
 }
 
 fnd::LocalTime TimeCode::asLocalTime() const {

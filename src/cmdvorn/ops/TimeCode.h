@@ -22,9 +22,9 @@ struct TimeCode {
     // feed at the end, no "*" at 77, or a date or time that cannot be.
     static bool parse(std::string_view line, TimeCode& out);
 
-    // PC seconds of the day minus the code's.
-    int differenceFrom(const fnd::LocalTime& pc) const;
-    bool sameDate(const fnd::LocalTime& pc) const;
+    // PC date and time minus the code's, in seconds: a clock a day or an
+    // hour off across midnight is off by that much, not by the time of day.
+    long long differenceFrom(const fnd::LocalTime& pc) const;
     // The PC clock's new setting: the code's date and time, milliseconds 0.
     fnd::LocalTime asLocalTime() const;
 };

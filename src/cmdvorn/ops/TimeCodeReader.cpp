@@ -47,8 +47,8 @@ TimeCodeReader::Outcome TimeCodeReader::read() {
         TimeCode code;
         if (!TimeCode::parse(std::string_view(line, length), code)) continue;
         fnd::LocalTime pc = clock_.now();
-        int difference = code.differenceFrom(pc);
-        if (difference != 0 || !code.sameDate(pc)) clock_.set(code.asLocalTime());
+        long long difference = code.differenceFrom(pc);
+        if (difference != 0) clock_.set(code.asLocalTime());
         if (outcome.timeCodes == 0 || std::abs(difference) > std::abs(outcome.difference)) outcome.difference = difference;
         ++outcome.timeCodes;
     }

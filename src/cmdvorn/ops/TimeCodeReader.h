@@ -21,7 +21,7 @@ public:
 
     struct Outcome {
         int timeCodes = 0;   // time code lines used
-        int difference = 0;  // PC minus service, the largest seen, in seconds
+        long long difference = 0;  // PC minus service, the largest seen, in seconds
     };
 
     TimeCodeReader(zCommDev& link, zLogger& log, PcClock clock) : link_(link), log_(log), clock_(std::move(clock)) {}

@@ -84,16 +84,26 @@ TEST(TimeCodeLine, OtherLinesAreNoTimeCodes) {
     EXPECT_FALSE(TimeCode::parse("", c));
 }
 
-TEST(TimeCodeLine, DifferenceIsPcMinusService) {
-    TimeCode c;
-    ASSERT_TRUE(TimeCode::parse(codeLine(2026, 12, 7, 10, 0, 0), c));
-    fnd::LocalTime pc;
-    pc.year = 2026, pc.month = 12, pc.day = 7, pc.hour = 9, pc.minute = 59, pc.second = 55;
-    EXPECT_EQ(c.differenceFrom(pc), -5);
-    EXPECT_TRUE(c.sameDate(pc));
-    pc.day = 8, pc.hour = 10, pc.minute = 1, pc.second = 1;
-    EXPECT_EQ(c.differenceFrom(pc), 61);
-    EXPECT_FALSE(c.sameDate(pc));
+TEST(TimeCodeLine, DifferenceIsPcMinusServiceOverTheFullDateAndTime) {
+    auto pcAt = [](int year, int month, int day, int hour, int minute, int second) {
+        fnd::LocalTime t;
+        t.year = year, t.month = month, t.day = day, t.hour = hour, t.minute = minute, t.second = second;
+        return t;
+    };
+    auto code = [](int year, int month, int day, int hour, int minute, int second) {
+        TimeCode c;
+        EXPECT_TRUE(TimeCode::parse(codeLine(year, month, day, hour, minute, second), c));
+        return c;
+    };
+    EXPECT_EQ(code(2026, 12, 7, 10, 0, 0).differenceFrom(pcAt(2026, 12, 7, 9, 59, 55)), -5);
+    EXPECT_EQ(code(2026, 12, 7, 10, 0, 0).differenceFrom(pcAt(2026, 12, 8, 10, 1, 1)), 86400 + 61);
+    // An hour behind across midnight, the turn of a year and a leap day.
+    EXPECT_EQ(code(2026, 12, 8, 0, 30, 0).differenceFrom(pcAt(2026, 12, 7, 23, 30, 0)), -3600);
+    EXPECT_EQ(code(2027, 1, 1, 0, 0, 10).differenceFrom(pcAt(2026, 12, 31, 23, 59, 50)), -20);
+    EXPECT_EQ(code(2028, 3, 1, 0, 0, 0).differenceFrom(pcAt(2028, 2, 29, 0, 0, 0)), -86400);
+    EXPECT_EQ(code(2027, 3, 1, 0, 0, 0).differenceFrom(pcAt(2027, 2, 28, 0, 0, 0)), -86400);
+    // A PC clock decades off does not overflow the figure.
+    EXPECT_EQ(code(2090, 1, 1, 0, 0, 0).differenceFrom(pcAt(1990, 1, 1, 0, 0, 0)), -3155760000LL);
 }
 
 TEST_F(Reading, RightClockIsNotSetAndTheFirstLineIsDiscarded) {
@@ -127,7 +137,7 @@ TEST_F(Reading, OtherDateIsSetEvenAtTheSameTimeOfDay) {
     pc = pcAt(2026, 12, 8, 10, 0, 0);
     auto outcome = read("x\n" + codeLine(2026, 12, 7, 10, 0, 0));
     EXPECT_EQ(outcome.timeCodes, 1);
-    EXPECT_EQ(outcome.difference, 0);
+    EXPECT_EQ(outcome.difference, 86400);
     ASSERT_EQ(set.size(), 1u);
     EXPECT_EQ(set[0].day, 7);
 }
