@@ -121,7 +121,7 @@ using SteadyClock = std::chrono::steady_clock;
 class FetchBounds {
 public:
     FetchBounds(const Settings& settings, std::optional<long> announced, bool text)
-        : end_(SteadyClock::now() + std::chrono::seconds(settings.transferTimeout)),
+        : end_(SteadyClock::now() + std::chrono::seconds(settings.transferSeconds())),
           announced_(announced), text_(text) {}
 
     // Whether block `block` may still be asked for.

@@ -9,8 +9,6 @@ namespace {
 
 constexpr const char* kFileName = "wqzcom.ini";
 constexpr const char* kSection = "nx";
-// A far end that keeps answering cannot hold a transfer longer than this.
-constexpr const char* kDefaultTransferTimeout = "3600";
 
 std::string systemDirectory() {
     const char* dir = std::getenv("WQZCOM_SYSTEM_DIR");
@@ -41,7 +39,7 @@ Settings loadSettings(const std::string& hostDirectory) {
     s.debugEnable = number("DEBUG_ENABLE", "0");
     s.modemConnectTimeout = number("MODEM_CONNECT_TIMEOUT", "60");
     s.numRetry = number("NUM_RETRY", "1");
-    s.transferTimeout = number("TRANSFER_TIMEOUT", kDefaultTransferTimeout);
+    s.transferTimeout = number("TRANSFER_TIMEOUT", "0");
     return s;
 }
 

@@ -20,6 +20,10 @@ struct Settings {
     bool found = false;           // the file used has the section
 
     int attempts() const { return numRetry < 1 ? 1 : numRetry; }
+    // A far end that keeps answering cannot hold a transfer longer than
+    // this; 0 or a non-number means the default, never "no time at all".
+    int transferSeconds() const { return transferTimeout > 0 ? transferTimeout : kDefaultTransferSeconds; }
+    static constexpr int kDefaultTransferSeconds = 3600;
 };
 
 enum DebugBit : int { kShowCommand = 1, kShowDiagnostic = 2 };
