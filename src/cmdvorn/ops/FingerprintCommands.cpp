@@ -5,10 +5,14 @@
 #include "LittleEndian.h"
 #include "Vorn.h"
 #include "zFile.h"
+#include "zReplacingFile.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -74,9 +78,11 @@ bool downloadFingerprintsCommand(CMDARG_C& job) {
     dialog.open(caption.c_str());
     dialog.showBar(count);
 
+    // The copy the PC holds is replaced only by a complete download: a
+    // failed or interrupted one leaves it as it was.
     zString path = fingerprintFileName(job);
-    zFile out(path);
-    if (!out.create()) {
+    zReplacingFile out(path.c_str());
+    if (!out.open()) {
         dialog.close();
         return fileError(job, RunError::FileOpen, path);
     }
@@ -94,10 +100,8 @@ bool downloadFingerprintsCommand(CMDARG_C& job) {
             break;
         }
         int length = formatFingerprintLine(FingerprintRecord::decode(record), line, sizeof line);
-        std::size_t written = 0;
-        if (!out.write(line, static_cast<std::size_t>(length), written) ||
-            written != static_cast<std::size_t>(length)) {
-            failJob(job, RunError::FileWrite, path.c_str(), out.errorText().c_str());
+        if (!out.write(line, static_cast<std::size_t>(length))) {
+            failJob(job, RunError::FileWrite, path.c_str(), std::strerror(errno));
             break;
         }
         ++received;
@@ -106,9 +110,7 @@ bool downloadFingerprintsCommand(CMDARG_C& job) {
         dialog.setBar(i + 1, progress);
         if (interrupted(job)) break;
     }
-    if (!out.close() && job.result == RunError::None) {
-        failJob(job, RunError::FileWrite, path.c_str(), out.errorText().c_str());
-    }
+    if (job.result == RunError::None && !out.commit()) failJob(job, RunError::FileWrite, path.c_str(), std::strerror(errno));
     dialog.close();
     logAndShow(job, "%s %d fingerprint ricevuti", labelOf(job), received);
     return job.result == RunError::None;
@@ -118,6 +120,9 @@ bool uploadFingerprintsCommand(CMDARG_C& job) {
     Vorn& terminal = *job.terminal;
     RunContext& run = *job.run;
     zString path = fingerprintFileName(job);
+    // A directory or a device would read as an empty file and "send" nothing.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return fileError(job, RunError::FileOpen, path);
     std::ifstream in(path.c_str(), std::ios::binary);
     if (!in) return fileError(job, RunError::FileOpen, path);
 

@@ -167,18 +167,39 @@ TEST_F(FingerprintCommands, DownloadWritesOneLinePerTemplateAndShowsProgress) {
     EXPECT_NE(logText().find("[Term 001] 2 fingerprint ricevuti"), std::string::npos);
 }
 
-TEST_F(FingerprintCommands, FailedExchangeOrInterruptionKeepsWhatWasDownloaded) {
+TEST_F(FingerprintCommands, FailedOrInterruptedDownloadKeepsTheLastGoodCopy) {
     start({{1, 10}, {1, 11}, {1, 12}}, {"--error", "FP,GI,2"});
+    const std::string lastGood = fileLine(5, 5);
+    writeFile(lastGood);
     EXPECT_FALSE(run(CommandId::ReceiveFingerprints, 1));
     EXPECT_EQ(state.errorCode, RunError::TerminalError);
-    EXPECT_EQ(readFile(fingerprintFile), fileLine(1, 10) + fileLine(1, 11));
+    EXPECT_EQ(readFile(fingerprintFile), lastGood);
     EXPECT_NE(logText().find("[Term 001] 2 fingerprint ricevuti"), std::string::npos);
 
     dialog.pumps = 0;
     dialog.stopAtPump = 1;
     EXPECT_FALSE(run(CommandId::ReceiveFingerprints, 1));
     EXPECT_EQ(state.errorCode, RunError::Interrupted);
-    EXPECT_EQ(readFile(fingerprintFile), fileLine(1, 10));
+    EXPECT_EQ(readFile(fingerprintFile), lastGood);
+    // Nothing half-written is left beside it.
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        EXPECT_EQ(entry.path().string().rfind(fingerprintFile.string() + ".", 0), std::string::npos) << entry.path();
+}
+
+TEST_F(FingerprintCommands, EachTerminalOfARunReplacesTheFileOnlyWithAWholeDownload) {
+    start({{1, 10}, {2, 20}});
+    writeFile("old content\n");
+    EXPECT_TRUE(run(CommandId::ReceiveFingerprints, 1));
+    const std::string first = fileLine(1, 10) + fileLine(2, 20);
+    EXPECT_EQ(readFile(fingerprintFile), first);
+    // No templates on the second terminal: the first one's copy stays.
+    EXPECT_TRUE(run(CommandId::ReceiveFingerprints, 2));
+    EXPECT_EQ(readFile(fingerprintFile), first);
+    // The first again, stopped half-way: still its complete copy.
+    dialog.pumps = 0;
+    dialog.stopAtPump = 1;
+    EXPECT_FALSE(run(CommandId::ReceiveFingerprints, 1));
+    EXPECT_EQ(readFile(fingerprintFile), first);
 }
 
 TEST_F(FingerprintCommands, UploadEndsAtTheFirstRefusedTemplate) {
@@ -215,6 +236,15 @@ TEST_F(FingerprintCommands, MissingFileFailsWithOpenError) {
     EXPECT_EQ(state.errorCode, RunError::FileOpen);
     EXPECT_NE(logText().find("[Term 002] Error open file " + fingerprintFile.string()), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(fingerprintFile));
+}
+
+TEST_F(FingerprintCommands, AFileThatIsNoRegularFileFailsLikeAMissingOne) {
+    start({});
+    std::filesystem::create_directory(fingerprintFile);
+    EXPECT_FALSE(run(CommandId::SendFingerprints, 2));
+    EXPECT_EQ(state.errorCode, RunError::FileOpen);
+    EXPECT_NE(logText().find("[Term 002] Error open file " + fingerprintFile.string()), std::string::npos);
+    EXPECT_EQ(logText().find("fingerprint inviati"), std::string::npos);
 }
 
 TEST_F(FingerprintCommands, FiveHundredTemplatesUploadWithTheirProgress) {
