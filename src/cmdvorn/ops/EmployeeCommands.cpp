@@ -293,6 +293,10 @@ bool receiveEmployeesCommand(CMDARG_C& job) {
 bool employeeInformationCommand(CMDARG_C& job) {
     Vorn& terminal = *job.terminal;
     InfoOutput& info = job.run->info();
+    // One record per stored employee: the terminal's count bounds the list
+    // however long it goes on answering.
+    int count = 0;
+    const int limit = employeeCount(job, count) ? count : kMaxEmployeeInformation;
     TelegramCommand reset("EI,RI");
     if (!terminal.sendCommand(reset)) return failWithStatus(job);
     info.line("=== Ric. Informazioni su Dipendenti da: %s", labelOf(job));
@@ -300,13 +304,13 @@ bool employeeInformationCommand(CMDARG_C& job) {
     std::uint8_t record[EmployeeStatusRecord::kSize] = {};
     TelegramCommand first("EI,GF,0", TelegramCommand::ReceiveData, record, sizeof record);
     if (!terminal.sendCommand(first)) return failWithStatus(job);
-    ++job.count;
-    showEmployeeStatus(info, EmployeeStatusRecord::decode(record));
-    for (;;) {
-        TelegramCommand next("EI,GN,0", TelegramCommand::ReceiveData, record, sizeof record);
-        if (!terminal.sendCommand(next)) break;
+    for (int shown = 1;; ++shown) {
         ++job.count;
         showEmployeeStatus(info, EmployeeStatusRecord::decode(record));
+        if (interrupted(job)) return false;
+        if (shown >= limit) return true;
+        TelegramCommand next("EI,GN,0", TelegramCommand::ReceiveData, record, sizeof record);
+        if (!terminal.sendCommand(next)) break;
     }
     // The failed request is how the terminal says the list is over.
     terminal.clearStatus();

@@ -5,6 +5,10 @@
 // information (-ei), deletion (-k) and count (-yt).
 #include "RunContext.h"
 
+// Terminals count their employees in 16 bits, so no information list is
+// longer; -ei reads no further when the terminal's count is unknown.
+constexpr int kMaxEmployeeInformation = 0xFFFF;
+
 bool uploadAssociatedEmployeesCommand(CMDARG_C& job);  // -t
 bool uploadAllEmployeesCommand(CMDARG_C& job);         // -es
 bool uploadPersonalDataCommand(CMDARG_C& job);         // -ed
