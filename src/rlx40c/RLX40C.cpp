@@ -61,6 +61,19 @@ bool setSpeed(int speedCode) {
     return tcsetattr(fd, TCSANOW, &tio) == 0;
 }
 
+// The port is opened without waiting: a line without CLOCAL would otherwise
+// hold the open until carrier comes. Once the line is set up (CLOCAL
+// included), reads and writes may block again as the protocol expects.
+int openLine(const std::string& path, int speedCode) {
+    fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return errno == ENOENT || errno == ENXIO || errno == ENODEV ? PortMissing : PortBusy;
+    int flags = fcntl(fd, F_GETFL);
+    if (setSpeed(speedCode) && flags >= 0 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) return Open;
+    ::close(fd);
+    fd = -1;
+    return PortBusy;
+}
+
 bool writeAll(const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -148,12 +161,11 @@ RLX40C_EXPORT int InitR40(int port, int speedCode, int, int) {
     if (fd >= 0) return Open;
     std::string path = devicePath(port);
     if (path.empty()) return PortMissing;
-    fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return errno == ENOENT || errno == ENXIO || errno == ENODEV ? PortMissing : PortBusy;
+    if (int opened = openLine(path, speedCode); opened != Open) return opened;
     Frame answer;
     char code[8];
     std::snprintf(code, sizeof code, "%d", speedCode);
-    if (setSpeed(speedCode) && exchange('I', 0, code, answer) && answer.kind == 'I') return Open;
+    if (exchange('I', 0, code, answer) && answer.kind == 'I') return Open;
     ::close(fd);
     fd = -1;
     return Timeout;

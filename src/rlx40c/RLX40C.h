@@ -5,10 +5,12 @@
  * nine entry points below; InitR40, SendMsg, PollTerm and ResetR40 carry
  * the traffic, the other five are harmless.
  *
- * Port: InitR40's port number n opens /dev/ttyS(n-1), unless the
- * environment variable RLX40C_COMn names another device (the command tool
- * sets it for a port given as a device path). Speed code 1 is 9600 baud,
- * 2 19200, 3 38400; 8 data bits, no parity, one stop bit, raw.
+ * Port: InitR40's port number n opens /dev/ttyS(n-1) (10 opens /dev/ttyS9),
+ * unless the environment variable RLX40C_COMn names another device (the
+ * command tool sets RLX40C_COM0 for a port given as a device path). The
+ * open does not wait for carrier; the line is then set up with CLOCAL and
+ * used blocking. Speed code 1 is 9600 baud, 2 19200, 3 38400; 8 data bits,
+ * no parity, one stop bit, raw.
  *
  * Protocol between this driver and the concentrator, one frame each way:
  *

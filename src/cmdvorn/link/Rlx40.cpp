@@ -14,6 +14,9 @@ namespace {
 
 constexpr char kLibraryName[] = "libRLX40C.so";
 constexpr int kInitArgument = 254;
+// The driver knows ports by number; a device path goes under a number no
+// COMn name gives, with the path in the driver's environment variable.
+constexpr int kDevicePathPort = 0;
 
 std::shared_ptr<Rlx40>& current() {
     static std::shared_ptr<Rlx40> binding;
@@ -68,9 +71,11 @@ void Rlx40::releaseIfUnused() {
 
 Rlx40::Rlx40(zSerialPort* port) : port_(port) {
     const zString name = port ? port->name() : zString();
-    portNumber_ = name.length() > 3 ? name[3] - '0' : 0;
-    // Our driver knows ports by number; a device path is handed over by name.
-    if (name.length() > 0 && name[0] == '/') setenv(("RLX40C_COM" + std::to_string(portNumber_)).c_str(), name.c_str(), 1);
+    portNumber_ = zSerialPort::comNumber(name);
+    if (name.length() > 0 && name[0] == '/') {
+        portNumber_ = kDevicePathPort;
+        setenv(("RLX40C_COM" + std::to_string(portNumber_)).c_str(), name.c_str(), 1);
+    }
 }
 
 Rlx40::~Rlx40() {

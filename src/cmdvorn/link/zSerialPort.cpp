@@ -88,9 +88,11 @@ int zSerialPort::defaultIrq(const zString& portName) {
 }
 
 zString zSerialPort::devicePath(const zString& portName) {
-    if (isComName(portName)) return zString::format("/dev/ttyS%d", portName.mid(3).toInt() - 1);
+    if (isComName(portName)) return zString::format("/dev/ttyS%d", comNumber(portName) - 1);
     return portName;
 }
+
+int zSerialPort::comNumber(const zString& portName) { return isComName(portName) ? portName.mid(3).toInt() : 0; }
 
 int zSerialPort::drainWaitMs(std::size_t n, long speed) {
     if (speed <= 0) speed = 38400;

@@ -30,6 +30,8 @@ public:
     static int defaultIrq(const zString& portName);
     // The device file a port name stands for.
     static zString devicePath(const zString& portName);
+    // n of a COMn name, every digit of it; 0 for device paths and other names.
+    static int comNumber(const zString& portName);
     // Milliseconds to wait after writing n bytes before the last one has
     // left the UART's 16-byte FIFO.
     static int drainWaitMs(std::size_t n, long speed);
