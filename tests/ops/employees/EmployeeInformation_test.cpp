@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -34,7 +35,7 @@ public:
         if (text == "EM,CO") {
             if (!counts_) return refuse();
             putLe16(command.data, static_cast<std::uint16_t>(employees_));
-            return true;
+            return answer(command);
         }
         if (text == "EI,RI") return true;
         if (text == "EI,GF,0" || text == "EI,GN,0") {
@@ -42,10 +43,11 @@ public:
             std::memset(command.data, 0, static_cast<std::size_t>(command.dataLength));
             std::strcpy(reinterpret_cast<char*>(command.data), "DIPENDENTE");
             putLe32(command.data + EmployeeStatusRecord::kNameLength, static_cast<std::uint32_t>(records_));
-            return true;
+            return answer(command);
         }
         return refuse();
     }
+    std::string_view replyData() const override { return replyData_; }
 
     int informationRequests() const {
         int n = 0;
@@ -65,12 +67,24 @@ private:
     }
     bool refuse() {
         status_ = RunError::TerminalWarning;
+        replyData_.clear();
         return false;
+    }
+    // The reply's data as the wire carries it: two hexadecimal digits a byte.
+    bool answer(const TelegramCommand& command) {
+        replyData_.clear();
+        char digits[3];
+        for (int i = 0; i < command.dataLength; ++i) {
+            std::snprintf(digits, sizeof digits, "%02X", command.data[i]);
+            replyData_ += digits;
+        }
+        return true;
     }
 
     int employees_;
     bool counts_;
     int records_ = 0;
+    std::string replyData_;
 };
 
 class StoppingDialog : public SilentDialog {
