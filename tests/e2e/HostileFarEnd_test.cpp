@@ -124,3 +124,18 @@ TEST_F(HostileFarEndTest, ThroughARouterTheReplyMustComeFromTheRoutedTerminal) {
     EXPECT_TRUE(contains(install.readData("cmdvorn.log"), "[Term 009] Risposta dal nodo 5 invece del nodo 9"));
     EXPECT_EQ(install.readData("RIDUVA.RET"), "00003\n");
 }
+
+TEST_F(HostileFarEndTest, EmployeeReadBackWithoutItsDataIsNotWritten) {
+    std::string state = scratch("_employees.json");
+    std::ofstream(state) << R"({"terminals":[{"node":3,"model":"VORN1","employeeFormat":"EM","employees":[
+        {"company":5,"number":1234,"name":"ROSSI MARIO"},{"company":6,"number":99,"name":"NERI"}]}]})";
+    runSimulator({"--state", state, "--short-data", "EM,GN,0"});
+    ToolInstall install(CMDV32_PATH, "[Global]\n[Terminal 3]\nCOM_TYPE=RS485\nTERM_TYPE=VORN1\nNODE_NR=3\n"
+                                     "COM_TIME_OUT=101\nPORT=tcp//127.0.0.1:" + std::to_string(sim->tcpPort()) + "\n");
+    install.run({"-ea"});
+    auto employees = install.readData("DUMMY.EMP");
+    EXPECT_EQ(lines(employees), 1) << employees;
+    EXPECT_TRUE(contains(employees, "ROSSI MARIO")) << employees;
+    EXPECT_EQ(install.readData("RIDUVA.RET"), "-0002\n");
+    EXPECT_TRUE(contains(install.readData("cmdvorn.log"), "[Term 003] EM,GN,0: ricevuti 0 byte invece di"));
+}

@@ -3,6 +3,7 @@
 #include "EMPHLP_C.h"
 #include "EmployeeStatusLine.h"
 #include "JobOutcome.h"
+#include "RecordExchange.h"
 #include "LittleEndian.h"
 #include "VersionReport.h"
 #include "Vorn.h"
@@ -233,13 +234,16 @@ bool receiveEmployeesCommand(CMDARG_C& job) {
     zFile out(zString::format("%s/%s", run.state().dataDirectory.c_str(), kReceivedFile));
     std::uint8_t record[EMPHLP_C::kMaxRecordSize] = {};
     char text[24];
+    RunError failure = RunError::None;
     auto request = [&](int index) {
         if (byIndex)
             std::snprintf(text, sizeof text, "US,GI,%x", static_cast<unsigned>(index));
         else
             std::snprintf(text, sizeof text, "%s,%s,0", object, index == 0 ? "GF" : "GN");
         TelegramCommand command(text, TelegramCommand::ReceiveData, record, EMPHLP_C::recordSize(format));
-        return terminal.sendCommand(command);
+        failure = terminal.sendCommand(command) ? checkFetched(terminal, text, record, command.dataLength)
+                                                : terminal.statusCode();
+        return failure == RunError::None;
     };
 
     int written = 0;
@@ -248,15 +252,15 @@ bool receiveEmployeesCommand(CMDARG_C& job) {
     bool answered = count > 0 && request(0);
     for (int i = 1; i <= count; ++i) {
         if (!answered) {
-            if (i == 1 && terminal.statusCode() == RunError::TerminalWarning) {
+            if (i == 1 && failure == RunError::TerminalWarning) {
                 run.reportError(RunError::TerminalWarning, &terminal, "Nessuna Anagr.");
                 terminal.clearStatus();
                 job.result = RunError::None;
-            } else if (assumed && terminal.statusCode() == RunError::TerminalWarning) {
+            } else if (assumed && failure == RunError::TerminalWarning) {
                 // Without a count the warning is the end of the list.
                 terminal.clearStatus();
             } else {
-                job.result = terminal.statusCode();
+                job.result = failure;
             }
             break;
         }
@@ -305,6 +309,10 @@ bool employeeInformationCommand(CMDARG_C& job) {
     TelegramCommand first("EI,GF,0", TelegramCommand::ReceiveData, record, sizeof record);
     if (!terminal.sendCommand(first)) return failWithStatus(job);
     for (int shown = 1;; ++shown) {
+        // A reply without the whole record would show an invented employee.
+        if (RunError bad = checkFetched(terminal, shown == 1 ? "EI,GF,0" : "EI,GN,0", record, sizeof record);
+            bad != RunError::None)
+            return failJob(job, bad);
         ++job.count;
         showEmployeeStatus(info, EmployeeStatusRecord::decode(record));
         if (interrupted(job)) return false;

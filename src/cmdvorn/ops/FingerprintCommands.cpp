@@ -2,6 +2,7 @@
 
 #include "FingerprintFile.h"
 #include "JobOutcome.h"
+#include "RecordExchange.h"
 #include "LittleEndian.h"
 #include "Vorn.h"
 #include "zFile.h"
@@ -97,6 +98,10 @@ bool downloadFingerprintsCommand(CMDARG_C& job) {
         TelegramCommand fetch(text, TelegramCommand::ReceiveData, record, sizeof record);
         if (!terminal.sendCommand(fetch)) {
             job.result = terminal.statusCode();
+            break;
+        }
+        if (RunError bad = checkFetched(terminal, text, record, sizeof record); bad != RunError::None) {
+            job.result = bad;
             break;
         }
         int length = formatFingerprintLine(FingerprintRecord::decode(record), line, sizeof line);
