@@ -186,6 +186,16 @@ TEST_F(FingerprintCommands, FailedOrInterruptedDownloadKeepsTheLastGoodCopy) {
         EXPECT_EQ(entry.path().string().rfind(fingerprintFile.string() + ".", 0), std::string::npos) << entry.path();
 }
 
+TEST_F(FingerprintCommands, TemplateReplyWithoutItsDataIsNoTemplate) {
+    start({{1, 10}, {1, 11}}, {"--short-data", "FP,GI,1"});
+    const std::string lastGood = fileLine(5, 5);
+    writeFile(lastGood);
+    EXPECT_FALSE(run(CommandId::ReceiveFingerprints, 1));
+    EXPECT_EQ(state.errorCode, RunError::BadTelegram);
+    EXPECT_EQ(readFile(fingerprintFile), lastGood);
+    EXPECT_NE(logText().find("[Term 001] FP,GI,1: ricevuti 0 byte invece di"), std::string::npos) << logText();
+}
+
 TEST_F(FingerprintCommands, EachTerminalOfARunReplacesTheFileOnlyWithAWholeDownload) {
     start({{1, 10}, {2, 20}});
     writeFile("old content\n");
