@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -42,7 +43,12 @@ TimeCodeReader::Outcome TimeCodeReader::read() {
         link_.readLine(line, sizeof line);
         std::size_t length = std::strlen(line);
         if (length == 0) continue;  // nothing arrived in time
-        log_.log("%.*s", static_cast<int>(length > 0 && line[length - 1] == '\n' ? length - 1 : length), line);
+        // The line end is no part of the line; anything else the far end
+        // sent is logged visibly, so that it never breaks or forges a line.
+        std::string_view text(line, length);
+        if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+        if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+        log_.log("%s", zLogger::visible(text).c_str());
 
         TimeCode code;
         if (!TimeCode::parse(std::string_view(line, length), code)) continue;

@@ -147,7 +147,8 @@ TEST_F(Reading, LinesThatAreNoTimeCodesAreLoggedAndIgnored) {
     std::string shortLine = codeLine(2026, 12, 7, 10, 0, 1).substr(1);
     std::string noMark = codeLine(2026, 12, 7, 10, 0, 1);
     noMark[77] = '#';
-    auto outcome = read("x\nCONNECT 1200\r\n" + shortLine + noMark + std::string(5000, 'A'));
+    auto outcome = read("x\nCONNECT 1200\r\n" + shortLine + noMark + "forged\rE 10:00:00 fake\x05\r\n" +
+                        std::string(5000, 'A'));
     EXPECT_EQ(outcome.timeCodes, 0);
     EXPECT_TRUE(set.empty());
     std::string logged;
@@ -158,6 +159,9 @@ TEST_F(Reading, LinesThatAreNoTimeCodesAreLoggedAndIgnored) {
         while (std::fgets(buf, sizeof buf, f)) logged += buf;
         std::fclose(f);
     }
-    EXPECT_NE(logged.find("CONNECT 1200"), std::string::npos);
+    EXPECT_NE(logged.find("CONNECT 1200\n"), std::string::npos);
+    // What the far end sent inside a line is escaped; its line end is dropped.
+    EXPECT_NE(logged.find("forged\\rE 10:00:00 fake\\x05\n"), std::string::npos) << logged;
+    EXPECT_EQ(logged.find('\r'), std::string::npos);
     EXPECT_NE(logged.find(noMark.substr(0, 78)), std::string::npos);
 }
