@@ -4,6 +4,7 @@
 // format report.
 #include "BadgeTestSupport.h"
 #include "CardFormat.h"
+#include "LittleEndian.h"
 #include "PrmCfg.h"
 #include "VornMgr.h"
 #include "crc16.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <map>
 
 namespace {
@@ -110,8 +112,14 @@ TEST(CardFormatRecord, CheckCoversTheFirstFiftyThreeBytes) {
     std::uint8_t record[CardFormat::kSize];
     CardFormat::builtIn().encode(record);
     EXPECT_TRUE(CardFormat::crcMatches(record));
-    record[30] ^= 1;
-    EXPECT_FALSE(CardFormat::crcMatches(record));
+    // The check sits in the last two bytes, after the 53 it covers.
+    EXPECT_EQ(getLe16(record + 53), fnd::crc16(record, 53));
+    for (int i = 0; i < 53; ++i) {
+        std::uint8_t spoiled[CardFormat::kSize];
+        std::memcpy(spoiled, record, sizeof spoiled);
+        spoiled[i] ^= 0x01;
+        EXPECT_FALSE(CardFormat::crcMatches(spoiled)) << "byte " << i;
+    }
 }
 
 TEST(CardFormatRecord, FieldsPastTheDigitsOfAnyBadgeReadAreImpossible) {
