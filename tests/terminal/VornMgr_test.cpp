@@ -81,11 +81,30 @@ TEST_F(VornMgrTest, LabelByName) {
 }
 
 TEST_F(VornMgrTest, LinksAreSharedByNameOrSecondName) {
+    auto named = [](const char* name, const char* second) {
+        auto link = std::make_unique<zSerialPort>(name, 4);
+        link->setSecondName(second);
+        return link;
+    };
     zCommDev* com1 = mgr->addLink(std::make_unique<zSerialPort>("COM1", 4));
     EXPECT_EQ(mgr->addLink(std::make_unique<zSerialPort>("com1", 4)), com1);
-    EXPECT_EQ(mgr->linkCount(), 1);
     EXPECT_EQ(mgr->findLink("COM1"), com1);
     EXPECT_EQ(com1->terminator(), zCommDev::kEOT);
+
+    // A host by its name and its address: either finds the link.
+    zCommDev* gateway = mgr->addLink(named("plant-gw", "10.0.0.5"));
+    ASSERT_NE(gateway, com1);
+    EXPECT_EQ(mgr->findLink("10.0.0.5"), gateway);
+    // Offered under the address alone, or under another name with the same
+    // address, or with the first one's name as its second: the same link.
+    EXPECT_EQ(mgr->addLink(std::make_unique<zSerialPort>("10.0.0.5", 4)), gateway);
+    EXPECT_EQ(mgr->addLink(named("gw.plant", "10.0.0.5")), gateway);
+    EXPECT_EQ(mgr->addLink(named("10.9.9.9", "PLANT-GW")), gateway);
+    EXPECT_EQ(mgr->linkCount(), 2);
+    // An empty second name matches nothing.
+    EXPECT_NE(mgr->addLink(named("COM2", "")), gateway);
+    EXPECT_EQ(mgr->findLink(""), nullptr);
+    EXPECT_EQ(mgr->linkCount(), 3);
 }
 
 struct Recorder : zLinkListener {
