@@ -1,3 +1,4 @@
+#include "Eventually.h"
 #include "PtyPair.h"
 #include "TextFile.h"
 #include "zSerialPort.h"
@@ -5,6 +6,7 @@
 #include "zLogger.h"
 
 #include <filesystem>
+#include <sys/ioctl.h>
 #include <thread>
 #include <vector>
 
@@ -75,6 +77,11 @@ protected:
         ASSERT_TRUE(port->open()) << port->errorText().c_str();
         port->setReadTimeout(1000);
     }
+    // Bytes waiting on the port's side of the line.
+    int queuedInput() const {
+        int n = -1;
+        return ioctl(pty.slave, FIONREAD, &n) == 0 ? n : -1;
+    }
     PtyPair pty;
     std::unique_ptr<zSerialPort> port;
 };
@@ -118,7 +125,7 @@ TEST_F(SerialPty, TelegramReadWaitsForTheTerminator) {
 
 TEST_F(SerialPty, TelegramReadTakesWhatFollowsTheTerminator) {
     pty.send("one\x04two");
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(eventually([&] { return queuedInput() == 7; }));
     char buf[kReplySize + 1];
     std::size_t n = 0;
     ASSERT_TRUE(port->readTelegram(buf, kReplySize, n));
@@ -138,7 +145,7 @@ TEST_F(SerialPty, TelegramTimeOutLeavesNoErrorAndNextWritePurges) {
 
     // A reply arriving late is thrown away by the next request.
     pty.send("late\x04");
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    ASSERT_TRUE(eventually([&] { return queuedInput() == 5; }));
     ASSERT_TRUE(port->writeString("Q\x04"));
     port->setReadTimeout(100);
     EXPECT_FALSE(port->readTelegram(buf, kReplySize, n));
