@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <regex>
+#include <unistd.h>
 
 namespace {
 
@@ -17,7 +20,12 @@ std::string tcpTerminal(int termNr, int node, int port, const std::string& extra
 }  // namespace
 
 TEST(Exchange, VersionOverTcpWritesReportAndResultFile) {
-    vornsim::VornSimProcess sim({"--terminal", "5:VORN3", "--terminal", "6:VORN-L", "--tcp", "0", "--records", "12"});
+    // Two terminals that tell their versions apart, so that the result file
+    // shows whose reply it holds.
+    const auto state = std::filesystem::temp_directory_path() / ("exchange_" + std::to_string(getpid()) + ".json");
+    std::ofstream(state) << R"({"terminals":[{"node":5,"model":"VORN3","version":{"version":"V5.05"}},)"
+                            R"({"node":6,"model":"VORN-L","version":{"version":"L6.06"}}]})";
+    vornsim::VornSimProcess sim({"--state", state.string(), "--tcp", "0", "--records", "12"});
     ASSERT_TRUE(sim.start()) << sim.error();
     ToolInstall install(CMDV32_PATH, "[Global]\n" + tcpTerminal(5, 5, sim.tcpPort()) + tcpTerminal(6, 6, sim.tcpPort()));
 
@@ -35,10 +43,18 @@ TEST(Exchange, VersionOverTcpWritesReportAndResultFile) {
     EXPECT_TRUE(contains(log, "[Term 005] Invio Cmd. VE\n"));
     EXPECT_TRUE(contains(log, "[Term 005] Comando VE eseguito.\n"));
 
-    // Two terminals behind one bridge: one link, both answer.
+    EXPECT_EQ(result.rfind("V5.05 ", 0), 0u) << result;
+
+    // Two terminals behind one bridge: one link, both answer, and the result
+    // file holds the last one's reply.
     r = install.run({"-v"});
     EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(contains(r.out, "=== [Term 005] Version info ===")) << r.out;
     EXPECT_TRUE(contains(r.out, "=== [Term 006] Version info ===")) << r.out;
+    result = install.readData("RIDUVA.RET");
+    EXPECT_TRUE(std::regex_match(result, versionLine)) << result;
+    EXPECT_EQ(result.rfind("L6.06 ", 0), 0u) << result;
+    std::filesystem::remove(state);
 }
 
 TEST(Exchange, TimeoutRetriesThenTheResultFileSaysTimeOut) {
