@@ -190,7 +190,7 @@ TEST(RecordWriter, AWriteFailureGives111AndTwoLogLines) {
     }
 }
 
-TEST(RecordWriter, FlushAndSyncBeforeDeletion) {
+TEST(RecordWriter, FlushAndSyncPutsWhatIsBufferedOnDiskWhileTheFilesStayOpen) {
     WriterRun run;
     run.settings.punches.fileName = run.dir.path("p.dat").c_str();
     run.settings.punches.backup = run.dir.path("b.dat").c_str();
