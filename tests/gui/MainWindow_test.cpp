@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 namespace {
 
 // Position of the first request of that node and command in the wire log.
@@ -87,7 +89,12 @@ TEST_F(WindowTest, FailedFirstTerminalDoesNotStopTheBatchAndTheLastResultCounts)
     open("-x ");
     ASSERT_TRUE(waitClosed());
     EXPECT_EQ(data("RIDUVA.RET"), "00004\n");
-    EXPECT_TRUE(contains(data("cmdvorn.log"), "[Term 001]"));
+    // Terminal 1 failed, and terminal 2 was served after it all the same.
+    auto log = data("cmdvorn.log");
+    std::smatch failed;
+    ASSERT_TRUE(std::regex_search(log, failed, std::regex(R"(\[Term 001\] \S+ Time-out\. Commando Fallito!)"))) << log;
+    EXPECT_NE(log.find("[Term 002]", static_cast<std::size_t>(failed.position())), std::string::npos) << log;
+    EXPECT_NE(requestAt(readFile(wireLog), 2, "RE,NR"), std::string::npos);
 }
 
 TEST_F(WindowTest, EsceStopsTheDownloadWith106AndTheNextJobStillRuns) {
