@@ -68,8 +68,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         context.day = twoDigits(file.name, 2);
         for (int i = 0; i < file.records && !rest.empty(); ++i) {
             std::string_view line = nextLine(rest);
+            // Only a line of a record's shape is ever converted and written.
+            if (!isRecordLine(line, context)) continue;
             TransactionRecord record = lineToRecord(line, context);
             if (context.model == TerminalModel::VornT3 && context.causeMode == 1 && record.flags != 0x04) __builtin_trap();
+            // An accepted line dates its record on the day its file names.
+            CalendarRecord when = record.time.toCalendar();
+            if (when.month != context.month || when.day != context.day || when.hour > 23 || when.minute > 59)
+                __builtin_trap();
         }
     }
     (void)expectedBadgeSpan(context.badge);
