@@ -1,5 +1,6 @@
 #include "zReplacingFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -69,7 +70,19 @@ bool zReplacingFile::commit() {
     ok = ok && std::rename(temporary_.c_str(), target_.c_str()) == 0;
     if (!ok) ::unlink(temporary_.c_str());
     temporary_.clear();
+    if (ok) syncDirectory();
     return ok;
+}
+
+void zReplacingFile::syncDirectory() const {
+    // The rename lives in the directory: synced too, it survives a power cut.
+    // Best effort: some file systems take no fsync on a directory.
+    std::string::size_type slash = target_.rfind('/');
+    std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : target_.substr(0, slash);
+    int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
 void zReplacingFile::abandon() {

@@ -17,12 +17,14 @@ public:
     bool open();
     bool isOpen() const { return file_ != nullptr; }
     bool write(const void* data, std::size_t size);
-    // Flushes, syncs and renames into place; false (and nothing left
-    // behind) when any step fails.
+    // Flushes, syncs and renames into place, then syncs the directory that
+    // holds the rename; false (and nothing left behind) when any step but
+    // the last fails.
     bool commit();
 
 private:
     void abandon();
+    void syncDirectory() const;
 
     std::string target_;
     std::string temporary_;

@@ -5,6 +5,7 @@
 #include "SyncRecorder.h"
 #include "TextFile.h"
 #include "VornSimProcess.h"
+#include "zReplacingFile.h"
 
 #include <gtest/gtest.h>
 
@@ -69,5 +70,24 @@ TEST(Download, FlushAndSyncBeforeDeletion) {
     EXPECT_EQ(saved, kPunches);
     EXPECT_TRUE(std::filesystem::exists(dir / "backup.txt"));
     sim.stop();
+    std::filesystem::remove_all(dir);
+}
+
+TEST(ReplacingFile, TheRenameIsSyncedWithItsDirectory) {
+    const auto dir = std::filesystem::temp_directory_path() / ("sync_rename_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string target = (dir / "replaced.txt").string();
+    forgetSyncEvents();
+    {
+        zReplacingFile file(target);
+        ASSERT_TRUE(file.open());
+        ASSERT_TRUE(file.write("00003\n", 6));
+        ASSERT_TRUE(file.commit());
+    }
+    const std::vector<SyncEvent> events = syncEvents();
+    ASSERT_FALSE(events.empty());
+    // The file's own sync first, then the directory's, after the rename.
+    EXPECT_EQ(events.back().path, std::filesystem::canonical(dir).string());
+    EXPECT_EQ(readFile(target), "00003\n");
     std::filesystem::remove_all(dir);
 }
