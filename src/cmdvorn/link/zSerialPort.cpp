@@ -1,5 +1,7 @@
 #include "zSerialPort.h"
 
+#include "WritePriority.h"
+
 #include "SerialBaud.h"
 #include "winError.h"
 #include "zFd.h"
@@ -11,10 +13,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <poll.h>
-#include <pthread.h>
-#include <sched.h>
 #include <sys/ioctl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -24,46 +23,6 @@ constexpr int kErrNotSupported = 50;
 // Which open port holds each interrupt number (index 1..16).
 std::mutex irqMutex;
 zSerialPort* irqOwner[zSerialPort::kMaxIrq + 1] = {};
-
-// The write's raised priority: a nice value, and a realtime class low enough
-// (round robin, below the kernel's interrupt threads at 50) that a writer
-// stuck in a loop cannot starve the machine.
-constexpr int kWriteNice = -10;
-constexpr int kWritePolicy = SCHED_RR;
-constexpr int kWriteRealtimePriority = 10;
-
-// Raises process and thread priority for the length of a write, so that the
-// line drivers are released on time; without permission it changes nothing.
-class RaisedPriority {
-public:
-    RaisedPriority() {
-        errno = 0;
-        int nice = getpriority(PRIO_PROCESS, 0);
-        if (errno == 0 && setpriority(PRIO_PROCESS, 0, kWriteNice) == 0) {
-            oldNice_ = nice;
-            niceRaised_ = true;
-        }
-        if (pthread_getschedparam(pthread_self(), &oldPolicy_, &oldParam_) == 0) {
-            sched_param raised{};
-            raised.sched_priority = std::clamp(kWriteRealtimePriority, sched_get_priority_min(kWritePolicy),
-                                               sched_get_priority_max(kWritePolicy));
-            schedRaised_ = pthread_setschedparam(pthread_self(), kWritePolicy, &raised) == 0;
-        }
-    }
-    ~RaisedPriority() {
-        if (schedRaised_) pthread_setschedparam(pthread_self(), oldPolicy_, &oldParam_);
-        if (niceRaised_) setpriority(PRIO_PROCESS, 0, oldNice_);
-    }
-    RaisedPriority(const RaisedPriority&) = delete;
-    RaisedPriority& operator=(const RaisedPriority&) = delete;
-
-private:
-    int oldNice_ = 0;
-    bool niceRaised_ = false;
-    int oldPolicy_ = SCHED_OTHER;
-    sched_param oldParam_{};
-    bool schedRaised_ = false;
-};
 
 bool isComName(const zString& name) {
     if (name.length() < 4 || !name.left(3).equalsNoCase("COM")) return false;
@@ -346,7 +305,7 @@ void zSerialPort::waitTransmitted(std::size_t length) {
 
 bool zSerialPort::write(const void* buffer, std::size_t length, std::size_t& written) {
     zLock hold(lock_);
-    RaisedPriority priority;
+    WritePriority priority;
     written = 0;
     if (!isOpen() || !buffer || length == 0) {
         lastError_ = fnd::kErrInvalidParameter;
