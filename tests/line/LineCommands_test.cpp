@@ -209,7 +209,7 @@ TEST_F(LineCommandsTest, LinesWithoutLineEndsAreTakenApartByTheQuietBetweenThem)
     // Run together, "0502.PRE 1" and "0503.PRE 3" would read as one file of
     // one record, and the clear would take the three of 3 May unread.
     std::ofstream(state_) << kTwoFiles;
-    simulate({"--bridge", "0", "--bare-lines", "300", "--state", state_}, false);
+    simulate({"--bridge", "0", "--bare-lines", "400", "--state", state_}, false);
     ToolInstall install(CMDV32_PATH, parameters(terminal(1, "VORNT3", bridgePort())));
     auto r = install.run({"-n1", "-r"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
