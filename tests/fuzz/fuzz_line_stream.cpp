@@ -3,7 +3,7 @@
 // many as the listing announced, through the record conversion with the
 // date taken from the file's name. The first bytes choose the terminal's
 // cause mode and badge layout; the rest is split into lines.
-#include "LineRecord.h"
+#include "LineFuzzContext.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr std::size_t kSetup = 6;
 constexpr int kMaxRecordsPerFile = 32767;
 
 std::string_view nextLine(std::string_view& rest) {
@@ -36,15 +35,9 @@ struct Listed {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < kSetup) return 0;
-    LineContext context;
-    context.model = (data[0] & 1) ? TerminalModel::VornT3 : TerminalModel::VornT2;
-    context.causeMode = data[1] % 5;
-    context.badge.company = {data[2] % 40, data[3] % 12, "00"};
-    context.badge.employee = {data[4] % 40, data[5] % 12, ""};
-    context.terminalNumber = data[0];
-    context.year = 2026;
-    const std::string_view stream(reinterpret_cast<const char*>(data + kSetup), size - kSetup);
+    if (size < kLineFuzzSetup) return 0;
+    LineContext context = lineFuzzContext(data);
+    const std::string_view stream(reinterpret_cast<const char*>(data + kLineFuzzSetup), size - kLineFuzzSetup);
     std::string_view rest = stream;
 
     std::vector<Listed> files;

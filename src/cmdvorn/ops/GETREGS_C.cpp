@@ -101,36 +101,36 @@ void GETREGS_C::leftOnTerminal(const char* message, int left) {
     job_.leftOnTerminal += left;
 }
 
-GETREGS_C::Removal GETREGS_C::remove(const Clearing& clearing, int saved) {
+bool GETREGS_C::remove(const Clearing& clearing, int saved) {
     // Only what is on the disk may leave the terminal.
-    if (!secureWritten()) return Removal::NotSecured;
+    if (!secureWritten()) return false;
     std::snprintf(commandText_, sizeof commandText_, "%s,DE", clearing.object);
     TelegramCommand del(commandText_);
     int fresh = -1;
     auto stillCovered = [&] {
-        fresh = (this->*clearing.recount)(clearing.object);
+        fresh = recount(clearing.object);
         return fresh == saved;
     };
     if (terminal_.sendDelete(del, stillCovered)) {
         log_.log(clearing.removed, terminal_.label().c_str());
-        return Removal::Sent;
+        return true;
     }
-    if (fresh < 0 || fresh == saved) return Removal::Failed;
+    // A delete the terminal did not take leaves its records for the next run.
+    if (fresh < 0 || fresh == saved) return true;
     // A new call found records no count covered: nothing was deleted.
     if (job_.result == RunError::None) job_.result = terminal_.statusCode();
     leftOnTerminal(clearing.left, std::max(fresh - saved, 0));
-    return Removal::Refused;
+    return false;
 }
 
-int GETREGS_C::recountPunches(const char* object) {
+int GETREGS_C::recount(const char* object) {
+    if (std::strcmp(object, kJobObject) == 0) {
+        bool ok = false;
+        int value = countJobs(ok);
+        return ok ? value : -1;
+    }
     int value = count(object);
     return terminal_.statusCode() == RunError::None ? value : -1;
-}
-
-int GETREGS_C::recountJobs(const char*) {
-    bool ok = false;
-    int value = countJobs(ok);
-    return ok ? value : -1;
 }
 
 BREAKDLG_C& GETREGS_C::openPunchProgress(const char* label, int total) {
@@ -208,14 +208,7 @@ bool GETREGS_C::catchUpAndClear(const char* object, int total) {
         return false;
     }
     if (job_.result != RunError::None || again == 0) return true;
-    const Clearing punches{object, "%s Timbrature rimosse dal terminale", kPunchesLeft, &GETREGS_C::recountPunches};
-    switch (remove(punches, again)) {
-        case Removal::Sent:
-        case Removal::Failed: return true;
-        case Removal::NotSecured:
-        case Removal::Refused: return false;
-    }
-    return false;
+    return remove({object, "%s Timbrature rimosse dal terminale", kPunchesLeft}, again);
 }
 
 bool GETREGS_C::downloadJobs(bool clear) {
@@ -252,9 +245,7 @@ bool GETREGS_C::downloadJobs(bool clear) {
 
     int again = countJobs(ok);
     if (!ok || again != total) return true;
-    const Clearing jobs{kJobObject, "%s Timbrature Commesse rimosse dal terminale", kJobsLeft, &GETREGS_C::recountJobs};
-    Removal removal = remove(jobs, total);
-    return removal == Removal::Sent || removal == Removal::Failed;
+    return remove({kJobObject, "%s Timbrature Commesse rimosse dal terminale", kJobsLeft}, total);
 }
 
 int GETREGS_C::countJobs(bool& ok) {

@@ -84,15 +84,14 @@ private:
         const char* object;   // "RE", "JO"
         const char* removed;  // logged once the delete is accepted
         const char* left;     // logged with the records a refused delete left
-        int (GETREGS_C::*recount)(const char* object);  // a fresh count, -1 when it failed
     };
-    enum class Removal { Sent, Failed, NotSecured, Refused };
-    // The delete, once what was saved is on the disk: Failed when the
-    // terminal did not take it (the records stay; the next run fetches them
-    // again), Refused when a new call found records that `saved` does not cover.
-    Removal remove(const Clearing& clearing, int saved);
-    int recountPunches(const char* object);
-    int recountJobs(const char* object);
+    // The delete, once what was saved is on the disk. False when the files
+    // could not be secured, or when a new call to the terminal found records
+    // that `saved` does not cover; a delete the terminal does not take
+    // leaves its records for the next run and is no failure.
+    bool remove(const Clearing& clearing, int saved);
+    // A fresh count of the object ("JO" for job records), -1 when it failed.
+    int recount(const char* object);
     // "... RIMASTE sul terminale" and the job's count of records left.
     void leftOnTerminal(const char* message, int left);
     // A record skipped, or the exchange that stopped the download: its status
