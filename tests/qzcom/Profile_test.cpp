@@ -5,13 +5,16 @@
 
 #include <cstdio>
 #include <fstream>
+#include <string>
+#include <unistd.h>
 
 using namespace qzcom;
 
 namespace {
 
 Profile profileOf(const std::string& text) {
-    const std::string path = testing::TempDir() + "profile_test.ini";
+    // One file per test process: ctest runs the tests of this file side by side.
+    const std::string path = testing::TempDir() + "profile_test_" + std::to_string(getpid()) + ".ini";
     std::ofstream(path, std::ios::binary) << text;
     auto p = Profile::load(path);
     std::remove(path.c_str());

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <unistd.h>
 
 using namespace vornsim;
 
@@ -27,7 +28,7 @@ TEST(TerminalState, JsonRoundTripKeepsEveryRecordByte) {
     b.model = 8;
     generate(b, {5, 0, 0, 0, 9});
 
-    std::string path = ::testing::TempDir() + "vornsim_state.json";
+    std::string path = ::testing::TempDir() + "vornsim_state_" + std::to_string(getpid()) + ".json";
     saveState(path, {t, b});
     auto back = loadState(path);
     std::remove(path.c_str());
