@@ -63,6 +63,7 @@ RunError transferError(zXmodem::Failure failure) {
     case F::ReceiverRefused:
     case F::NotAcknowledged:
     case F::ReceiverCancelled:
+    case F::EndNotAcknowledged:
     case F::None: break;
     }
     return RunError::TerminalError;
