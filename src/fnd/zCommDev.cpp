@@ -19,7 +19,6 @@ bool zCommDev::writeString(const char* text) {
     return write(text, len, written) && written == len;
 }
 
-bool zCommDev::writeZString(const zString& text) { return writeString(text.c_str()); }
 
 bool zCommDev::readByte(char& c) {
     std::size_t count = 0;

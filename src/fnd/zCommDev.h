@@ -11,15 +11,6 @@
 class zCommDev;
 class zModem;
 
-// Receives what a window would have been posted: a link opened or closed,
-// a modem connected or hung up.
-class zLinkListener {
-public:
-    enum Event { Opened = 1125, Closed = 1126, Connected = 1127, HungUp = 1128 };
-    virtual ~zLinkListener() = default;
-    virtual void linkEvent(Event event, const void* source) = 0;
-};
-
 // What a link is, as kind() reports it.
 enum class LinkKind : int { File = 1, SerialPort = 2, Tcp = 3 };
 // Which side of a link purge() clears.
@@ -44,7 +35,6 @@ public:
     virtual bool isOpen() const = 0;
     virtual bool writeByte(char c);
     virtual bool writeString(const char* text);
-    virtual bool writeZString(const zString& text);
     virtual bool write(const void* buffer, std::size_t length, std::size_t& written) = 0;
     virtual bool readByte(char& c);
     // Reads until the terminator was stored, a NUL arrives, a read fails or
@@ -70,23 +60,16 @@ public:
 
     const zString& name() const { return name_; }
     const zString& secondName() const { return secondName_; }
-    void setSecondName(zString n) { secondName_ = std::move(n); }
     LineDriverControl lineDriverControl() const { return lineDriverControl_; }
     int readTimeout() const { return readTimeout_; }
     int writeTimeout() const { return writeTimeout_; }
     char terminator() const { return terminator_; }
     int lastError() const { return lastError_; }
     void setLastError(int code) { lastError_ = code; }
-    void setListener(zLinkListener* l) { listener_ = l; }
-    zLinkListener* listener() const { return listener_; }
     zModem* attachedModem() const { return modem_; }
     void attachModem(zModem* m) { modem_ = m; }
 
 protected:
-    void notify(zLinkListener::Event e) {
-        if (listener_) listener_->linkEvent(e, this);
-    }
-
     zString name_;
     zString secondName_;
     LineDriverControl lineDriverControl_ = LineDriverControl::Off;
@@ -95,6 +78,5 @@ protected:
     char terminator_ = kLF;
     int lastError_ = 0;
     zMutex lock_;
-    zLinkListener* listener_ = nullptr;
     zModem* modem_ = nullptr;
 };

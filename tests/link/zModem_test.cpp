@@ -137,11 +137,6 @@ private:
 };
 
 
-struct Events : zLinkListener {
-    std::vector<int> events;
-    void linkEvent(Event e, const void*) override { events.push_back(e); }
-};
-
 class ModemPty : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -149,7 +144,6 @@ protected:
         port.setLogger(&log);
         ASSERT_TRUE(port.open()) << port.errorText().c_str();
         modem = std::make_unique<zModem>(port, log);
-        modem->setListener(&events);
     }
     void TearDown() override { modem.reset(); }
 
@@ -162,7 +156,6 @@ protected:
     FakeModem fake{pty.master};
     zLogger log{"/dev/null"};
     LogLines lines;
-    Events events;
     zSerialPort port{pty.path.c_str()};
     std::unique_ptr<zModem> modem;
 };
@@ -240,7 +233,6 @@ TEST_F(ModemPty, ConnectAttachesTheModemAndTheSameNumberReusesTheCall) {
     // A late echo of the LF after "ATV1\r\n" may come first.
     EXPECT_TRUE(lines.has("[Term 005] Modem collegato: ")) << lines.all();
     EXPECT_TRUE(lines.has("ATD0123...CONNECT..")) << lines.all();
-    EXPECT_EQ(events.events, std::vector<int>{zLinkListener::Connected});
     // No modem lines here: said once, and the dialogue tells the call state.
     EXPECT_FALSE(port.hasModemLines());
     EXPECT_EQ(lines.count("senza linee CTS/DCD"), 1);
@@ -253,7 +245,6 @@ TEST_F(ModemPty, ConnectAttachesTheModemAndTheSameNumberReusesTheCall) {
     EXPECT_EQ(fake.count("ATH0"), 1);
     EXPECT_EQ(fake.count("ATD0456"), 1);
     EXPECT_EQ(modem->currentNumber(), zString("0456"));
-    EXPECT_EQ(events.events, (std::vector<int>{zLinkListener::Connected, zLinkListener::HungUp, zLinkListener::Connected}));
 }
 
 TEST_F(ModemPty, BusyIsRetriedAndRetryZeroTakesTheTerminalsRetries) {

@@ -190,7 +190,7 @@ void MainWindow::showParameterDialog(TerminalDialog& dialog) {
 
 void MainWindow::initialise() {
     if (!resultsFont_) {
-        resultsFont_ = std::make_unique<QFont>("Curier New", 10, QFont::Thin);
+        resultsFont_ = std::make_unique<QFont>("Courier New", 10, QFont::Thin);
         resultsFont_->setStyleHint(QFont::TypeWriter);
         resultsFont_->setFixedPitch(true);
         results_->setFont(*resultsFont_);

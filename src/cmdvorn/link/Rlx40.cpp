@@ -82,7 +82,6 @@ Rlx40::~Rlx40() {
     // Without a driver there is nothing to reset.
     if (!driver_) return;
     initialised_ = false;
-    if (port_ && port_->listener()) port_->listener()->linkEvent(zLinkListener::Closed, port_);
     if (driver_->resetR40) driver_->resetR40();
 }
 
@@ -123,7 +122,6 @@ bool Rlx40::initialise() {
     int result = driver_->initR40 ? driver_->initR40(portNumber_, kSpeedCode, kInitArgument, 0) : PortMissing;
     initialised_ = result >= 1;
     if (!initialised_) lastError_ = result;
-    if (port_ && port_->listener()) port_->listener()->linkEvent(zLinkListener::Opened, port_);
     return initialised_;
 }
 

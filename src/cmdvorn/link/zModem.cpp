@@ -42,7 +42,6 @@ zString withoutLineEnd(const char* text) {
 zModem::zModem(zSerialPort& port, zLogger& log) : port_(&port), log_(&log) { name_ = keyFor(port.name(), init_); }
 
 zModem::~zModem() {
-    listener_ = nullptr;  // nobody to tell while the manager takes everything down
     if (isLineUp()) hangUp();
 }
 
@@ -60,10 +59,6 @@ void zModem::getStrings(zString& init, zString& reset) const {
 }
 
 zString zModem::errorText(int code) const { return port_->errorText(code); }
-
-void zModem::notify(zLinkListener::Event event) {
-    if (listener_) listener_->linkEvent(event, this);
-}
 
 bool zModem::sendModemString(const char* text) {
     if (!port_->isOpen() && !port_->open()) {
@@ -282,7 +277,6 @@ bool zModem::dial(const char* label, const zString& number, int pauseSeconds, in
             connected_ = true;
             currentNumber_ = number;
             port_->attachModem(this);
-            notify(zLinkListener::Connected);
             return true;
         }
         if (interrupted_) return false;
@@ -322,6 +316,5 @@ bool zModem::hangUp() {
     connected_ = false;
     dialogueCarrier_ = false;
     currentNumber_.clear();
-    notify(zLinkListener::HungUp);
     return true;
 }

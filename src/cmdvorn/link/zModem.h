@@ -50,8 +50,6 @@ public:
     zString errorText(int code) const;
 
     zSerialPort& port() const { return *port_; }
-    void setListener(zLinkListener* listener) { listener_ = listener; }
-    zLinkListener* listener() const { return listener_; }
     // Where a dial shows its progress and the operator may stop it; none:
     // dials run unseen and cannot be interrupted.
     void setBreakDialog(BREAKDLG_C* dialog) { dialog_ = dialog; }
@@ -88,7 +86,6 @@ private:
     bool carrier();
     void takeUnreadWords();
     bool failCall(const char* response);
-    void notify(zLinkListener::Event event);
     const char* label() const { return label_.c_str(); }
 
     zString currentNumber_;
@@ -98,7 +95,6 @@ private:
     bool interrupted_ = false;
     bool noLinesReported_ = false;
     zString name_;
-    zLinkListener* listener_ = nullptr;
     BREAKDLG_C* dialog_ = nullptr;
     // A copy: the modem outlives the terminals that dial through it.
     zString label_;

@@ -36,7 +36,6 @@ bool isComName(const zString& name) {
 zSerialPort::zSerialPort(zString name, int irq) : zCommDev(std::move(name)), irq_(irq) {}
 
 zSerialPort::~zSerialPort() {
-    listener_ = nullptr;  // no notifications from a half-destroyed link
     close();
 }
 
@@ -115,14 +114,11 @@ bool zSerialPort::open(const char* name) {
     saved_ = original;
     savedValid_ = true;
     modemLines_ = true;
-    setFormat('N', 8, 1);
     setFlowControl(FlowNone);
-    setQueues(1024, 1024);
     readTimeout_ = 0;
     writeTimeout_ = 0;
     purge(Purge::Both);
     lastError_ = 0;
-    notify(zLinkListener::Opened);
     return true;
 }
 
@@ -139,7 +135,6 @@ bool zSerialPort::close() {
     fd_ = -1;
     savedValid_ = false;
     releaseIrq();
-    notify(zLinkListener::Closed);
     return true;
 }
 
@@ -164,12 +159,6 @@ bool zSerialPort::setFlowControl(int mode) {
     return isOpen() ? applyTermios() : true;
 }
 
-bool zSerialPort::setFormat(char /*parity*/, int /*dataBits*/, int /*stopBits*/) {
-    zLock hold(lock_);
-    return isOpen() ? applyTermios() : true;
-}
-
-bool zSerialPort::setQueues(int /*in*/, int /*out*/) { return true; }
 
 void zSerialPort::setSpeed(long baud) {
     zLock hold(lock_);

@@ -56,9 +56,6 @@ public:
     int irq() const { return irq_; }
     int flowControl() const { return flow_; }
     bool setFlowControl(int mode);
-    // Accepted for the configuration's sake; the line is always 8N1.
-    bool setFormat(char parity, int dataBits, int stopBits);
-    bool setQueues(int in, int out);
 
     // Modem-control lines. A device without them (a pseudo-terminal) fails
     // these with error 50, and the port says so once in the log.

@@ -27,7 +27,6 @@ zTalkingSocket::zTalkingSocket(const zString& host, int port) {
 }
 
 zTalkingSocket::~zTalkingSocket() {
-    listener_ = nullptr;  // no notifications from a half-destroyed link
     close();
 }
 
@@ -77,7 +76,6 @@ bool zTalkingSocket::open(const char* /*name*/) {
     fnd::sleepMs(kSettleMs);
     purge(Purge::Both);
     lastError_ = 0;
-    notify(zLinkListener::Opened);
     return true;
 }
 
@@ -93,17 +91,13 @@ bool zTalkingSocket::close() {
     if (isOpen()) {
         ::shutdown(fd_, SHUT_RDWR);
         closeHandle();
-        notify(zLinkListener::Closed);
     }
     return true;
 }
 
 void zTalkingSocket::markClosed() {
     dropBuffered();
-    if (isOpen()) {
-        closeHandle();
-        notify(zLinkListener::Closed);
-    }
+    if (isOpen()) closeHandle();
 }
 
 bool zTalkingSocket::hasInput(bool wait) { return waitForInput(wait ? std::max(readTimeout_, kMinReadWaitMs) : 0); }

@@ -26,10 +26,7 @@ GETREGS_C::GETREGS_C(CMDARG_C& job) : job_(job), terminal_(*job.terminal), log_(
 bool GETREGS_C::writeExtended(const ExtendedRecord&) { return false; }
 
 int GETREGS_C::count(const char* object) {
-    if (isNewerModel(terminal_.model())) {
-        terminal_.lastCount = listDirectory();
-        return terminal_.lastCount;
-    }
+    if (isNewerModel(terminal_.model())) return listDirectory();
     std::uint8_t reply[2] = {};
     std::snprintf(commandText_, sizeof commandText_, "%s,NR", object);
     TelegramCommand command(commandText_, TelegramCommand::ReceiveData, reply, 2);
@@ -38,7 +35,6 @@ int GETREGS_C::count(const char* object) {
         value = static_cast<std::int16_t>(getLe16(reply));
     else
         job_.result = terminal_.statusCode();
-    terminal_.lastCount = value;
     return value;
 }
 
@@ -143,14 +139,12 @@ BREAKDLG_C& GETREGS_C::openPunchProgress(const char* label, int total) {
     return dialog;
 }
 
-void GETREGS_C::notePunchesSaved(const char* label) {
-    terminal_.lastSaved = saved_;
-    terminal_.totalSaved = terminal_.totalSaved < 0 ? saved_ : terminal_.totalSaved + saved_;
+void GETREGS_C::logSaved(const char* label) {
     log_.log("%s %d timb. ricevute, %d salvate", label, received_, saved_);
 }
 
 bool GETREGS_C::download(const char* object, bool clear) {
-    saved_ = duplicates_ = 0;
+    saved_ = 0;
     received_ = 0;
     firstSkippedStatus_ = RunError::None;
     const char* label = terminal_.label().c_str();
@@ -172,11 +166,11 @@ bool GETREGS_C::download(const char* object, bool clear) {
     }
     if (total > kOnOffThreshold) terminal_.sendOff();
 
-    notePunchesSaved(label);
+    logSaved(label);
 
     bool result = true;
-    if (total != saved_ + duplicates_) {
-        leftOnTerminal(kPunchesLeft, total - saved_ - duplicates_);
+    if (total != saved_) {
+        leftOnTerminal(kPunchesLeft, total - saved_);
         failWithFirstSkipped();
         result = false;
     } else if (job_.result != RunError::None && job_.result != RunError::TerminalWarning) {
@@ -191,19 +185,16 @@ bool GETREGS_C::download(const char* object, bool clear) {
 }
 
 bool GETREGS_C::catchUpAndClear(const char* object, int total) {
-    const int savedBefore = saved_;
     const int again = count(object);
     if (terminal_.statusCode() != RunError::None) return false;  // the count failed: the job carries its status
     for (int next = total; next < again; ++next)
         if (fetchRecord(object, next, false, again) == Fetch::Stop) break;
-    terminal_.lastSaved += saved_ - savedBefore;
-    terminal_.totalSaved += saved_ - savedBefore;
     // Fewer than were saved: something else cleared the terminal meanwhile.
-    if (again < saved_ + duplicates_) return true;
+    if (again < saved_) return true;
     // Records that arrived during the download and could not be saved stay,
     // and with them every record: the job says so as the first pass would.
-    if (again != saved_ + duplicates_) {
-        leftOnTerminal(kPunchesLeft, again - saved_ - duplicates_);
+    if (again != saved_) {
+        leftOnTerminal(kPunchesLeft, again - saved_);
         failWithFirstSkipped();
         return false;
     }
@@ -212,7 +203,7 @@ bool GETREGS_C::catchUpAndClear(const char* object, int total) {
 }
 
 bool GETREGS_C::downloadJobs(bool clear) {
-    saved_ = duplicates_ = 0;
+    saved_ = 0;
     received_ = 0;
     firstSkippedStatus_ = RunError::None;
     const char* label = terminal_.label().c_str();

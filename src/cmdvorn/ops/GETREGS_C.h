@@ -45,7 +45,6 @@ protected:
     Vorn& terminal_;
     zLogger& log_;
     int saved_ = 0;
-    int duplicates_ = 0;
 
 private:
     enum class Fetch { Saved, Skipped, Stop };
@@ -74,8 +73,8 @@ private:
     void checkBadgeFormat();
     // "... timbrature trovate" and the progress dialog of a punch download.
     BREAKDLG_C& openPunchProgress(const char* label, int total);
-    // The terminal's saved counters and "... ricevute, ... salvate".
-    void notePunchesSaved(const char* label);
+    // "... ricevute, ... salvate".
+    void logSaved(const char* label);
     // The second count, the catch-up of records that arrived meanwhile and
     // the delete of a punch download that saved everything it counted.
     bool catchUpAndClear(const char* object, int total);

@@ -4,8 +4,6 @@ void RoutedVorn::showConnection() {
     showIdentity();
     header("     Comm. port: %s, collegato via Router %s", connectionKindName(connectionKind()),
            router_ ? router_->name().c_str() : "Unknown");
-    if (router_) router_->reportHook1();
-    reportHook2();
 }
 
 // The router is bound before any exchange; a routed terminal without one
@@ -32,14 +30,10 @@ bool RoutedVorn::writeTelegram(const char* text) {
 
 bool RoutedVorn::readTelegram(char* buffer, std::size_t size) {
     status_ = RunError::None;
-    if (router_->readTelegram(buffer, size)) {
-        if (++readCounter_ == 1) notifyLinkState(true);
-        return true;
-    }
+    if (router_->readTelegram(buffer, size)) return true;
     // The router's failure is this terminal's own.
     status_ = router_->status_;
     setMessage("%s", router_->lastResultText());
     router_->clearStatus();
-    notifyLinkState(false);
     return false;
 }

@@ -28,6 +28,4 @@ void Vorn::showLinkLine() {
 void Vorn::showConnection() {
     showIdentity();
     showLinkLine();
-    reportHook1();
-    reportHook2();
 }

@@ -69,11 +69,8 @@ public:
     // `stillCovered` must first confirm that what was saved still covers
     // everything there; otherwise nothing is sent (status Modem).
     virtual bool sendDelete(TelegramCommand& command, const std::function<bool()>& stillCovered);
-    // sendCommand, then the reply's data also decoded into `reply`.
-    bool sendCommandFetch(TelegramCommand& command, TelegramCommand& reply, bool quiet = false);
-    // Writes the telegram and reads nothing; receiveReply reads its answer.
+    // Writes the telegram and reads nothing.
     bool sendOnly(TelegramCommand& command);
-    bool receiveReply(TelegramCommand& command);
     // "ON" and "OF" around long downloads ("OF" only while connected).
     bool sendOn();
     bool sendOff();
@@ -94,20 +91,11 @@ public:
     // a second above 100 (101 = 100 ms).
     int readTimeoutMs() const;
     int writeCount() const { return writeCounter_; }
-    int readCount() const { return readCounter_; }
-
-    // Counters of downloads kept for the run.
-    int lastCount = 0;
-    int lastSaved = 0;
-    int totalSaved = -1;
 
     virtual bool isRouted() const { return false; }
 
     // The terminal's block of the terminal list in the log.
     virtual void showConnection();
-    // Extra report lines of a terminal class; the base prints nothing.
-    virtual void reportHook1() {}
-    virtual void reportHook2() {}
 
 protected:
     // False (status 130, logged) when the request does not fit its buffer.
@@ -119,9 +107,6 @@ protected:
     virtual bool parseReply();
     virtual bool checkReply(const TelegramCommand& command);
     virtual void decodeReplyData(TelegramCommand& record);
-    // Online after the first good read, offline after a read error or
-    // MAX_RETRY time-outs in a row; the command tool listens to nothing here.
-    virtual void notifyLinkState(bool online);
 
     void setMessage(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
     void setQuiet(bool quiet);
@@ -138,6 +123,5 @@ protected:
     char message_[257] = {};
     TelegramFrame frame_;
     int writeCounter_ = 0;
-    int readCounter_ = 0;
     int timeoutCounter_ = 0;
 };

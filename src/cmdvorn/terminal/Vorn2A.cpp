@@ -144,7 +144,6 @@ bool Vorn2A::writeTelegram(const char* text) {
                      : result == Rlx40::NotInitialised ? "RLX40 not initialized"
                                                        : "Unknown error");
     if (log_) log_->log(zLogger::Error, "%s Write Error RLX40: (%d) %s", label_.c_str(), result, message_);
-    notifyLinkState(false);
     ++timeoutCounter_;
     return false;
 }
@@ -165,14 +164,6 @@ bool Vorn2A::takeMailbox(char* buffer, std::size_t size) {
 
 bool Vorn2A::requestIsForBridge() const { return forBridge(frame_.request()); }
 
-void Vorn2A::countRead() {
-    status_ = RunError::None;
-    if (++readCounter_ == 1) notifyLinkState(true);
-}
-
-void Vorn2A::failedRead() {
-    if (readCounter_ != 0) notifyLinkState(false);
-}
 
 bool Vorn2A::readTelegram(char* buffer, std::size_t size) {
     buffer[0] = '\0';
@@ -186,12 +177,9 @@ bool Vorn2A::readFromBridge(char* buffer, std::size_t size) {
     // answer, which may be right behind it, is still read.
     for (int extra = 0; extra <= kMaxExtraMessages; ++extra) {
         if (!Vorn::readTelegram(message, kMessageSize)) {
-            if (takeMailbox(buffer, size)) {
-                countRead();
-                return true;
-            }
-            failedRead();
-            return false;
+            if (!takeMailbox(buffer, size)) return false;
+            status_ = RunError::None;
+            return true;
         }
         if (requestIsForBridge()) {
             copyText(buffer, size, message);
@@ -206,7 +194,6 @@ bool Vorn2A::readFromBridge(char* buffer, std::size_t size) {
         link.setMailbox(node, message + 1);
     }
     status_ = RunError::Timeout;
-    failedRead();
     return false;
 }
 
@@ -229,7 +216,6 @@ bool Vorn2A::readFromConcentrator(char* buffer, std::size_t size) {
         std::this_thread::sleep_for(std::chrono::milliseconds(kPollPauseMs));
     }
     if (status_ == RunError::None) status_ = RunError::Timeout;
-    failedRead();
     return false;
 }
 
@@ -265,29 +251,21 @@ int Vorn2A::pollTerminal(char* buffer) {
         if (static_cast<unsigned char>(buffer[0]) != node) {
             status_ = RunError::Timeout;
             if (log_) log_->log(zLogger::Error, "%s Wrong Terminal replied: %d ", label_.c_str(), static_cast<unsigned char>(buffer[0]));
-            notifyLinkState(false);
-        } else if (++readCounter_ == 1) {
-            notifyLinkState(true);
         }
         break;
     case Rlx40::NothingToSend:
-        if (++readCounter_ == 1) notifyLinkState(true);
-        break;
-    case Rlx40::NoAnswer: notifyLinkState(false); break;
+    case Rlx40::NoAnswer: break;
     case Rlx40::Timeout:
         status_ = RunError::Timeout;
         if (log_) log_->log(zLogger::Error, "%s PollTerm Time-out.", label_.c_str());
-        failedRead();
         break;
     case Rlx40::NotInitialised:
         status_ = RunError::PortOpen;
         if (log_) log_->log(zLogger::Error, "%s Rlx40 not initialized", label_.c_str());
-        failedRead();
         break;
     default:
         status_ = RunError::PortOpen;
         if (log_) log_->log(zLogger::Error, "%s Rlx40 unknown error %d", label_.c_str(), code);
-        failedRead();
         break;
     }
     if (status_ == RunError::None)

@@ -85,8 +85,6 @@ private:
     bool readFromConcentrator(char* buffer, std::size_t size);
     bool takeMailbox(char* buffer, std::size_t size);
     bool requestIsForBridge() const;
-    void countRead();
-    void failedRead();
 
     BadgeLayout badge_;
     std::array<std::int16_t, kCachedParameters.size()> cache_{};

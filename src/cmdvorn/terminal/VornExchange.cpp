@@ -87,7 +87,6 @@ bool Vorn::readTelegram(char* buffer, std::size_t size) {
     link->setLastError(0);
     if (readFromLink(*link, buffer, size, count) && count > 0) {
         buffer[count < size ? count : size] = '\0';
-        if (++readCounter_ == 1) notifyLinkState(true);
         timeoutCounter_ = 0;
         return true;
     }
@@ -95,13 +94,11 @@ bool Vorn::readTelegram(char* buffer, std::size_t size) {
         status_ = RunError::Read;
         setMessage("%s Error Read %s. %s", label_.c_str(), link->name().c_str(), link->errorText().c_str());
         if (log_) log_->log(zLogger::Error, "%s", message_);
-        if (readCounter_ != 0) notifyLinkState(false);
         return false;
     }
     status_ = RunError::Timeout;
     if (++timeoutCounter_ < settings_.maxRetry) return false;
     timeoutCounter_ = 0;
-    if (readCounter_ != 0) notifyLinkState(false);
     return false;
 }
 
@@ -191,27 +188,11 @@ bool Vorn::sendCommand(TelegramCommand& command, bool quiet) {
 
 bool Vorn::sendDelete(TelegramCommand& command, const std::function<bool()>&) { return sendCommand(command); }
 
-bool Vorn::sendCommandFetch(TelegramCommand& command, TelegramCommand& reply, bool quiet) {
-    if (!sendCommand(command, quiet)) return false;
-    decodeReplyData(reply);
-    return true;
-}
-
 bool Vorn::sendOnly(TelegramCommand& command) {
     if (!isConnected() && !connect()) return false;
     status_ = RunError::None;
     message_[0] = '\0';
     return buildTelegram(command) && writeTelegram(frame_.request());
-}
-
-bool Vorn::receiveReply(TelegramCommand& command) {
-    zCommDev* link = getLink();
-    if (!link || !link->isOpen()) return false;
-    bool ok = readTelegram(frame_.receiveBuffer(), TelegramFrame::kBufferSize) && checkReply(command);
-    if (!ok && status_ == RunError::OutOfSequence)
-        ok = readTelegram(frame_.receiveBuffer(), TelegramFrame::kBufferSize) && checkReply(command);
-    if (ok && command.dataKind == TelegramCommand::ReceiveData && command.data) decodeReplyData(command);
-    return ok;
 }
 
 bool Vorn::sendOn() {
@@ -225,7 +206,3 @@ bool Vorn::sendOff() {
     return sendCommand(off, false);
 }
 
-void Vorn::notifyLinkState(bool) {
-    // Only a window follows terminals going on and off line; the command
-    // tool gives its terminals none.
-}

@@ -82,7 +82,6 @@ zCommDev* VornMgr::keepLink(std::unique_ptr<zCommDev> link) {
 
 void VornMgr::prepareLink(zCommDev& link) {
     link.setTerminator(zCommDev::kEOT);
-    link.setListener(listener_);
 }
 
 zCommDev* VornMgr::addTcpLink(std::unique_ptr<zTalkingSocket> link) {
@@ -108,7 +107,6 @@ zCommDev* VornMgr::addTcpLink(std::unique_ptr<zTalkingSocket> link) {
 zModem* VornMgr::addModem(std::unique_ptr<zModem> modem) {
     if (!modem) return nullptr;
     if (zModem* existing = findModem(modem->name())) return existing;
-    modem->setListener(listener_);
     modem->setBreakDialog(breakDialog_);
     modems_.push_back(std::move(modem));
     return modems_.back().get();

@@ -44,7 +44,7 @@ public:
     void prepare(Vorn& terminal);
     // Returns the link to use: the one given, or an existing link with the
     // same name or second name (case ignored), in which case the given one
-    // is destroyed. A kept link gets the terminator EOT and the listener.
+    // is destroyed. A kept link gets the terminator EOT.
     zCommDev* addLink(std::unique_ptr<zCommDev> link);
     // TCP form: an existing TCP link to the same host and port is shared. A
     // bridge link offered for an endpoint that so far has a plain TCP link
@@ -65,8 +65,6 @@ public:
 
     zLogger& log() { return log_; }
 
-    // Receiver of link and modem notifications (the window, when there is one).
-    void setListener(zLinkListener* listener) { listener_ = listener; }
     // The front end's interrupt dialog, handed to every modem (and to those
     // added later) for the progress and interruption of dials.
     void setBreakDialog(BREAKDLG_C* dialog);
@@ -74,13 +72,12 @@ public:
     void setNoticeHandler(NoticeHandler handler) { notice_ = std::move(handler); }
 
 private:
-    // Links the manager keeps read telegrams up to EOT and report to the listener.
+    // Links the manager keeps read telegrams up to EOT.
     void prepareLink(zCommDev& link);
     zCommDev* keepLink(std::unique_ptr<zCommDev> link);
 
     zLogger& log_;
     bool labelByName_;
-    zLinkListener* listener_ = nullptr;
     BREAKDLG_C* breakDialog_ = nullptr;
     NoticeHandler notice_;
     std::vector<std::unique_ptr<Vorn>> terminals_;

@@ -26,8 +26,6 @@ void VornModem::showConnection() {
     header("        Numero tel.: %s", dial_.phoneNumber.c_str());
     header("        Num squilli: %d", dial_.rings);
     header("        wait_to_connect %d, pause %d", dial_.waitConnect, dial_.pause);
-    reportHook1();
-    reportHook2();
 }
 
 zSerialPort* VornModem::serialPort() {

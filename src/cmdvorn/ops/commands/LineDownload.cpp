@@ -152,7 +152,7 @@ bool GETREGS_C::downloadText(int total, bool clear) {
     context.causeMode = newer ? newer->parameter(23) : 0;
     if (newer) newer->parameter(31);
     if (newer) context.badge = newer->badgeLayout();
-    saved_ = duplicates_ = 0;
+    saved_ = 0;
     received_ = 0;
     firstSkippedStatus_ = RunError::None;
     const char* label = terminal_.label().c_str();
@@ -195,13 +195,13 @@ bool GETREGS_C::downloadText(int total, bool clear) {
     }
     dumpDeadline_ = nullptr;
 
-    notePunchesSaved(label);
+    logSaved(label);
     dialog.close();
     job_.count += saved_;
 
     // Every line received must also be on the disk before anything is cleared.
-    if (total != received_ || total != saved_ + duplicates_) {
-        leftOnTerminal("%s %d Timbrature RIMASTE sul terminale", total - saved_ - duplicates_);
+    if (total != received_ || total != saved_) {
+        leftOnTerminal("%s %d Timbrature RIMASTE sul terminale", total - saved_);
         failWithFirstSkipped();
         return false;
     }
@@ -217,8 +217,8 @@ bool GETREGS_C::clearStoredFiles() {
     // would go with them unread, so the listing is asked once more.
     const int now = listDirectory();
     if (job_.result != RunError::None) return false;
-    if (now != saved_ + duplicates_) {
-        leftOnTerminal("%s %d Timbrature RIMASTE sul terminale", std::max(now - saved_ - duplicates_, 0));
+    if (now != saved_) {
+        leftOnTerminal("%s %d Timbrature RIMASTE sul terminale", std::max(now - saved_, 0));
         job_.result = RunError::TerminalWarning;
         return false;
     }
