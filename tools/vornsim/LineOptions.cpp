@@ -1,32 +1,14 @@
 #include "LineOptions.h"
 
-#include <stdexcept>
+#include "OptionTable.h"
 
 namespace vornsim {
 namespace {
 
 bool number(const std::string& text, int min, int max, int& out) {
-    try {
-        std::size_t used = 0;
-        int v = std::stoi(text, &used);
-        if (used != text.size() || v < min || v > max) return false;
-        out = v;
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
-bool nodeList(const std::string& text, std::vector<int>& nodes) {
-    std::size_t at = 0;
-    while (at <= text.size()) {
-        std::size_t comma = text.find(',', at);
-        int node = 0;
-        if (!number(text.substr(at, comma - at), 1, 32, node)) return false;
-        nodes.push_back(node);
-        if (comma == std::string::npos) break;
-        at = comma + 1;
-    }
+    long v = 0;
+    if (!toInt(text, min, max, v)) return false;
+    out = static_cast<int>(v);
     return true;
 }
 
@@ -41,7 +23,7 @@ bool parseBridgeOption(std::string value, ServerConfig& server, std::string& err
     }
     auto colon = value.find(':');
     if (!number(value.substr(0, colon), 0, 65535, ep.port) ||
-        (colon != std::string::npos && !nodeList(value.substr(colon + 1), ep.nodes))) {
+        (colon != std::string::npos && !parseNodeList(value.substr(colon + 1), 32, ep.nodes))) {
         error = "--bridge needs PORT[:NODES][@LINE]";
         return false;
     }

@@ -4,26 +4,11 @@
 #include "TerminalTime.h"
 
 #include <algorithm>
-#include <map>
-#include <stdexcept>
 
 namespace vornsim {
 
-bool toInt(const std::string& s, long min, long max, long& out) {
-    try {
-        std::size_t used = 0;
-        long v = std::stol(s, &used, 10);
-        if (used != s.size() || v < min || v > max) return false;
-        out = v;
-        return true;
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
 namespace {
 
-// "all" or "1,2,5"; an empty list means every terminal.
 // Cuts a trailing "@LINE" off `text`.
 std::string takeLine(std::string& text) {
     auto at = text.rfind('@');
@@ -33,27 +18,158 @@ std::string takeLine(std::string& text) {
     return line;
 }
 
+// "all" or "1,2,5"; an empty list means every terminal.
 bool parseNodes(const std::string& text, std::vector<int>& nodes) {
     nodes.clear();
-    if (text == "all") return true;
-    std::size_t at = 0;
-    while (at <= text.size()) {
-        std::size_t comma = text.find(',', at);
-        long v;
-        if (!toInt(text.substr(at, comma - at), 1, 99, v)) return false;
-        nodes.push_back(static_cast<int>(v));
-        if (comma == std::string::npos) break;
-        at = comma + 1;
-    }
-    return !nodes.empty();
+    return text == "all" || parseNodeList(text, 99, nodes);
 }
 
-const std::map<std::string, Fault> kFaultOptions = {
-    {"--no-reply", Fault::NoReply},     {"--bad-crc", Fault::BadChecksum}, {"--noise", Fault::Noise},
-    {"--wrong-dest", Fault::WrongDestination}, {"--warn", Fault::Warning}, {"--error", Fault::Error},
-    {"--late", Fault::LateReply},       {"--drop", Fault::Drop},           {"--stray", Fault::StrayReply},
-    {"--short-data", Fault::ShortData}, {"--control-text", Fault::ControlText},
-    {"--garbage-line", Fault::GarbageLine}, {"--endless-dump", Fault::EndlessDump}};
+template <Fault F>
+bool addFault(Options& o, const OptionUse& use) {
+    return o.faults.add(F, use.value) || use.refuse(use.option + ": bad selector \"" + use.value + "\"");
+}
+
+// --pty, --modem, --concentrator: "NODES|all[@LINE]".
+bool addEndpoint(std::vector<ServerConfig::Endpoint>& list, const OptionUse& use) {
+    ServerConfig::Endpoint ep;
+    std::string value = use.value;
+    ep.line = takeLine(value);
+    if (!parseNodes(value, ep.nodes))
+        return use.refuse(use.option + " needs \"all\" or a node list like 1,2,5, and optionally @LINE");
+    list.push_back(ep);
+    return true;
+}
+
+// --tcp, --port: "PORT[:NODES][@LINE]".
+bool addTcpEndpoint(Options& o, const OptionUse& use) {
+    ServerConfig::Endpoint ep;
+    std::string value = use.value;
+    ep.line = takeLine(value);
+    auto colon = value.find(':');
+    long port = 0;
+    if (!toInt(value.substr(0, colon), 0, 65535, port) ||
+        (colon != std::string::npos && !parseNodes(value.substr(colon + 1), ep.nodes)))
+        return use.refuse("--tcp needs PORT[:NODES][@LINE]");
+    ep.port = static_cast<int>(port);
+    o.server.tcp.push_back(ep);
+    return true;
+}
+
+bool setClock(Options& o, const OptionUse& use) {
+    if (!parseTerminalTime(use.value)) return use.refuse("--clock needs \"YYYY-MM-DD HH:MM:SS\"");
+    o.clock = use.value;
+    return true;
+}
+
+bool setSeed(Options& o, const OptionUse& use) {
+    int seed = 0;
+    if (!use.number(0, 0x7fffffff, seed)) return false;
+    o.generate.seed = o.server.seed = static_cast<std::uint32_t>(seed);
+    return true;
+}
+
+using Row = OptionRow<Options>;
+
+const Row kRows[] = {
+    // Terminals
+    {"--terminal", "", true, [](Options& o, const OptionUse& u) { o.terminalOptions.push_back(u.value); return true; }},
+    {"--state", "", true, [](Options& o, const OptionUse& u) { o.stateIn = u.value; return true; }},
+    {"--state-out", "", true, [](Options& o, const OptionUse& u) { o.stateOut = u.value; return true; }},
+    {"--records", "", true, [](Options& o, const OptionUse& u) { return u.number(0, 30000, o.generate.records); }},
+    {"--employees", "", true, [](Options& o, const OptionUse& u) { return u.number(0, 30000, o.generate.employees); }},
+    {"--jobs", "", true, [](Options& o, const OptionUse& u) { return u.number(0, 30000, o.generate.jobs); }},
+    {"--recoverable", "", true,
+     [](Options& o, const OptionUse& u) { return u.number(0, 30000, o.generate.recoverable); }},
+    {"--seed", "", true, setSeed},
+    {"--password", "", true,
+     [](Options& o, const OptionUse& u) {
+         o.password = u.value;
+         o.passwordSet = true;
+         return true;
+     }},
+    {"--clock", "", true, setClock},
+    // Endpoints
+    {"--tcp", "--port", true, addTcpEndpoint},
+    {"--bridge", "", true, [](Options& o, const OptionUse& u) { return parseBridgeOption(u.value, o.server, u.error); }},
+    {"--concentrator", "", true,
+     [](Options& o, const OptionUse& u) {
+         if (!addEndpoint(o.server.ptys, u)) return false;
+         o.server.ptys.back().lineProtocol = true;
+         return true;
+     }},
+    {"--cfg", "", true,
+     [](Options& o, const OptionUse& u) { return parseLineParameters(u.value, o.lineParameters, u.error); }},
+    {"--unsolicited", "", true,
+     [](Options& o, const OptionUse& u) {
+         o.server.unsolicited.emplace_back();
+         return parseUnsolicitedLine(u.value, o.server.unsolicited.back()) ||
+                u.refuse("--unsolicited needs NODE:TEXT@SEL");
+     }},
+    {"--bind", "", true, [](Options& o, const OptionUse& u) { o.server.bindAddress = u.value; return true; }},
+    {"--pty", "", true, [](Options& o, const OptionUse& u) { return addEndpoint(o.server.ptys, u); }},
+    {"--modem", "", true, [](Options& o, const OptionUse& u) { return addEndpoint(o.server.modems, u); }},
+    {"--time-service", "", true,
+     [](Options& o, const OptionUse& u) { o.server.modem.timeServiceNumber = u.value; return true; }},
+    {"--time-service-offset", "", true,
+     [](Options& o, const OptionUse& u) { return u.number(-100000000, 100000000, o.server.modem.timeServiceOffset); }},
+    {"--time-service-interval", "", true,
+     [](Options& o, const OptionUse& u) { return u.number(1, 60000, o.server.modem.timeServiceIntervalMs); }},
+    {"--time-service-junk", "", true,
+     [](Options& o, const OptionUse& u) { return u.number(0, 1000, o.server.modem.timeServiceJunkLines); }},
+    {"--modem-busy", "", true, [](Options& o, const OptionUse& u) { return u.number(0, 1000, o.server.modem.busyCalls); }},
+    {"--modem-no-carrier", "", true,
+     [](Options& o, const OptionUse& u) { return u.number(0, 1000, o.server.modem.failedCalls); }},
+    {"--modem-connect-ms", "", true,
+     [](Options& o, const OptionUse& u) { return u.number(0, 120000, o.server.modem.connectDelayMs); }},
+    {"--modem-reply-ms", "", true,
+     [](Options& o, const OptionUse& u) { return u.number(0, 120000, o.server.modem.commandReplyDelayMs); }},
+    {"--modem-drop-ms", "", true,
+     [](Options& o, const OptionUse& u) { return u.number(0, 120000, o.server.modem.dropDelayMs); }},
+    // Line
+    {"--baud", "", true,
+     [](Options& o, const OptionUse& u) {
+         if (!u.number(50, 4000000, o.server.baud)) return false;
+         o.server.modem.baud = o.server.baud;
+         return true;
+     }},
+    {"--reply-delay", "", true, [](Options& o, const OptionUse& u) { return u.number(0, 60000, o.server.replyDelayMs); }},
+    {"--late-gap", "", true, [](Options& o, const OptionUse& u) { return u.number(0, 60000, o.server.lateGapMs); }},
+    // Faults
+    {"--no-reply", "", true, addFault<Fault::NoReply>},
+    {"--bad-crc", "", true, addFault<Fault::BadChecksum>},
+    {"--noise", "", true, addFault<Fault::Noise>},
+    {"--wrong-dest", "", true, addFault<Fault::WrongDestination>},
+    {"--warn", "", true, addFault<Fault::Warning>},
+    {"--error", "", true, addFault<Fault::Error>},
+    {"--late", "", true, addFault<Fault::LateReply>},
+    {"--drop", "", true, addFault<Fault::Drop>},
+    {"--stray", "", true, addFault<Fault::StrayReply>},
+    {"--short-data", "", true, addFault<Fault::ShortData>},
+    {"--control-text", "", true, addFault<Fault::ControlText>},
+    {"--garbage-line", "", true, addFault<Fault::GarbageLine>},
+    {"--endless-dump", "", true, addFault<Fault::EndlessDump>},
+    {"--bare-lines", "", true, [](Options& o, const OptionUse& u) { return u.number(1, 60000, o.server.bareLineGapMs); }},
+    {"--add-records", "", true,
+     [](Options& o, const OptionUse& u) {
+         return o.faults.addRecordsAfter(u.value) || u.refuse("--add-records needs K or K@SEL");
+     }},
+    // Firmware upgrade
+    {"--firmware-out", "", true, [](Options& o, const OptionUse& u) { o.server.firmwareOut = u.value; return true; }},
+    {"--xmodem", "", true,
+     [](Options& o, const OptionUse& u) {
+         return parseXmodemBehaviour(u.value, o.server.xmodem) ||
+                u.refuse("--xmodem needs normal, prompt, nak-storm, can-can, cancel-after:K or silent");
+     }},
+    {"--xmodem-nak-ms", "", true,
+     [](Options& o, const OptionUse& u) { return u.number(1, 60000, o.server.xmodem.nakIntervalMs); }},
+    {"--xmodem-start-ms", "", true,
+     [](Options& o, const OptionUse& u) { return u.number(0, 60000, o.server.xmodem.startDelayMs); }},
+    {"--wire-log", "", true, [](Options& o, const OptionUse& u) { o.wireLog = u.value; return true; }},
+    {"--help", "-h", false, [](Options& o, const OptionUse&) {
+         o.help = true;
+         return true;
+     }},
+};
 
 }  // namespace
 
@@ -187,136 +303,11 @@ bool parseTerminalOption(const std::string& fullOption, Terminal& t, std::string
     return true;
 }
 
+std::span<const OptionRow<Options>> optionTable() { return kRows; }
+
 bool parseOptions(const std::vector<std::string>& args, Options& o, std::string& error) {
-    struct IntegerOption {
-        long min, max;
-        std::vector<int*> targets;
-    };
-    int seed = 1;
-    const std::map<std::string, IntegerOption> integers = {
-        {"--records", {0, 30000, {&o.generate.records}}},
-        {"--employees", {0, 30000, {&o.generate.employees}}},
-        {"--jobs", {0, 30000, {&o.generate.jobs}}},
-        {"--recoverable", {0, 30000, {&o.generate.recoverable}}},
-        {"--seed", {0, 0x7fffffff, {&seed}}},
-        {"--time-service-offset", {-100000000, 100000000, {&o.server.modem.timeServiceOffset}}},
-        {"--time-service-interval", {1, 60000, {&o.server.modem.timeServiceIntervalMs}}},
-        {"--time-service-junk", {0, 1000, {&o.server.modem.timeServiceJunkLines}}},
-        {"--modem-busy", {0, 1000, {&o.server.modem.busyCalls}}},
-        {"--modem-no-carrier", {0, 1000, {&o.server.modem.failedCalls}}},
-        {"--modem-connect-ms", {0, 120000, {&o.server.modem.connectDelayMs}}},
-        {"--modem-reply-ms", {0, 120000, {&o.server.modem.commandReplyDelayMs}}},
-        {"--modem-drop-ms", {0, 120000, {&o.server.modem.dropDelayMs}}},
-        {"--baud", {50, 4000000, {&o.server.baud, &o.server.modem.baud}}},
-        {"--reply-delay", {0, 60000, {&o.server.replyDelayMs}}},
-        {"--late-gap", {0, 60000, {&o.server.lateGapMs}}},
-        {"--bare-lines", {1, 60000, {&o.server.bareLineGapMs}}},
-        {"--xmodem-nak-ms", {1, 60000, {&o.server.xmodem.nakIntervalMs}}},
-        {"--xmodem-start-ms", {0, 60000, {&o.server.xmodem.startDelayMs}}},
-    };
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--help" || a == "-h") {
-            o.help = true;
-            return true;
-        }
-        if (i + 1 >= args.size()) {
-            error = "unknown option or missing value: " + a;
-            return false;
-        }
-        std::string v = args[++i];
-        long n = 0;
-        auto number = [&](long min, long max) {
-            if (toInt(v, min, max, n)) return true;
-            error = a + " needs a number from " + std::to_string(min) + " to " + std::to_string(max);
-            return false;
-        };
-        auto endpoint = [&](std::vector<ServerConfig::Endpoint>& list) {
-            ServerConfig::Endpoint ep;
-            ep.line = takeLine(v);
-            if (!parseNodes(v, ep.nodes)) {
-                error = a + " needs \"all\" or a node list like 1,2,5, and optionally @LINE";
-                return false;
-            }
-            list.push_back(ep);
-            return true;
-        };
-        if (auto i = integers.find(a); i != integers.end()) {
-            if (!number(i->second.min, i->second.max)) return false;
-            for (int* target : i->second.targets) *target = static_cast<int>(n);
-        } else if (auto f = kFaultOptions.find(a); f != kFaultOptions.end()) {
-            if (!o.faults.add(f->second, v)) {
-                error = a + ": bad selector \"" + v + "\"";
-                return false;
-            }
-        } else if (a == "--add-records") {
-            if (!o.faults.addRecordsAfter(v)) {
-                error = "--add-records needs K or K@SEL";
-                return false;
-            }
-        } else if (a == "--terminal") {
-            o.terminalOptions.push_back(v);
-        } else if (a == "--state") {
-            o.stateIn = v;
-        } else if (a == "--state-out") {
-            o.stateOut = v;
-        } else if (a == "--wire-log") {
-            o.wireLog = v;
-        } else if (a == "--password") {
-            o.password = v;
-            o.passwordSet = true;
-        } else if (a == "--clock") {
-            if (!parseTerminalTime(v)) {
-                error = "--clock needs \"YYYY-MM-DD HH:MM:SS\"";
-                return false;
-            }
-            o.clock = v;
-        } else if (a == "--tcp" || a == "--port") {
-            ServerConfig::Endpoint ep;
-            ep.line = takeLine(v);
-            auto colon = v.find(':');
-            if (!toInt(v.substr(0, colon), 0, 65535, n) ||
-                (colon != std::string::npos && !parseNodes(v.substr(colon + 1), ep.nodes))) {
-                error = "--tcp needs PORT[:NODES][@LINE]";
-                return false;
-            }
-            ep.port = static_cast<int>(n);
-            o.server.tcp.push_back(ep);
-        } else if (a == "--bridge") {
-            if (!parseBridgeOption(v, o.server, error)) return false;
-        } else if (a == "--concentrator") {
-            if (!endpoint(o.server.ptys)) return false;
-            o.server.ptys.back().lineProtocol = true;
-        } else if (a == "--cfg") {
-            if (!parseLineParameters(v, o.lineParameters, error)) return false;
-        } else if (a == "--unsolicited") {
-            o.server.unsolicited.emplace_back();
-            if (!parseUnsolicitedLine(v, o.server.unsolicited.back())) {
-                error = "--unsolicited needs NODE:TEXT@SEL";
-                return false;
-            }
-        } else if (a == "--bind") {
-            o.server.bindAddress = v;
-        } else if (a == "--pty") {
-            if (!endpoint(o.server.ptys)) return false;
-        } else if (a == "--modem") {
-            if (!endpoint(o.server.modems)) return false;
-        } else if (a == "--xmodem") {
-            if (!parseXmodemBehaviour(v, o.server.xmodem)) {
-                error = "--xmodem needs normal, prompt, nak-storm, can-can, cancel-after:K or silent";
-                return false;
-            }
-        } else if (a == "--firmware-out") {
-            o.server.firmwareOut = v;
-        } else if (a == "--time-service") {
-            o.server.modem.timeServiceNumber = v;
-        } else {
-            error = "unknown option " + a + " (see --help)";
-            return false;
-        }
-    }
-    o.generate.seed = o.server.seed = static_cast<std::uint32_t>(seed);
-    if (o.server.tcp.empty() && o.server.ptys.empty() && o.server.modems.empty()) {
+    if (!applyOptions(args, optionTable(), o, "--help", error)) return false;
+    if (!o.help && o.server.tcp.empty() && o.server.ptys.empty() && o.server.modems.empty()) {
         error = "no endpoint: give --tcp, --pty or --modem";
         return false;
     }

@@ -2,9 +2,11 @@
 // The simulator's command line.
 #include "FaultPlan.h"
 #include "LineOptions.h"
+#include "OptionTable.h"
 #include "Server.h"
 #include "TerminalState.h"
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -30,7 +32,7 @@ bool parseTerminalOption(const std::string& entry, Terminal& terminal, std::stri
 // The terminals to serve: the state file's, then the command line's, with generated data.
 bool buildTerminals(const Options& options, std::vector<Terminal>& terminals, std::string& error);
 const char* usageText();
-// A decimal number within min..max, the whole text and nothing else.
-bool toInt(const std::string& text, long min, long max, long& out);
+// Every option parseOptions knows, in the order of the usage text.
+std::span<const OptionRow<Options>> optionTable();
 
 }  // namespace vornsim
