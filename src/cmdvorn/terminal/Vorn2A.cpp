@@ -5,9 +5,7 @@
 #include "zDeadline.h"
 #include "zSerialPort.h"
 
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 namespace {
 
@@ -198,8 +196,7 @@ bool Vorn2A::readFromBridge(char* buffer, std::size_t size) {
 }
 
 bool Vorn2A::readFromConcentrator(char* buffer, std::size_t size) {
-    const auto start = std::chrono::steady_clock::now();
-    const auto limit = std::chrono::milliseconds(readTimeoutMs());
+    const fnd::Deadline deadline(readTimeoutMs());
     char area[kMessageSize + 1];
     for (;;) {
         area[0] = '\0';
@@ -212,8 +209,8 @@ bool Vorn2A::readFromConcentrator(char* buffer, std::size_t size) {
             return true;
         }
         if (code != Rlx40::NothingToSend && code != Rlx40::NoAnswer) break;
-        if (std::chrono::steady_clock::now() - start >= limit) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(kPollPauseMs));
+        if (deadline.passed()) break;
+        fnd::sleepMs(kPollPauseMs);
     }
     if (status_ == RunError::None) status_ = RunError::Timeout;
     return false;
