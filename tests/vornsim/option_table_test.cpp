@@ -1,10 +1,12 @@
 #include "OptionTable.h"
 #include "Options.h"
+#include "QzOptions.h"
 
 #include <gtest/gtest.h>
 
 #include <regex>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -123,19 +125,73 @@ TEST(OptionTable, NodeLists) {
     }
 }
 
-// Every option in the usage text is one the parser takes, and every option
-// the parser takes is in the usage text.
-TEST(OptionTable, UsageNamesEveryOption) {
-    std::set<std::string> inUsage;
-    const std::string usage = usageText();
+namespace {
+
+std::set<std::string> optionsIn(const std::string& usage) {
+    std::set<std::string> out;
     const std::regex option("--[a-z][a-z-]*");
     for (auto it = std::sregex_iterator(usage.begin(), usage.end(), option); it != std::sregex_iterator(); ++it)
-        inUsage.insert(it->str());
-    inUsage.erase("--family");  // the other family's options are told by its own usage
-    std::set<std::string> inTable;
-    for (const auto& row : optionTable()) {
-        inTable.insert(std::string(row.spelling));
-        if (row.alias.starts_with("--")) inTable.insert(std::string(row.alias));
+        out.insert(it->str());
+    return out;
+}
+
+// Every option the usage names is one the parser takes, and every row is in
+// the usage by its first spelling.
+template <class Target>
+void expectUsageMatches(std::span<const OptionRow<Target>> rows, std::set<std::string> inUsage) {
+    std::set<std::string> spellings;
+    for (const auto& row : rows) {
+        EXPECT_TRUE(inUsage.contains(std::string(row.spelling))) << row.spelling << " is not in the usage";
+        spellings.insert(std::string(row.spelling));
+        if (!row.alias.empty()) spellings.insert(std::string(row.alias));
     }
-    EXPECT_EQ(inUsage, inTable);
+    for (const auto& option : inUsage) EXPECT_TRUE(spellings.contains(option)) << option << " is not in the table";
+}
+
+}  // namespace
+
+TEST(OptionTable, UsageNamesEveryOption) {
+    auto inUsage = optionsIn(usageText());
+    inUsage.erase("--family");  // tells how to reach the other family's usage
+    expectUsageMatches(optionTable(), inUsage);
+    auto inQzUsage = optionsIn(qz::qzUsageText());
+    inQzUsage.insert("--help");  // the one option that the usage, once shown, need not name
+    expectUsageMatches(qz::qzOptionTable(), inQzUsage);
+}
+
+TEST(OptionTable, QzFamilyLine) {
+    qz::QzOptions o;
+    std::string error;
+    ASSERT_TRUE(qz::parseQzOptions({"--family", "qz", "--terminal", "3", "--port", "0", "--late", "250@30*",
+                                    "--add-records", "4@2", "--load-records", "5@77", "--pty", "all"},
+                                   o, error))
+        << error;
+    EXPECT_EQ(o.addresses, (std::vector<int>{3}));
+    EXPECT_EQ(o.tcpPorts, (std::vector<int>{0}));
+    ASSERT_EQ(o.faults.size(), 1u);
+    EXPECT_EQ(o.faults[0].fault, qz::QzFault::Late);
+    EXPECT_EQ(o.faults[0].value, 250);
+    EXPECT_EQ(o.addRecords, 4);
+    EXPECT_EQ(o.addAfter, 2);
+    EXPECT_EQ(o.data.loadRecords, 5);
+    EXPECT_EQ(o.data.loadCode, "77");
+    EXPECT_EQ(o.ptys, 1);
+
+    auto refused = [](std::vector<std::string> args) {
+        qz::QzOptions o;
+        std::string error;
+        EXPECT_FALSE(qz::parseQzOptions(args, o, error));
+        return error;
+    };
+    EXPECT_EQ(refused({"--family", "qz", "--terminal", "1", "--tcp", "0", "--bogus", "1"}),
+              "unknown option --bogus (see --family qz --help)");
+    EXPECT_EQ(refused({"--family", "qz", "--tcp", "0"}), "no terminal: give --terminal");
+    EXPECT_EQ(refused({"--family", "qz", "--terminal", "1"}), "no endpoint: give --tcp, --pty or --modem");
+    EXPECT_EQ(refused({"--terminal", "1", "--modem", "1"}), "--modem serves every terminal: give \"all\"");
+    EXPECT_EQ(refused({"--terminal", "1", "--tcp", "0", "--late", "1"}), "--late needs MS@SEL");
+    EXPECT_EQ(refused({"--terminal", "1", "--tcp", "0", "--add-second-kind", "0@1"}), "--add-second-kind needs K@N");
+    qz::QzOptions help;
+    std::string error2;
+    EXPECT_TRUE(qz::parseQzOptions({"--family", "qz", "-h"}, help, error2));
+    EXPECT_TRUE(help.help);
 }

@@ -1,8 +1,6 @@
 #include "QzServer.h"
 
 #include "Endpoints.h"
-#include "Options.h"
-#include "StopSignals.h"
 #include "Telegram.h"
 
 #include <fcntl.h>
@@ -15,9 +13,6 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
-#include <fstream>
-#include <iterator>
-#include <map>
 
 namespace vornsim::qz {
 
@@ -29,11 +24,6 @@ namespace {
 const std::string kNoise = "\x7f\xfe#~\x55\xaa";
 constexpr std::size_t kOversizeText = 1100;
 constexpr int kTagCount = 4096;
-
-const std::map<std::string, QzFault> kFaultOptions = {
-    {"--no-reply", QzFault::NoReply}, {"--wrong-tag", QzFault::WrongTag},
-    {"--reset", QzFault::Reset},      {"--noise", QzFault::Noise},
-    {"--oversize", QzFault::Oversize}};
 
 std::string faultName(QzFault f) {
     switch (f) {
@@ -49,219 +39,6 @@ std::string faultName(QzFault f) {
 }
 
 }  // namespace
-
-bool wantsQzFamily(const std::vector<std::string>& args) {
-    for (std::size_t i = 0; i + 1 < args.size(); ++i)
-        if (args[i] == "--family" && args[i + 1] == "qz") return true;
-    return false;
-}
-
-const char* qzUsageText() {
-    return R"(Usage: vornsim --family qz [options]
-Simulates QZ-family terminals on TCP, on pseudo-terminals and behind a Hayes
-modem. Prints one line per endpoint, then READY:
-  TCP <port> <addresses>   PTY <addresses> <path>   MODEM <addresses> <path>
-SIGTERM or SIGINT ends it.
-
-  --terminal ADDRESS      add a terminal (address 0..127)
-  --tcp PORT              listen on PORT (0: a free port)
-  --bind ADDRESS          address to listen on (default 127.0.0.1)
-  --pty all               a pseudo-terminal serving every terminal
-  --modem all             a pseudo-terminal with a Hayes modem in front
-  --modem-busy N | --modem-no-carrier N | --modem-connect-ms MS  as for the other family
-  --wire-log FILE         one line per request, reply and refused input
-  --baud B                each request and reply byte costs 10/B seconds
-
-Stored data (generated from --seed S):
-  --records N             transactions, 26 characters each, newest first
-  --memory-blocks N       blocks of ten the transaction memory holds (3000);
-                          past the records they read "END OF TRANSIT"
-  --add-records K@N       K new transactions after the Nth request
-  --second-kind N         records of the second kind (RXPTRANSIT)
-  --load-records N[@CODE] records of a LOADTRANSIT code (default 31)
-  --badges N              badge list entries (RXBADGE)
-  --config N              configuration parameters 1..N (RXCONFIG)
-  --file NAME=PATH        put a local file into the terminal's file store
-  --templates N           badges with biometric templates
-  --reader-type C         the reader type the terminal reports ('2' to '6')
-
-Faults; SEL is a request number N (from 1), the request's code and data
-("300001"), a prefix of them ("30*") or *:
-  --no-reply SEL          no answer
-  --wrong-tag SEL         answer with another tag than the request's
-  --reply-code CODE@SEL   answer "T<address>Rx<CODE>" instead of acting
-  --reset SEL             reset the TCP connection instead of answering
-  --noise SEL             noise bytes before the reply's SOH
-  --oversize SEL          a reply of over 1024 bytes
-  --late MS@SEL           answer MS milliseconds late; later replies on that
-                          line wait behind it, as on a half-duplex line
-
-More data for the host libraries' bounds:
-  --template-file NAME    list NAME, exactly as given, among the template files
-  --endless NAME[@SIZE]   a stored file whose every block is answered with
-                          data and never ends; "F3" announces SIZE, or none
-  --second-kind-length L  pad second-kind records to L characters
-  --add-second-kind K@N   K new second-kind records after the Nth request
-)";
-}
-
-bool parseQzOptions(const std::vector<std::string>& args, QzOptions& o, std::string& error) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--help" || a == "-h") {
-            o.help = true;
-            return true;
-        }
-        if (i + 1 >= args.size()) {
-            error = "unknown option or missing value: " + a;
-            return false;
-        }
-        const std::string v = args[++i];
-        long n = 0;
-        auto number = [&](long min, long max) {
-            if (toInt(v, min, max, n)) return true;
-            error = a + " needs a number from " + std::to_string(min) + " to " + std::to_string(max);
-            return false;
-        };
-        if (a == "--family") {
-            continue;
-        } else if (auto f = kFaultOptions.find(a); f != kFaultOptions.end()) {
-            QzFaultRule rule{f->second, {}, 0};
-            if (!FaultSelector::parse(v, rule.selector)) {
-                error = a + ": bad selector \"" + v + "\"";
-                return false;
-            }
-            o.faults.push_back(rule);
-        } else if (a == "--reply-code") {
-            auto at = v.find('@');
-            QzFaultRule rule{QzFault::ReplyCode, {}, 0};
-            if (at == std::string::npos || !toInt(v.substr(0, at), 0, 9999, n) ||
-                !FaultSelector::parse(v.substr(at + 1), rule.selector)) {
-                error = "--reply-code needs CODE@SEL";
-                return false;
-            }
-            rule.value = static_cast<int>(n);
-            o.faults.push_back(rule);
-        } else if (a == "--late") {
-            auto at = v.find('@');
-            QzFaultRule rule{QzFault::Late, {}, 0};
-            if (at == std::string::npos || !toInt(v.substr(0, at), 0, 600000, n) ||
-                !FaultSelector::parse(v.substr(at + 1), rule.selector)) {
-                error = "--late needs MS@SEL";
-                return false;
-            }
-            rule.value = static_cast<int>(n);
-            o.faults.push_back(rule);
-        } else if (a == "--template-file") {
-            o.data.templateFiles.push_back(v);
-        } else if (a == "--endless") {
-            auto at = v.find('@');
-            long size = -1;
-            if (at == 0 || (at != std::string::npos && !toInt(v.substr(at + 1), 0, 0x7fffffff, size))) {
-                error = "--endless needs NAME[@SIZE]";
-                return false;
-            }
-            o.data.endless.emplace_back(v.substr(0, at), size);
-        } else if (a == "--second-kind-length") {
-            if (!number(0, 1000)) return false;
-            o.data.secondKindLength = static_cast<int>(n);
-        } else if (a == "--add-second-kind") {
-            auto at = v.find('@');
-            long after = 0;
-            if (at == std::string::npos || !toInt(v.substr(0, at), 1, 30000, n) ||
-                !toInt(v.substr(at + 1), 1, 1000000, after)) {
-                error = "--add-second-kind needs K@N";
-                return false;
-            }
-            o.addSecondKind = static_cast<int>(n);
-            o.addSecondAfter = static_cast<int>(after);
-        } else if (a == "--terminal") {
-            if (!number(0, 127)) return false;
-            o.addresses.push_back(static_cast<int>(n));
-        } else if (a == "--tcp" || a == "--port") {
-            if (!number(0, 65535)) return false;
-            o.tcpPorts.push_back(static_cast<int>(n));
-        } else if (a == "--pty" || a == "--modem") {
-            if (v != "all") {
-                error = a + " serves every terminal: give \"all\"";
-                return false;
-            }
-            ++(a == "--pty" ? o.ptys : o.modems);
-        } else if (a == "--baud") {
-            if (!number(50, 4000000)) return false;
-            o.baud = static_cast<int>(n);
-        } else if (a == "--modem-busy") {
-            if (!number(0, 1000)) return false;
-            o.modem.busyCalls = static_cast<int>(n);
-        } else if (a == "--modem-no-carrier") {
-            if (!number(0, 1000)) return false;
-            o.modem.failedCalls = static_cast<int>(n);
-        } else if (a == "--modem-connect-ms") {
-            if (!number(0, 120000)) return false;
-            o.modem.connectDelayMs = static_cast<int>(n);
-        } else if (a == "--records" || a == "--memory-blocks" || a == "--second-kind" ||
-                   a == "--badges" || a == "--config" || a == "--seed") {
-            if (!number(0, a == "--seed" ? 0x7fffffff : 30000)) return false;
-            int& target = a == "--records"         ? o.data.records
-                          : a == "--memory-blocks" ? o.data.memoryBlocks
-                          : a == "--second-kind"   ? o.data.secondKind
-                          : a == "--badges"        ? o.data.badges
-                          : a == "--config"        ? o.data.configParameters
-                                                   : o.data.seed;
-            target = static_cast<int>(n);
-        } else if (a == "--templates") {
-            if (!number(0, 9999)) return false;
-            o.data.templates = static_cast<int>(n);
-        } else if (a == "--reader-type") {
-            if (v.size() != 1) {
-                error = "--reader-type needs one character";
-                return false;
-            }
-            o.data.readerType = v[0];
-        } else if (a == "--load-records") {
-            auto at = v.find('@');
-            if (!toInt(v.substr(0, at), 0, 30000, n) || (at != std::string::npos && v.size() != at + 3)) {
-                error = "--load-records needs N[@CODE] with a two-character code";
-                return false;
-            }
-            o.data.loadRecords = static_cast<int>(n);
-            if (at != std::string::npos) o.data.loadCode = v.substr(at + 1);
-        } else if (a == "--add-records") {
-            auto at = v.find('@');
-            long after = 0;
-            if (at == std::string::npos || !toInt(v.substr(0, at), 1, 30000, n) ||
-                !toInt(v.substr(at + 1), 1, 1000000, after)) {
-                error = "--add-records needs K@N";
-                return false;
-            }
-            o.addRecords = static_cast<int>(n);
-            o.addAfter = static_cast<int>(after);
-        } else if (a == "--file") {
-            auto eq = v.find('=');
-            if (eq == std::string::npos || eq == 0) {
-                error = "--file needs NAME=PATH";
-                return false;
-            }
-            o.files.emplace_back(v.substr(0, eq), v.substr(eq + 1));
-        } else if (a == "--bind") {
-            o.bindAddress = v;
-        } else if (a == "--wire-log") {
-            o.wireLog = v;
-        } else {
-            error = "unknown option " + a + " (see --family qz --help)";
-            return false;
-        }
-    }
-    if (o.addresses.empty()) {
-        error = "no terminal: give --terminal";
-        return false;
-    }
-    if (o.tcpPorts.empty() && !o.ptys && !o.modems) {
-        error = "no endpoint: give --tcp, --pty or --modem";
-        return false;
-    }
-    return true;
-}
 
 struct QzServer::Channel {
     enum Kind { Listener, Client, Pty, Modem } kind;
@@ -549,48 +326,6 @@ void QzServer::run(const sigset_t& unblocked, const volatile std::sig_atomic_t& 
         }
         std::erase_if(channels_, [](const auto& ch) { return ch->closed; });
     }
-}
-
-int runQzSimulator(const std::vector<std::string>& args) {
-    QzOptions options;
-    std::string error;
-    if (!parseQzOptions(args, options, error)) {
-        std::fprintf(stderr, "vornsim: %s\n", error.c_str());
-        return 2;
-    }
-    if (options.help) {
-        std::fputs(qzUsageText(), stdout);
-        return 0;
-    }
-    std::vector<QzTerminal> terminals;
-    for (int address : options.addresses) {
-        QzTerminal& t = terminals.emplace_back();
-        t.address = address;
-        t.generate(options.data);
-        for (const auto& [name, path] : options.files) {
-            std::ifstream in(path, std::ios::binary);
-            if (!in) {
-                std::fprintf(stderr, "vornsim: cannot read %s\n", path.c_str());
-                return 2;
-            }
-            t.files[name].assign(std::istreambuf_iterator<char>(in), {});
-        }
-    }
-    WireLog log;
-    if (!options.wireLog.empty() && !log.open(options.wireLog)) {
-        std::fprintf(stderr, "vornsim: cannot open wire log %s\n", options.wireLog.c_str());
-        return 2;
-    }
-    const sigset_t unblocked = catchStopSignals();
-    QzServer server(terminals, options, log);
-    if (!server.start(error)) {
-        std::fprintf(stderr, "vornsim: %s\n", error.c_str());
-        return 1;
-    }
-    for (const auto& line : server.readyLines()) std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
-    server.run(unblocked, stopRequested());
-    return 0;
 }
 
 }  // namespace vornsim::qz

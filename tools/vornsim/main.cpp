@@ -1,6 +1,7 @@
 // vornsim: the terminals' side of the wire, for tests, benchmarks and demos.
 #include "Options.h"
-#include "QzServer.h"
+#include "QzMain.h"
+#include "QzOptions.h"
 #include "Server.h"
 #include "StopSignals.h"
 #include "WireLog.h"
