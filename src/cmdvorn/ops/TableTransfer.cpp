@@ -9,18 +9,11 @@
 #include <cstdio>
 
 TableTransfer::TableTransfer(CMDARG_C& job, zString caption, int range, const char* object, const char* item)
-    : job_(job), caption_(std::move(caption)), range_(range), object_(object), item_(item) {}
-
-TableTransfer::~TableTransfer() {
-    if (begun_) job_.run->dialog().close();
-}
+    : job_(job), caption_(std::move(caption)), range_(range), object_(object), item_(zString::format("%s:", item)) {}
 
 void TableTransfer::begin() {
     job_.run->info().line(" ==== %s ====", caption_.c_str());
-    BREAKDLG_C& dialog = job_.run->dialog();
-    dialog.open(caption_.c_str());
-    dialog.showBar(range_);
-    begun_ = true;
+    progress_.emplace(job_, caption_.c_str(), range_, item_.c_str());
 }
 
 bool TableTransfer::store(int index, const std::uint8_t* record, int size) {
@@ -46,10 +39,9 @@ bool TableTransfer::fetch(int index, std::uint8_t* record, int size) {
 }
 
 bool TableTransfer::advance(int done) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%s: %d/%d", item_, done, range_);
-    job_.run->dialog().setBar(done, text);
-    return !interrupted(job_);
+    if (!progress_) return !interrupted(job_);
+    progress_->advance(done);
+    return !progress_->stopped();
 }
 
 void TableTransfer::finish(const char* what) {

@@ -3,17 +3,18 @@
 // window and on the interrupt dialog with its progress bar, the operator's
 // interruption, the records of the table ("<object>,SE,%x" and
 // "<object>,GE,%x"), the closing count, and the table file read line by line.
+#include "ProgressScope.h"
 #include "RunContext.h"
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 class TableTransfer {
 public:
     // The bar has `range` steps, labelled "<item>: done/range".
     TableTransfer(CMDARG_C& job, zString caption, int range, const char* object, const char* item);
-    ~TableTransfer();
     TableTransfer(const TableTransfer&) = delete;
     TableTransfer& operator=(const TableTransfer&) = delete;
 
@@ -43,7 +44,7 @@ private:
     CMDARG_C& job_;
     zString caption_;
     int range_;
-    bool begun_ = false;
     const char* object_;
-    const char* item_;
+    zString item_;  // "<item>:", as the bar shows it
+    std::optional<ProgressScope> progress_;
 };

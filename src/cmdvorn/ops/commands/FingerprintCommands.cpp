@@ -2,6 +2,7 @@
 
 #include "FingerprintFile.h"
 #include "JobOutcome.h"
+#include "ProgressScope.h"
 #include "RecordExchange.h"
 #include "LittleEndian.h"
 #include "Vorn.h"
@@ -75,23 +76,19 @@ bool downloadFingerprintsCommand(CMDARG_C& job) {
 
     zString caption = zString::format("Ric. Fingerprint da: %s", labelOf(job));
     run.info().line("%s", caption.c_str());
-    BREAKDLG_C& dialog = run.dialog();
-    dialog.open(caption.c_str());
-    dialog.showBar(count);
+    ProgressScope progress(job, caption.c_str(), count, "Ric. Fingerprint");
 
     // The copy the PC holds is replaced only by a complete download: a
     // failed or interrupted one leaves it as it was.
     zString path = fingerprintFileName(job);
     zReplacingFile out(path.c_str());
     if (!out.open()) {
-        dialog.close();
         return fileError(job, RunError::FileOpen, path);
     }
 
     std::uint8_t record[FingerprintRecord::kSize];
     char line[FingerprintRecord::kLineLength + 1];
     char text[sizeof TelegramCommand::text];
-    char progress[48];
     int received = 0;
     for (int i = 0; i < count; ++i) {
         std::snprintf(text, sizeof text, "FP,GI,%x", static_cast<unsigned>(i));
@@ -111,12 +108,11 @@ bool downloadFingerprintsCommand(CMDARG_C& job) {
         }
         ++received;
         ++job.count;
-        std::snprintf(progress, sizeof progress, "Ric. Fingerprint %d/%d", i + 1, count);
-        dialog.setBar(i + 1, progress);
-        if (interrupted(job)) break;
+        progress.advance(i + 1);
+        if (progress.stopped()) break;
     }
     if (job.result == RunError::None && !out.commit()) failJob(job, RunError::FileWrite, path.c_str(), std::strerror(errno));
-    dialog.close();
+    progress.close();
     logAndShow(job, "%s %d fingerprint ricevuti", labelOf(job), received);
     return job.result == RunError::None;
 }
@@ -134,12 +130,9 @@ bool uploadFingerprintsCommand(CMDARG_C& job) {
     int count = countTemplateLines(in);
     zString caption = zString::format("%s Invio %d Fingerprint", labelOf(job), count);
     run.log().log("%s", caption.c_str());
-    BREAKDLG_C& dialog = run.dialog();
-    dialog.open(caption.c_str());
-    dialog.showBar(count);
+    ProgressScope progress(job, caption.c_str(), count, "Fingerprint:");
 
     std::uint8_t record[FingerprintRecord::kSize];
-    char progress[48];
     int sent = 0;
     int lineNumber = 0;
     bool badLine = false;
@@ -167,14 +160,13 @@ bool uploadFingerprintsCommand(CMDARG_C& job) {
         }
         ++sent;
         ++job.count;
-        std::snprintf(progress, sizeof progress, "Fingerprint: %d/%d", sent, count);
-        dialog.setBar(sent, progress);
-        if (interrupted(job)) {
+        progress.advance(sent);
+        if (progress.stopped()) {
             whole = false;
             break;
         }
     }
-    dialog.close();
+    progress.close();
     if (badLine && job.result == RunError::None) job.result = RunError::FileRead;
     logAndShow(job, "%s %d fingerprint inviati", labelOf(job), sent);
     return whole && job.result == RunError::None;
