@@ -25,12 +25,12 @@ protected:
         parsed = ParsedCommandLine();
         parser.parse(line, parsed);
         std::vector<CommandId> ids;
-        for (int i = 0; i < parsed.commands.count(); ++i) ids.push_back(parsed.commands[i]);
+        for (CommandId id : parsed.commands) ids.push_back(id);
         return ids;
     }
     std::vector<std::string> terminals() const {
         std::vector<std::string> t;
-        for (int i = 0; i < parsed.terminals.count(); ++i) t.push_back(parsed.terminals[i].c_str());
+        for (const zString& number : parsed.terminals) t.push_back(number.c_str());
         return t;
     }
     std::string logText() { return readFile(path); }

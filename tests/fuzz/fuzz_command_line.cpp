@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CommandLineParser parser(log, state, settings);
     ParsedCommandLine parsed;
     parser.parse(zString(reinterpret_cast<const char*>(data), static_cast<int>(size)), parsed);
-    for (int i = 0; i < parsed.commands.count(); ++i)
+    for (std::size_t i = 0; i < parsed.commands.size(); ++i)
         if (parsed.commands[i] == CommandId::Unknown) __builtin_trap();
     return 0;
 }

@@ -11,18 +11,19 @@ constexpr int kRun = 3, kClose = 9, kOther = 5;
 // Terminals the stack only carries, never uses.
 Vorn* terminal(int n) { return reinterpret_cast<Vorn*>(static_cast<std::uintptr_t>(0x1000 * n)); }
 
-CommandPlan twoTerminalsTwoCommands(bool sync) {
-    CommandPlan plan;
+// The window's plan of "-n1 -n2 -r -v [-sync]", the session start left out.
+RunPlan twoTerminalsTwoCommands(bool sync) {
+    RunPlan plan{.rules = kWindowRules};
     plan.anyCommand = true;
-    plan.timeServiceSync = sync;
     for (int t : {1, 2})
-        for (CommandId id : {CommandId::DownloadAndClear, CommandId::Version}) plan.jobs.push_back({0, id, terminal(t), {}, t});
+        for (CommandId id : {CommandId::DownloadAndClear, CommandId::Version}) plan.steps.push_back({0, id, terminal(t), {}, t});
+    if (sync) plan.steps.push_back({0, CommandId::PcClockFromTimeService, nullptr, "-sync", 0, StepKind::TimeServiceSync});
     return plan;
 }
 
 }  // namespace
 
-TEST(JobStack, JobsComeOutInCommandLineOrderThenTheTimeServiceThenTheClose) {
+TEST(JobStack, StepsComeOutInThePlansOrderThenTheClose) {
     JobStack stack(kRun, kClose);
     stack.load(twoTerminalsTwoCommands(true));
     ASSERT_EQ(stack.count(), 6);
@@ -48,7 +49,7 @@ TEST(JobStack, JobsComeOutInCommandLineOrderThenTheTimeServiceThenTheClose) {
 }
 
 TEST(JobStack, OnlySpecialCommandsLeaveTheCloseAlone) {
-    CommandPlan plan;
+    RunPlan plan{.rules = kWindowRules};
     plan.anyCommand = true;
     plan.help = true;
     JobStack stack(kRun, kClose);

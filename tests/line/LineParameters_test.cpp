@@ -1,4 +1,5 @@
 // The parameter report of the newer models, through the simulator's bridge.
+#include "JobOutcome.h"
 #include "InProcessRun.h"
 #include "LineParameters.h"
 #include "ToolInstall.h"
@@ -35,7 +36,8 @@ protected:
         job.terminal = &terminal;
         job.id = CommandId::ReceiveParameters;
         job.run = &context;
-        bool ok = newerModelParametersCommand(job);
+        newerModelParametersCommand(job);
+        bool ok = outcomeOf(job) == RunError::None;
         result = job.result;
         count = job.count;
         return ok;

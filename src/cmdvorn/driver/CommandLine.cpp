@@ -5,19 +5,19 @@
 
 namespace {
 
-zList<zString> splitTokens(const zString& text) {
-    zList<zString> tokens;
+std::vector<zString> splitTokens(const zString& text) {
+    std::vector<zString> tokens;
     zString token;
     for (int i = 0; i < text.length(); ++i) {
         char c = text[i];
         if (c == ' ' || c == '\t') {
-            if (!token.isEmpty()) tokens.append(token);
+            if (!token.isEmpty()) tokens.push_back(token);
             token = zString();
         } else {
             token += c;
         }
     }
-    if (!token.isEmpty()) tokens.append(token);
+    if (!token.isEmpty()) tokens.push_back(token);
     return tokens;
 }
 
@@ -40,17 +40,17 @@ constexpr PairOption kPairs[] = {
 }  // namespace
 
 bool CommandLineParser::parse(const zString& commandLine, ParsedCommandLine& out) {
-    zList<zString> tokens = splitTokens(commandLine);
-    int first = 0;
-    if (tokens.count() > 0 && tokens[0] == "$CMD") first = 1;
+    std::vector<zString> tokens = splitTokens(commandLine);
+    std::size_t first = 0;
+    if (!tokens.empty() && tokens[0] == "$CMD") first = 1;
 
-    for (int i = first; i < tokens.count(); ++i) {
+    for (std::size_t i = first; i < tokens.size(); ++i) {
         const zString& token = tokens[i];
         if (!isOptionStart(token[0])) continue;
         // The terminal selection is taken here, so parseOption never sees it.
         if (token.length() >= 2 && (token[1] == 'n' || token[1] == 'N')) {
             zString number = token.mid(2);
-            if (!number.isEmpty() && std::atol(number.c_str()) > 0) out.terminals.append(number);
+            if (!number.isEmpty() && std::atol(number.c_str()) > 0) out.terminals.push_back(number);
             continue;
         }
         CommandId id = parseOption(token);
@@ -59,10 +59,10 @@ bool CommandLineParser::parse(const zString& commandLine, ParsedCommandLine& out
             log_.log("Comando Sconosciutto -%s", token.c_str());
             continue;
         }
-        out.commands.append(id);
-        out.options.append(token);
+        out.commands.push_back(id);
+        out.options.push_back(token);
     }
-    return out.commands.count() > 0;
+    return !out.commands.empty();
 }
 
 CommandId CommandLineParser::parseOption(const zString& token) {

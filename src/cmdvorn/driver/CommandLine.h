@@ -4,12 +4,13 @@
 // the configured files for the run.
 #include "RunContext.h"
 #include "RunSettings.h"
-#include "zList.h"
+
+#include <vector>
 
 struct ParsedCommandLine {
-    zList<zString> terminals;  // the texts after -n, in command-line order
-    zList<CommandId> commands; // command ids, in command-line order, duplicates kept
-    zList<zString> options;    // each command's option as typed, beside its id
+    std::vector<zString> terminals;  // the texts after -n, in command-line order
+    std::vector<CommandId> commands; // command ids, in command-line order, duplicates kept
+    std::vector<zString> options;    // each command's option as typed, beside its id
 };
 
 class CommandLineParser {

@@ -6,6 +6,7 @@
 #include "ClockCommands.h"
 #include "EmployeeCommands.h"
 #include "FingerprintCommands.h"
+#include "JobOutcome.h"
 #include "MaintenanceCommands.h"
 #include "ParameterCommands.h"
 #include "TransactionCommands.h"
@@ -122,7 +123,7 @@ bool dispatch(RunContext& run, Vorn* terminal, CommandId id, std::span<const DIS
     else
         run.log().log("Fatal Error! Func. %d not defined", code(id));
 
-    state.errorCode = arg.result != RunError::None ? arg.result : terminal->statusCode();
+    state.errorCode = outcomeOf(arg);
     state.count += arg.count;
     if (finished) *finished = arg;
 

@@ -5,7 +5,9 @@
 
 #include <span>
 
-using CommandHandler = bool (*)(CMDARG_C&);
+// A handler hands everything back in its job: error, count, records left,
+// the result line of -v.
+using CommandHandler = void (*)(CMDARG_C&);
 
 struct DISPATCHER_C {
     CommandId id;

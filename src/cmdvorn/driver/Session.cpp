@@ -12,10 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
-constexpr int kRunJobMessage = 1;
-}
-
 Session::Session(zString programName, FrontEnd& frontEnd) : frontEnd_(frontEnd) {
     state_.programName = std::move(programName);
 }
@@ -93,58 +89,40 @@ bool Session::initialisationFailed(const zString& message) {
     return false;
 }
 
-CommandPlan Session::plan(const zString& commandLine) {
-    CommandPlan plan;
+RunPlan Session::plan(const zString& commandLine, const RunRules& rules) {
+    commandLine_ = commandLine;
     ParsedCommandLine parsed;
     CommandLineParser parser(*log_, state_, settings_);
-    plan.anyCommand = parser.parse(commandLine, parsed);
-    if (!plan.anyCommand) return plan;
-
-    zList<CommandId> commands;
-    zList<zString> options;
-    for (int i = 0; i < parsed.commands.count(); ++i) {
-        CommandId id = parsed.commands[i];
-        if (id == CommandId::Help) {
-            plan.help = true;
-        } else if (id == CommandId::PcClockFromTimeService) {
-            plan.timeServiceSync = true;
-            plan.timeServiceOption = parsed.options[i];
-        } else {
-            commands.append(id);
-            options.append(parsed.options[i]);
-        }
-    }
-    if (commands.count() == 0) return plan;
-    plan.firstCommandId = commands[0];
-
-    auto addJobsFor = [&](Vorn* terminal, int number) {
-        for (int c = 0; c < commands.count(); ++c)
-            plan.jobs.push_back({kRunJobMessage, commands[c], terminal, options[c], number});
-    };
-    if (parsed.terminals.count() > 0) {
-        for (int t = 0; t < parsed.terminals.count(); ++t) {
-            int number = std::atoi(parsed.terminals[t].c_str());
-            addJobsFor(manager_->findTerminal(number), number);
-        }
-    } else {
-        for (int t = 0; t < manager_->terminalCount(); ++t)
-            addJobsFor(manager_->terminalAt(t), manager_->terminalAt(t)->terminalNumber());
-    }
-    return plan;
+    parser.parse(commandLine, parsed);
+    return makeRunPlan(commandLine, parsed, *manager_, rules);
 }
 
-bool Session::runJob(const BatchJob& job) {
-    state_.lastCommandId = job.commandId;
-    return dispatchReported(job.terminal, job.terminalNumber, job.commandId, job.option);
+void Session::runStep(const BatchJob& step) {
+    switch (step.step) {
+    case StepKind::SessionStart:
+        log_->log(zLogger::Header, "Inizio sessione: \"%s\"", commandLine_.c_str());
+        return;
+    case StepKind::TimeServiceSync:
+        state_.lastCommandId = step.commandId;
+        runTimeServiceSync(step.option);
+        return;
+    case StepKind::TerminalCommand: {
+        state_.lastCommandId = step.commandId;
+        CMDARG_C finished = dispatchReported(step.terminal, step.terminalNumber, step.commandId, step.option);
+        // The version line is the result while nothing after it decides otherwise.
+        if (state_.commandLineMode && !finished.resultLine.isEmpty())
+            writeRunResult(state_, finished.resultLine);
+        return;
+    }
+    }
 }
 
-bool Session::runTimeServiceSync(const zString& option) {
+void Session::runTimeServiceSync(const zString& option) {
     if (!timeService_) timeService_ = createTimeServiceTerminal(*manager_, *config_, settings_);
-    return dispatchReported(timeService_.get(), timeService_->terminalNumber(), CommandId::PcClockFromTimeService,
-                            option);
+    dispatchReported(timeService_.get(), timeService_->terminalNumber(), CommandId::PcClockFromTimeService, option);
 }
 
-bool Session::dispatchReported(Vorn* terminal, int terminalNumber, CommandId id, const zString& option) {
+CMDARG_C Session::dispatchReported(Vorn* terminal, int terminalNumber, CommandId id, const zString& option) {
     TerminalReport& entry = report_.terminalEntry(terminal, terminalNumber,
                                                   terminal ? terminal->description() : zString(),
                                                   configuredLink(terminal));
@@ -155,13 +133,13 @@ bool Session::dispatchReported(Vorn* terminal, int terminalNumber, CommandId id,
     reported.download = isDownloadCommand(id);
     reported.started = ReportClock::now();
     CMDARG_C finished;
-    bool ok = dispatch(*context_, terminal, id, frontEnd_.commands(), &finished);
+    dispatch(*context_, terminal, id, frontEnd_.commands(), &finished);
     reported.finished = ReportClock::now();
     reported.code = state_.errorCode;
     reported.count = finished.count;
     reported.leftOnTerminal = finished.leftOnTerminal;
     entry.commands.push_back(std::move(reported));
-    return ok;
+    return finished;
 }
 
 zString Session::configuredLink(const Vorn* terminal) const {
@@ -175,17 +153,9 @@ zString Session::configuredLink(const Vorn* terminal) const {
     return terminal->getLink() ? terminal->getLink()->name() : zString();
 }
 
-void Session::logSessionStart(const zString& commandLine) {
-    log_->log(zLogger::Header, "Inizio sessione: \"%s\"", commandLine.c_str());
-}
-
-void Session::logSessionEnd(const zString& commandLine) {
-    log_->log(zLogger::Header, "Fine sessione: \"%s\"", commandLine.c_str());
-}
-
-void Session::writeResultFile(CommandId lastCommandId) {
+void Session::writeResultFile(CommandId decidingCommand) {
     if (!state_.commandLineMode) return;
-    if (state_.errorCode != RunError::None || lastCommandId != CommandId::Version)
+    if (state_.errorCode != RunError::None || decidingCommand != CommandId::Version)
         writeRunResult(state_, resultLine(state_.errorCode, state_.count));
     if (!state_.resultFileFailed) return;
     // A version line of an earlier terminal would read as this run's
@@ -222,9 +192,6 @@ int Session::writeRunReport(int exitCode) {
     return exitCode;
 }
 
-int Session::exitCodeAfterResult(int exitCode) const {
-    return state_.resultFileFailed ? kResultFileFailedExit : exitCode;
-}
 
 void Session::reportResultFileFailure(const zString& directory, const char* fileName) {
     frontEnd_.showMessage(state_.programName.c_str(),
@@ -236,25 +203,31 @@ void Session::logFatal(RunError error) {
     if (error == RunError::InvalidParameter || error == RunError::BadTerminalNumber) log_->log("Errore fatale - Impossibile continuare!");
 }
 
+int Session::finish(const RunPlan& plan, int exitCode) {
+    const RunRules& rules = plan.rules;
+    // A command line without any command is a fatal stop, which still
+    // leaves its result.
+    if (!plan.anyCommand || plan.hasTerminalCommands() || rules.resultWithoutTerminalCommands) {
+        const bool byFirst = rules.resultDecider == RunRules::ResultDecider::FirstTerminalCommand;
+        writeResultFile(byFirst ? plan.firstTerminalCommand : state_.lastCommandId);
+        exitCode = writeRunReport(exitCode);
+    }
+    if (rules.closingLine && plan.hasTerminalCommands())
+        log_->log(zLogger::Header, "Fine sessione: \"%s\"", plan.commandLine.c_str());
+    if (rules.exitCodeTellsResultFailure && state_.resultFileFailed) return kResultFileFailedExit;
+    return exitCode;
+}
+
 int Session::runInConsole(const zString& commandLine) {
-    CommandPlan plan = this->plan(commandLine);
+    RunPlan plan = this->plan(commandLine, kConsoleRules);
+    int exitCode = 0;
     if (!plan.anyCommand) {
         logFatal(RunError::InvalidParameter);
-        writeResultFile(CommandId::None);
-        int exitCode = writeRunReport(code(RunError::InvalidParameter));
-        release();
-        return exitCodeAfterResult(exitCode);
+        exitCode = code(RunError::InvalidParameter);
     }
     if (plan.help) frontEnd_.showHelp(state_);
-    if (plan.timeServiceSync) runTimeServiceSync(plan.timeServiceOption);
-    int exitCode = 0;
-    if (!plan.jobs.empty()) {
-        logSessionStart(commandLine);
-        for (const BatchJob& job : plan.jobs) runJob(job);
-        writeResultFile(plan.firstCommandId);
-        exitCode = writeRunReport(exitCode);
-        logSessionEnd(commandLine);
-    }
+    for (const BatchJob& step : plan.steps) runStep(step);
+    exitCode = finish(plan, exitCode);
     release();
-    return exitCodeAfterResult(exitCode);
+    return exitCode;
 }

@@ -1,14 +1,13 @@
 #pragma once
 // One run of the command tool: log, parameter file, run-wide settings and
-// terminal manager,
-// the command line taken apart into jobs, each job dispatched, and the
-// result file for the calling application. The console runs the jobs in a
-// loop; the window queues them and runs one per message, through the same
-// calls.
+// terminal manager, the command line made into a run plan, each step run,
+// and the result file for the calling application. The console runs the
+// steps in a loop; the window runs one per message, through the same calls.
 #include "CommandLine.h"
 #include "CommandTable.h"
 #include "ResultFile.h"
 #include "RunContext.h"
+#include "RunPlan.h"
 #include "RunReport.h"
 
 #include <memory>
@@ -33,25 +32,6 @@ public:
     virtual std::span<const DISPATCHER_C> commands() const { return commandTable(); }
 };
 
-struct BatchJob {
-    int message = 0;    // the window message that carries the job
-    CommandId commandId = CommandId::None;
-    Vorn* terminal = nullptr;  // not owned; nullptr when the number is unknown
-    zString option;            // the command's option as typed, for the report
-    int terminalNumber = 0;    // the number asked for, kept when no terminal has it
-};
-
-// The command line after the parser: the special commands taken out and
-// the terminal jobs in run order.
-struct CommandPlan {
-    bool anyCommand = false;  // false: nothing recognised, a fatal stop follows
-    bool help = false;
-    bool timeServiceSync = false;
-    zString timeServiceOption;  // as typed
-    std::vector<BatchJob> jobs;
-    CommandId firstCommandId = CommandId::None;  // of the terminal commands
-};
-
 class Session {
 public:
     static constexpr const char* kParameterFileName = "cmdvorn.prm";
@@ -72,27 +52,19 @@ public:
     bool initialise();
     void release();
 
-    CommandPlan plan(const zString& commandLine);
-    bool runJob(const BatchJob& job);
-    // The time-service synchronisation runs once, not per terminal.
-    bool runTimeServiceSync(const zString& option = "-sync");
-
-    void logSessionStart(const zString& commandLine);
-    void logSessionEnd(const zString& commandLine);
-    // The end-of-run form of the result file (count or error); nothing is
-    // added after a successful version command, which wrote its own line.
-    // When any write of the run failed, no result file is left and the
-    // failure is shown.
-    void writeResultFile(CommandId lastCommandId);
+    // The command line's steps, in the order the front end's rules give.
+    RunPlan plan(const zString& commandLine, const RunRules& rules);
+    // One step; a successful -v leaves its line in the result file at once.
+    void runStep(const BatchJob& step);
+    // The end of a run: the result file and the report (command-line mode
+    // only) and the closing line, as the plan's rules say. Returns the exit
+    // code to end with: exitCode, kStrictFailedExit for a successful run
+    // with a failed terminal under strict exit, or, where the rules ask, the
+    // code of a result file that could not be written.
+    int finish(const RunPlan& plan, int exitCode);
     // A command-line run starts by removing the result file and the report
     // of an earlier run; false (reported) when one stays.
     bool beginRun(const zString& commandLine);
-    // Writes the report beside the result file once the result file is
-    // written (command-line mode only). Returns the exit code to end with:
-    // exitCode, or kStrictFailedExit for a successful run with a failed
-    // terminal under strict exit. A report that cannot be written takes
-    // the result file with it, as a failed result file does.
-    int writeRunReport(int exitCode);
     // "Errore fatale - Impossibile continuare!" for InvalidParameter and
     // BadTerminalNumber.
     void logFatal(RunError error);
@@ -111,11 +83,18 @@ public:
 private:
     // Logs why the run cannot start and tells the operator; false.
     bool initialisationFailed(const zString& message);
-    // exitCode, or 111 when the result file could not be written.
-    int exitCodeAfterResult(int exitCode) const;
+    // The end-of-run form of the result file (count or error); nothing is
+    // added when the deciding command is -v, whose line is written as it
+    // succeeds. When any write of the run failed, no result file is left
+    // and the failure is shown.
+    void writeResultFile(CommandId decidingCommand);
+    // The report beside the result file (command-line mode only); a report
+    // that cannot be written takes the result file with it.
+    int writeRunReport(int exitCode);
+    void runTimeServiceSync(const zString& option);
     void reportResultFileFailure(const zString& directory, const char* fileName = kResultFileName);
     // Runs one command and notes it in the report.
-    bool dispatchReported(Vorn* terminal, int terminalNumber, CommandId id, const zString& option);
+    CMDARG_C dispatchReported(Vorn* terminal, int terminalNumber, CommandId id, const zString& option);
     // The terminal's PORT (or its router) as the parameter file gives it.
     zString configuredLink(const Vorn* terminal) const;
 
@@ -133,5 +112,6 @@ private:
     std::unique_ptr<VornModem> timeService_;
     int initialisations_ = 0;
     RunReport report_;
+    zString commandLine_;  // of the last plan, for its session lines
 };
 

@@ -2,11 +2,9 @@
 
 #include "CommandTable.h"
 
-void JobStack::load(const CommandPlan& plan) {
+void JobStack::load(const RunPlan& plan) {
     stack_.push({closeMessage_, CommandId::None, nullptr, {}, 0});
-    // The time-service terminal is the session's own, built when the job runs.
-    if (plan.timeServiceSync) stack_.push({runMessage_, CommandId::PcClockFromTimeService, nullptr, plan.timeServiceOption, 0});
-    for (auto job = plan.jobs.rbegin(); job != plan.jobs.rend(); ++job) {
+    for (auto job = plan.steps.rbegin(); job != plan.steps.rend(); ++job) {
         BatchJob queued = *job;
         queued.message = runMessage_;
         stack_.push(queued);

@@ -243,27 +243,19 @@ void MainWindow::running(Run run) {
 
 void MainWindow::runCommandLine(const zString& commandLine) {
     if (!initialised_ || closed_) return;
-    CommandPlan plan = session_.plan(commandLine);
-    if (!plan.anyCommand) {
+    plan_ = session_.plan(commandLine, kWindowRules);
+    if (!plan_.anyCommand) {
         fatal(RunError::InvalidParameter);
         return;
     }
-    if (plan.help) showHelp(session_.state());
-    if (!plan.jobs.empty()) session_.logSessionStart(commandLine);
-    jobs_.load(plan);
+    if (plan_.help) showHelp(session_.state());
+    jobs_.load(plan_);
     postNextJobs();
 }
 
 void MainWindow::runJob(const BatchJob& job) {
     if (!initialised_ || closed_) return;
-    running([&] {
-        if (job.commandId == CommandId::PcClockFromTimeService) {
-            session_.state().lastCommandId = job.commandId;
-            session_.runTimeServiceSync(job.option);
-        } else {
-            session_.runJob(job);
-        }
-    });
+    running([&] { session_.runStep(job); });
     if (session_.state().commandLineMode && !closed_) postNextJobs();
 }
 
@@ -293,8 +285,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         closed_ = true;
         results_->setFont(font());
         resultsFont_.reset();
-        session_.writeResultFile(session_.state().lastCommandId);
-        exitCode_ = session_.writeRunReport(exitCode_);
+        exitCode_ = session_.finish(plan_, exitCode_);
         if (session_.log()) session_.log()->setListSink(nullptr);
         session_.release();
     }

@@ -99,6 +99,7 @@ private:
     Session session_;
     UserBreakDialog breakDialog_;
     JobStack jobs_;
+    RunPlan plan_ = RunPlan{.rules = kWindowRules};  // empty in interactive runs
     std::unique_ptr<MainMenu> menu_;
     QComboBox* chooser_ = nullptr;
     QListWidget* results_ = nullptr;

@@ -4,6 +4,10 @@
 
 #include <cstdarg>
 
+RunError outcomeOf(const CMDARG_C& job) {
+    return job.result != RunError::None ? job.result : job.terminal->statusCode();
+}
+
 const char* labelOf(const CMDARG_C& job) { return job.terminal->label().c_str(); }
 
 bool failWithStatus(CMDARG_C& job) {

@@ -4,6 +4,10 @@
 // show it in the information window.
 #include "RunContext.h"
 
+// The command's outcome as dispatch takes it: the job's own error or, when
+// it set none, the status its terminal was left with, so that no failed
+// exchange passes for success.
+RunError outcomeOf(const CMDARG_C& job);
 // The job's terminal label.
 const char* labelOf(const CMDARG_C& job);
 // The terminal's status code becomes the job's result; returns false.

@@ -69,12 +69,15 @@ private:
     OperatorDialogs* operatorDialogs_;
 };
 
+// A command's job: what the handler works on and all it hands back. The
+// handler returns nothing else; dispatch reads the outcome from here.
 struct CMDARG_C {
     Vorn* terminal = nullptr;  // not owned
     CommandId id = CommandId::None;
     int count = 0;   // items moved or counted; raised after each successful exchange
     RunError result = RunError::None;  // the command's error code
     int leftOnTerminal = 0;  // records a download could not save and left on the terminal
+    zString resultLine;      // -v: the result file's line, should the run end on it
     RunContext* run = nullptr;
     const char* name = "";  // the command table's name; some commands send it as their telegram
 };

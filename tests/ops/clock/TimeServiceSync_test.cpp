@@ -1,5 +1,6 @@
 // The -sync command over a scripted line: its outcome lines, its error
 // codes, and the PC clock it sets through PCCLOCK_FILE.
+#include "JobOutcome.h"
 #include "ClockCommands.h"
 #include "ScriptedLine.h"
 #include "SyncDifference.h"
@@ -60,7 +61,8 @@ protected:
         job.terminal = &service;
         job.id = CommandId::PcClockFromTimeService;
         job.run = &inProcess.context;
-        bool ok = pcClockFromTimeServiceCommand(job);
+        pcClockFromTimeServiceCommand(job);
+        bool ok = outcomeOf(job) == RunError::None;
         result = job.result;
         opened = line && line->isOpen();
         return ok;

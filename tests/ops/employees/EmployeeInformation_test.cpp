@@ -1,6 +1,7 @@
 // -ei against a terminal that never ends its information list: the list is
 // read as far as the terminal's own employee count, or a stated maximum when
 // the count cannot be read, and the operator's stop ends it with 106.
+#include "JobOutcome.h"
 #include "EmployeeCommands.h"
 #include "LittleEndian.h"
 #include "TextFile.h"
@@ -105,7 +106,8 @@ protected:
         job.terminal = &terminal;
         job.id = CommandId::EmployeeInformation;
         job.run = &context;
-        bool ok = employeeInformationCommand(job);
+        employeeInformationCommand(job);
+        bool ok = outcomeOf(job) == RunError::None;
         count = job.count;
         result = job.result;
         return ok;

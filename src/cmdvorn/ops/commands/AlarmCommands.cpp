@@ -25,7 +25,7 @@ int alarmCapacity(const CMDARG_C& job) {
     return static_cast<int>(std::clamp(value.toLong(), static_cast<long>(kMinAlarms), 0xFFFFL));
 }
 
-bool sendAlarmsCommand(CMDARG_C& job) {
+void sendAlarmsCommand(CMDARG_C& job) {
     const zString& path = job.run->settings().alarms.fileName;
     const int capacity = alarmCapacity(job);
     zString caption = zString::format("%s Invio Allarmi", labelOf(job));
@@ -50,12 +50,11 @@ bool sendAlarmsCommand(CMDARG_C& job) {
         alarm.record.encode(record);
         return transfer.store(alarm.number, record, sizeof record);
     });
-    if (!opened) return false;
+    if (!opened) return;
     transfer.finish("Allarmi inviati");
-    return job.result == RunError::None;
 }
 
-bool readAlarmsCommand(CMDARG_C& job) {
+void readAlarmsCommand(CMDARG_C& job) {
     const int capacity = alarmCapacity(job);
     zString caption = zString::format("%s Ricezione Allarmi", labelOf(job));
     job.run->log().log("%s", caption.c_str());
@@ -68,7 +67,8 @@ bool readAlarmsCommand(CMDARG_C& job) {
         if (!transfer.advance(number + 1)) break;
     }
     transfer.finish("Allarmi ricevuti");
-    return job.result == RunError::None;
 }
 
-bool deleteAlarmsCommand(CMDARG_C& job) { return sendWithoutData(job, "AL,DE,*"); }
+void deleteAlarmsCommand(CMDARG_C& job) {
+    sendWithoutData(job, "AL,DE,*");
+}

@@ -4,9 +4,9 @@
 // never fewer than 24.
 #include "RunContext.h"
 
-bool sendAlarmsCommand(CMDARG_C& job);    // -as
-bool readAlarmsCommand(CMDARG_C& job);    // -ag
-bool deleteAlarmsCommand(CMDARG_C& job);  // -ad
+void sendAlarmsCommand(CMDARG_C& job);    // -as
+void readAlarmsCommand(CMDARG_C& job);    // -ag
+void deleteAlarmsCommand(CMDARG_C& job);  // -ad
 
 // MAX_ALLARM of the parameter file, at least 24.
 int alarmCapacity(const CMDARG_C& job);

@@ -19,15 +19,16 @@ bool readFormatRecord(CMDARG_C& job, std::uint8_t (&record)[CardFormat::kSize]) 
 
 }  // namespace
 
-bool sendCardFormatCommand(CMDARG_C& job) {
+void sendCardFormatCommand(CMDARG_C& job) {
     Vorn& terminal = *job.terminal;
     LINE_FORMAT layout;
     CardFormat format = loadCardFormat(job.run->parameters(), layout, job.run->log());
     zString detail;
     if (const char* why = format.impossibility(detail)) {
         // No badge read reaches such a field: refused before anything is sent.
-        return failJob(job, RunError::BadParameterValue, CardFormat::kSection,
-                       zString::format("%s: %s", why, detail.c_str()).c_str());
+        failJob(job, RunError::BadParameterValue, CardFormat::kSection,
+                zString::format("%s: %s", why, detail.c_str()).c_str());
+        return;
     }
     if (const char* why = format.inconsistency(detail))
         // The terminal gets what the section says; the operator learns why badges may misread.
@@ -36,39 +37,43 @@ bool sendCardFormatCommand(CMDARG_C& job) {
     std::uint8_t record[CardFormat::kSize];
     format.encode(record);
     TelegramCommand send("FO,SE", TelegramCommand::SendData, record, sizeof record);
-    if (!terminal.sendCommand(send)) return failWithStatus(job);
+    if (!terminal.sendCommand(send)) {
+        failWithStatus(job);
+        return;
+    }
     ++job.count;
     job.run->log().log("%s Formato badge trasmesso", labelOf(job));
 
     std::uint8_t stored[CardFormat::kSize] = {};
-    if (!readFormatRecord(job, stored)) return false;
+    if (!readFormatRecord(job, stored)) return;
     reportCardFormat(job.run->info(), labelOf(job), CardFormat::decode(stored));
-    return true;
 }
 
-bool readCardFormatCommand(CMDARG_C& job) {
+void readCardFormatCommand(CMDARG_C& job) {
     std::uint8_t record[CardFormat::kSize] = {};
-    if (!readFormatRecord(job, record)) return false;
+    if (!readFormatRecord(job, record)) return;
     reportCardFormat(job.run->info(), labelOf(job), CardFormat::decode(record));
-    return true;
 }
 
-bool testReadBadgeCommand(CMDARG_C& job) {
+void testReadBadgeCommand(CMDARG_C& job) {
     Vorn& terminal = *job.terminal;
     std::uint8_t formatRecord[CardFormat::kSize] = {};
-    if (!readFormatRecord(job, formatRecord)) return false;
+    if (!readFormatRecord(job, formatRecord)) return;
     if (!CardFormat::crcMatches(formatRecord)) {
-        return failJob(job, RunError::BadCrc, kReadText);
+        failJob(job, RunError::BadCrc, kReadText);
+        return;
     }
 
     std::uint8_t readRecord[BadgeTestRead::kSize] = {};
     TelegramCommand read("FO,LR", TelegramCommand::ReceiveData, readRecord, sizeof readRecord);
-    if (!terminal.sendCommand(read)) return failWithStatus(job);
+    if (!terminal.sendCommand(read)) {
+        failWithStatus(job);
+        return;
+    }
     ++job.count;
 
     LINE_FORMAT layout;
     loadLayout(job.run->parameters(), CardFormat::kSection, layout, job.run->log());
     reportTestRead(job.run->info(), labelOf(job), CardFormat::decode(formatRecord), layout,
                    BadgeTestRead::decode(readRecord));
-    return true;
 }

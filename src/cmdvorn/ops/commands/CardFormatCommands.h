@@ -4,6 +4,6 @@
 // and a test read showing how the terminal splits the last badge (-fr).
 #include "RunContext.h"
 
-bool sendCardFormatCommand(CMDARG_C& job);  // -fs
-bool readCardFormatCommand(CMDARG_C& job);  // -fg
-bool testReadBadgeCommand(CMDARG_C& job);   // -fr
+void sendCardFormatCommand(CMDARG_C& job);  // -fs
+void readCardFormatCommand(CMDARG_C& job);  // -fg
+void testReadBadgeCommand(CMDARG_C& job);   // -fr

@@ -17,7 +17,7 @@ constexpr const char* kItem = "Giustificativo";
 
 }  // namespace
 
-bool sendCausesCommand(CMDARG_C& job) {
+void sendCausesCommand(CMDARG_C& job) {
     const zString& path = job.run->settings().causes.fileName;
     zString caption = zString::format("%s Invio Giustificativi", labelOf(job));
     job.run->log().log("%s, file=%s", caption.c_str(), path.c_str());
@@ -41,15 +41,14 @@ bool sendCausesCommand(CMDARG_C& job) {
         cause.encode(record);
         return transfer.store(cause.code, record, sizeof record);
     });
-    if (!opened) return false;
+    if (!opened) return;
     if (leftOver > 0)
         job.run->log().log(zLogger::Warning, "%s %d righe oltre i %d giustificativi non inviate", labelOf(job),
                            leftOver, kMaxCauses);
     transfer.finish("Giustificativi inviati");
-    return job.result == RunError::None;
 }
 
-bool readCausesCommand(CMDARG_C& job) {
+void readCausesCommand(CMDARG_C& job) {
     zString caption = zString::format("%s Ricezione Giustificativi", labelOf(job));
     job.run->log().log("%s", caption.c_str());
     TableTransfer transfer(job, caption, kMaxCauses, kObject, kItem);
@@ -64,7 +63,8 @@ bool readCausesCommand(CMDARG_C& job) {
         if (!transfer.advance(code)) break;
     }
     transfer.finish("Giustificativi ricevuti");
-    return job.result == RunError::None;
 }
 
-bool deleteCausesCommand(CMDARG_C& job) { return sendWithoutData(job, "CA,DE"); }
+void deleteCausesCommand(CMDARG_C& job) {
+    sendWithoutData(job, "CA,DE");
+}

@@ -3,6 +3,6 @@
 // (-gs, at most 30), read back (-gg, codes 1 to 30) and deleted (-gd).
 #include "RunContext.h"
 
-bool sendCausesCommand(CMDARG_C& job);    // -gs
-bool readCausesCommand(CMDARG_C& job);    // -gg
-bool deleteCausesCommand(CMDARG_C& job);  // -gd
+void sendCausesCommand(CMDARG_C& job);    // -gs
+void readCausesCommand(CMDARG_C& job);    // -gg
+void deleteCausesCommand(CMDARG_C& job);  // -gd

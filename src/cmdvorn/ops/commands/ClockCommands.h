@@ -4,10 +4,10 @@
 // clock set from a terminal (-syncg) or from the time service (-sync).
 #include "RunContext.h"
 
-bool readClockCommand(CMDARG_C& job);           // -yd
-bool setClockCommand(CMDARG_C& job);            // -d
-bool readDaylightCommand(CMDARG_C& job);        // -lg
-bool sendDaylightCommand(CMDARG_C& job);        // -ls
-bool pcClockFromTerminalCommand(CMDARG_C& job); // -syncg
+void readClockCommand(CMDARG_C& job);           // -yd
+void setClockCommand(CMDARG_C& job);            // -d
+void readDaylightCommand(CMDARG_C& job);        // -lg
+void sendDaylightCommand(CMDARG_C& job);        // -ls
+void pcClockFromTerminalCommand(CMDARG_C& job); // -syncg
 // -sync; the job's terminal is the time service's modem line.
-bool pcClockFromTimeServiceCommand(CMDARG_C& job);
+void pcClockFromTimeServiceCommand(CMDARG_C& job);

@@ -3,7 +3,6 @@
 #include "EMPHLP_C.h"
 #include "EmployeeStatusLine.h"
 #include "JobOutcome.h"
-#include "ProgressScope.h"
 #include "RecordExchange.h"
 #include "LittleEndian.h"
 #include "VersionReport.h"
@@ -127,7 +126,9 @@ bool uploadEmployees(CMDARG_C& job, bool onlyThisTerminal) {
     int company = substituteCompany(job);
     zString caption = zString::format("%s Invio %d Anagr.", labelOf(job), lines);
     run.log().log("%s", caption.c_str());
-    ProgressScope progress(job, caption.c_str(), lines, "Anagrafica:");
+    BREAKDLG_C& dialog = run.dialog();
+    dialog.open(caption.c_str());
+    dialog.showBar(lines);
 
     EmployeeFormat format = formatOf(job);
     char storeText[8];
@@ -153,12 +154,14 @@ bool uploadEmployees(CMDARG_C& job, bool onlyThisTerminal) {
         TelegramCommand store(storeText, TelegramCommand::SendData, record, size);
         if (!terminal.sendCommand(store)) return failWithStatus(job);
         ++sent;
-        progress.advance(sent);
-        return !progress.stopped();
+        char progress[48];
+        std::snprintf(progress, sizeof progress, "Anagrafica: %d/%d", sent, lines);
+        dialog.setBar(sent, progress);
+        return !interrupted(job);
     });
 
     file.close();
-    progress.close();
+    dialog.close();
     terminal.sendOff();
     job.count += sent;
     logAndShow(job, "%s %d anagrafiche inviate", labelOf(job), sent);
@@ -187,14 +190,18 @@ bool employeeCount(CMDARG_C& job, int& count) {
 
 }  // namespace
 
-bool uploadAssociatedEmployeesCommand(CMDARG_C& job) { return uploadEmployees(job, true); }
+void uploadAssociatedEmployeesCommand(CMDARG_C& job) {
+    uploadEmployees(job, true);
+}
 
-bool uploadAllEmployeesCommand(CMDARG_C& job) { return uploadEmployees(job, false); }
+void uploadAllEmployeesCommand(CMDARG_C& job) {
+    uploadEmployees(job, false);
+}
 
-bool uploadPersonalDataCommand(CMDARG_C& job) {
+void uploadPersonalDataCommand(CMDARG_C& job) {
     Vorn& terminal = *job.terminal;
     zFile file(employeeFileName(job));
-    if (!openEmployeeFile(job, file)) return false;
+    if (!openEmployeeFile(job, file)) return;
     int company = substituteCompany(job);
     std::uint8_t record[EMPHLP_C::kPersonalSize];
     int sent = 0;
@@ -209,10 +216,9 @@ bool uploadPersonalDataCommand(CMDARG_C& job) {
     file.close();
     job.count += sent;
     job.run->log().log("%s %d informazioni inviati", labelOf(job), sent);
-    return whole && job.result == RunError::None;
 }
 
-bool receiveEmployeesCommand(CMDARG_C& job) {
+void receiveEmployeesCommand(CMDARG_C& job) {
     Vorn& terminal = *job.terminal;
     RunContext& run = *job.run;
     int count = 0;
@@ -223,8 +229,9 @@ bool receiveEmployeesCommand(CMDARG_C& job) {
     const bool byIndex = format == EmployeeFormat::US;
 
     run.info().line("Ric. Anagrafiche da: %s", labelOf(job));
-    ProgressScope progress(job, zString::format("Ric. Anagrafiche da: %s", labelOf(job)).c_str(), count,
-                           "Ric. anagrafiche");
+    BREAKDLG_C& dialog = run.dialog();
+    dialog.open(zString::format("Ric. Anagrafiche da: %s", labelOf(job)).c_str());
+    dialog.showBar(count);
     if (count > 1) terminal.sendOn();
 
     zFile out(zString::format("%s/%s", run.state().dataDirectory.c_str(), kReceivedFile));
@@ -276,19 +283,20 @@ bool receiveEmployeesCommand(CMDARG_C& job) {
             break;
         }
         ++written;
-        progress.advance(i);
-        if (progress.stopped()) break;
+        char progress[48];
+        std::snprintf(progress, sizeof progress, "Ric. anagrafiche %d/%d", i, count);
+        dialog.setBar(i, progress);
+        if (interrupted(job)) break;
         if (i < count) answered = request(i);
     }
     out.close();
-    progress.close();
+    dialog.close();
     terminal.sendOff();
     job.count += written;
     logAndShow(job, "%s %d anagrafiche ricevute", labelOf(job), written);
-    return job.result == RunError::None;
 }
 
-bool employeeInformationCommand(CMDARG_C& job) {
+void employeeInformationCommand(CMDARG_C& job) {
     Vorn& terminal = *job.terminal;
     InfoOutput& info = job.run->info();
     // One record per stored employee: the terminal's count bounds the list
@@ -296,30 +304,37 @@ bool employeeInformationCommand(CMDARG_C& job) {
     int count = 0;
     const int limit = employeeCount(job, count) ? count : kMaxEmployeeInformation;
     TelegramCommand reset("EI,RI");
-    if (!terminal.sendCommand(reset)) return failWithStatus(job);
+    if (!terminal.sendCommand(reset)) {
+        failWithStatus(job);
+        return;
+    }
     info.line("=== Ric. Informazioni su Dipendenti da: %s", labelOf(job));
 
     std::uint8_t record[EmployeeStatusRecord::kSize] = {};
     TelegramCommand first("EI,GF,0", TelegramCommand::ReceiveData, record, sizeof record);
-    if (!terminal.sendCommand(first)) return failWithStatus(job);
+    if (!terminal.sendCommand(first)) {
+        failWithStatus(job);
+        return;
+    }
     for (int shown = 1;; ++shown) {
         // A reply without the whole record would show an invented employee.
         if (RunError bad = checkFetched(terminal, shown == 1 ? "EI,GF,0" : "EI,GN,0", record, sizeof record);
-            bad != RunError::None)
-            return failJob(job, bad);
+            bad != RunError::None) {
+            failJob(job, bad);
+            return;
+        }
         ++job.count;
         showEmployeeStatus(info, EmployeeStatusRecord::decode(record));
-        if (interrupted(job)) return false;
-        if (shown >= limit) return true;
+        if (interrupted(job)) return;
+        if (shown >= limit) return;
         TelegramCommand next("EI,GN,0", TelegramCommand::ReceiveData, record, sizeof record);
         if (!terminal.sendCommand(next)) break;
     }
     // The failed request is how the terminal says the list is over.
     terminal.clearStatus();
-    return true;
 }
 
-bool deleteEmployeesCommand(CMDARG_C& job) {
+void deleteEmployeesCommand(CMDARG_C& job) {
     Vorn& terminal = *job.terminal;
     EmployeeFormat format = formatOf(job);
     char text[16];
@@ -328,17 +343,19 @@ bool deleteEmployeesCommand(CMDARG_C& job) {
     TelegramCommand del(text);
     if (!terminal.sendCommand(del)) {
         job.run->log().log("%s Errore cancellazione anagrafiche", labelOf(job));
-        return failWithStatus(job);
+        failWithStatus(job);
+        return;
     }
     ++job.count;
     job.run->log().log("%s Anagrafiche cancellate", labelOf(job));
-    return true;
 }
 
-bool countEmployeesCommand(CMDARG_C& job) {
+void countEmployeesCommand(CMDARG_C& job) {
     int count = 0;
-    if (!employeeCount(job, count)) return failWithStatus(job);
+    if (!employeeCount(job, count)) {
+        failWithStatus(job);
+        return;
+    }
     job.count = count;
     logAndShow(job, "%s Num. anagr.= %d", labelOf(job), count);
-    return count != 0;
 }

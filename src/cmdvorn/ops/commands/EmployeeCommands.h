@@ -9,10 +9,10 @@
 // longer; -ei reads no further when the terminal's count is unknown.
 constexpr int kMaxEmployeeInformation = 0xFFFF;
 
-bool uploadAssociatedEmployeesCommand(CMDARG_C& job);  // -t
-bool uploadAllEmployeesCommand(CMDARG_C& job);         // -es
-bool uploadPersonalDataCommand(CMDARG_C& job);         // -ed
-bool receiveEmployeesCommand(CMDARG_C& job);           // -ea
-bool employeeInformationCommand(CMDARG_C& job);        // -ei
-bool deleteEmployeesCommand(CMDARG_C& job);            // -k
-bool countEmployeesCommand(CMDARG_C& job);             // -yt
+void uploadAssociatedEmployeesCommand(CMDARG_C& job);  // -t
+void uploadAllEmployeesCommand(CMDARG_C& job);         // -es
+void uploadPersonalDataCommand(CMDARG_C& job);         // -ed
+void receiveEmployeesCommand(CMDARG_C& job);           // -ea
+void employeeInformationCommand(CMDARG_C& job);        // -ei
+void deleteEmployeesCommand(CMDARG_C& job);            // -k
+void countEmployeesCommand(CMDARG_C& job);             // -yt

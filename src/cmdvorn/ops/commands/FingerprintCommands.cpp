@@ -2,7 +2,6 @@
 
 #include "FingerprintFile.h"
 #include "JobOutcome.h"
-#include "ProgressScope.h"
 #include "RecordExchange.h"
 #include "LittleEndian.h"
 #include "Vorn.h"
@@ -55,40 +54,50 @@ zString fingerprintFileName(const CMDARG_C& job) {
     return runWide.isEmpty() ? zString(kDefaultFile) : runWide;
 }
 
-bool countFingerprintsCommand(CMDARG_C& job) {
+void countFingerprintsCommand(CMDARG_C& job) {
     int count = countFingerprints(*job.terminal);
     logAndShow(job, "%s Num. finger print= %d", labelOf(job), count);
-    if (count == kCountFailed) return failWithStatus(job);
+    if (count == kCountFailed) {
+        failWithStatus(job);
+        return;
+    }
     job.count = count;
-    return true;
 }
 
-bool downloadFingerprintsCommand(CMDARG_C& job) {
+void downloadFingerprintsCommand(CMDARG_C& job) {
     Vorn& terminal = *job.terminal;
     RunContext& run = *job.run;
     int count = countFingerprints(terminal);
-    if (count == kCountFailed) return failWithStatus(job);
+    if (count == kCountFailed) {
+        failWithStatus(job);
+        return;
+    }
     if (count <= 0) {
         // Nothing to fetch, so the file the PC holds stays as it is.
         run.reportError(terminal.statusCode(), &terminal, "No Fingerprint");
-        return true;
+        return;
     }
 
     zString caption = zString::format("Ric. Fingerprint da: %s", labelOf(job));
     run.info().line("%s", caption.c_str());
-    ProgressScope progress(job, caption.c_str(), count, "Ric. Fingerprint");
+    BREAKDLG_C& dialog = run.dialog();
+    dialog.open(caption.c_str());
+    dialog.showBar(count);
 
     // The copy the PC holds is replaced only by a complete download: a
     // failed or interrupted one leaves it as it was.
     zString path = fingerprintFileName(job);
     zReplacingFile out(path.c_str());
     if (!out.open()) {
-        return fileError(job, RunError::FileOpen, path);
+        dialog.close();
+        fileError(job, RunError::FileOpen, path);
+        return;
     }
 
     std::uint8_t record[FingerprintRecord::kSize];
     char line[FingerprintRecord::kLineLength + 1];
     char text[sizeof TelegramCommand::text];
+    char progress[48];
     int received = 0;
     for (int i = 0; i < count; ++i) {
         std::snprintf(text, sizeof text, "FP,GI,%x", static_cast<unsigned>(i));
@@ -108,31 +117,40 @@ bool downloadFingerprintsCommand(CMDARG_C& job) {
         }
         ++received;
         ++job.count;
-        progress.advance(i + 1);
-        if (progress.stopped()) break;
+        std::snprintf(progress, sizeof progress, "Ric. Fingerprint %d/%d", i + 1, count);
+        dialog.setBar(i + 1, progress);
+        if (interrupted(job)) break;
     }
     if (job.result == RunError::None && !out.commit()) failJob(job, RunError::FileWrite, path.c_str(), std::strerror(errno));
-    progress.close();
+    dialog.close();
     logAndShow(job, "%s %d fingerprint ricevuti", labelOf(job), received);
-    return job.result == RunError::None;
 }
 
-bool uploadFingerprintsCommand(CMDARG_C& job) {
+void uploadFingerprintsCommand(CMDARG_C& job) {
     Vorn& terminal = *job.terminal;
     RunContext& run = *job.run;
     zString path = fingerprintFileName(job);
     // A directory or a device would read as an empty file and "send" nothing.
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return fileError(job, RunError::FileOpen, path);
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        fileError(job, RunError::FileOpen, path);
+        return;
+    }
     std::ifstream in(path.c_str(), std::ios::binary);
-    if (!in) return fileError(job, RunError::FileOpen, path);
+    if (!in) {
+        fileError(job, RunError::FileOpen, path);
+        return;
+    }
 
     int count = countTemplateLines(in);
     zString caption = zString::format("%s Invio %d Fingerprint", labelOf(job), count);
     run.log().log("%s", caption.c_str());
-    ProgressScope progress(job, caption.c_str(), count, "Fingerprint:");
+    BREAKDLG_C& dialog = run.dialog();
+    dialog.open(caption.c_str());
+    dialog.showBar(count);
 
     std::uint8_t record[FingerprintRecord::kSize];
+    char progress[48];
     int sent = 0;
     int lineNumber = 0;
     bool badLine = false;
@@ -160,27 +178,27 @@ bool uploadFingerprintsCommand(CMDARG_C& job) {
         }
         ++sent;
         ++job.count;
-        progress.advance(sent);
-        if (progress.stopped()) {
+        std::snprintf(progress, sizeof progress, "Fingerprint: %d/%d", sent, count);
+        dialog.setBar(sent, progress);
+        if (interrupted(job)) {
             whole = false;
             break;
         }
     }
-    progress.close();
+    dialog.close();
     if (badLine && job.result == RunError::None) job.result = RunError::FileRead;
     logAndShow(job, "%s %d fingerprint inviati", labelOf(job), sent);
-    return whole && job.result == RunError::None;
 }
 
-bool deleteFingerprintsCommand(CMDARG_C& job) {
+void deleteFingerprintsCommand(CMDARG_C& job) {
     Vorn& terminal = *job.terminal;
     int count = countFingerprints(terminal);
     TelegramCommand remove("FP,DE,*,*");
     if (!terminal.sendCommand(remove)) {
         job.run->log().log("%s Errore cancellazione Fingerprint", labelOf(job));
-        return failWithStatus(job);
+        failWithStatus(job);
+        return;
     }
     ++job.count;
     job.run->log().log("%s %d Fingerprint cancellati", labelOf(job), count);
-    return true;
 }

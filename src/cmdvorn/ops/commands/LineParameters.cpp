@@ -15,7 +15,7 @@ constexpr std::size_t kLineSize = 1024;
 
 }  // namespace
 
-bool newerModelParametersCommand(CMDARG_C& job) {
+void newerModelParametersCommand(CMDARG_C& job) {
     Vorn& terminal = *job.terminal;
     zLogger& log = job.run->log();
     const char* label = terminal.label().c_str();
@@ -26,7 +26,7 @@ bool newerModelParametersCommand(CMDARG_C& job) {
         if (!terminal.writeText(query)) {
             log.log("%s Error sending %s", label, query);
             job.result = terminal.statusCode();
-            return false;
+            return;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(kAnswerPauseMs));
         char line[kLineSize + 1] = {};
@@ -35,5 +35,4 @@ bool newerModelParametersCommand(CMDARG_C& job) {
         job.run->info().line("   %s", line + 1);
         log.log("   %s", line + 1);
     }
-    return true;
 }

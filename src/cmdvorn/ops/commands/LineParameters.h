@@ -5,4 +5,4 @@
 
 // The parameter report of models 6 and 7 (-pg); the parameter command
 // hands these models over to it.
-bool newerModelParametersCommand(CMDARG_C& job);
+void newerModelParametersCommand(CMDARG_C& job);

@@ -71,17 +71,23 @@ RunError transferError(zXmodem::Failure failure) {
 
 }  // namespace
 
-bool deviceCommand(CMDARG_C& job) {
+void deviceCommand(CMDARG_C& job) {
     const char* question = confirmationOf(job.id);
-    if (question && !job.run->operatorDialogs().askYesNo(kConfirmCaption, question))
-        return fail(job, RunError::Interrupted);
+    if (question && !job.run->operatorDialogs().askYesNo(kConfirmCaption, question)) {
+        fail(job, RunError::Interrupted);
+        return;
+    }
     TelegramCommand telegram(job.name);
-    if (!job.terminal->sendCommand(telegram)) return failWithStatus(job);
+    if (!job.terminal->sendCommand(telegram)) {
+        failWithStatus(job);
+        return;
+    }
     ++job.count;
-    return true;
 }
 
-bool upgradeFirmwareCommand(CMDARG_C& job) { return upgradeFirmware(job, XmodemTiming{}); }
+void upgradeFirmwareCommand(CMDARG_C& job) {
+    upgradeFirmware(job, XmodemTiming{});
+}
 
 bool upgradeFirmware(CMDARG_C& job, const XmodemTiming& timing) {
     RunContext& run = *job.run;

@@ -8,8 +8,8 @@
 #include "RunContext.h"
 #include "zXmodem.h"
 
-bool deviceCommand(CMDARG_C& job);           // -@, -@F, -@z, -br, -ot
-bool upgradeFirmwareCommand(CMDARG_C& job);  // -uf
+void deviceCommand(CMDARG_C& job);           // -@, -@F, -@z, -br, -ot
+void upgradeFirmwareCommand(CMDARG_C& job);  // -uf
 
 // The upgrade with the transfer's waits given: tests shorten them.
 bool upgradeFirmware(CMDARG_C& job, const XmodemTiming& timing);

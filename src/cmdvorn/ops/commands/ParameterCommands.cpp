@@ -61,23 +61,33 @@ bool sendLongParameters(CMDARG_C& job) {
 
 }  // namespace
 
-bool readParametersCommand(CMDARG_C& job) {
+void readParametersCommand(CMDARG_C& job) {
     TerminalModel model = job.terminal->model();
-    if (model == TerminalModel::VornL) return readVornLParameters(job);
-    if (isNewerModel(model)) return newerModelParametersCommand(job);
-    return readLongParameters(job);
+    if (model == TerminalModel::VornL) {
+        readVornLParameters(job);
+        return;
+    }
+    if (isNewerModel(model)) {
+        newerModelParametersCommand(job);
+        return;
+    }
+    readLongParameters(job);
 }
 
-bool sendParametersCommand(CMDARG_C& job) {
+void sendParametersCommand(CMDARG_C& job) {
     TerminalModel model = job.terminal->model();
-    if (model == TerminalModel::VornL) return sendVornLParameters(job);
+    if (model == TerminalModel::VornL) {
+        sendVornLParameters(job);
+        return;
+    }
     if (isNewerModel(model)) {
         logAndShow(job, " ==== %s ====", "Send Params Not implemented for Calvet");
-        return failWith(job, RunError::UnknownCommand);
+        failWith(job, RunError::UnknownCommand);
+        return;
     }
-    return sendLongParameters(job);
+    sendLongParameters(job);
 }
 
-bool eepromCommand(CMDARG_C& job) {
-    return notAvailable(job, "Parametri EEPROM: si impostano dalla finestra \"Parametri EEPROM\"");
+void eepromCommand(CMDARG_C& job) {
+    notAvailable(job, "Parametri EEPROM: si impostano dalla finestra \"Parametri EEPROM\"");
 }

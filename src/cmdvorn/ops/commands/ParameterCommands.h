@@ -5,6 +5,6 @@
 // the window's dialog.
 #include "RunContext.h"
 
-bool readParametersCommand(CMDARG_C& job);  // -pg
-bool sendParametersCommand(CMDARG_C& job);  // -ps
-bool eepromCommand(CMDARG_C& job);          // -i and "EE,GE"
+void readParametersCommand(CMDARG_C& job);  // -pg
+void sendParametersCommand(CMDARG_C& job);  // -ps
+void eepromCommand(CMDARG_C& job);          // -i and "EE,GE"

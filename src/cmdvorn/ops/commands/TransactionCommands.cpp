@@ -38,34 +38,46 @@ bool downloadPunches(CMDARG_C& job, const char* object, bool clear, bool withJob
 
 }  // namespace
 
-bool countPunchesCommand(CMDARG_C& job) { return countCommand(job, "RE"); }
-
-bool countRecoverableCommand(CMDARG_C& job) { return countCommand(job, "RA"); }
-
-bool downloadAndClearCommand(CMDARG_C& job) { return downloadPunches(job, "RE", true, true); }
-
-bool downloadAndKeepCommand(CMDARG_C& job) { return downloadPunches(job, "RE", false, true); }
-
-bool recoverPunchesCommand(CMDARG_C& job) { return downloadPunches(job, "RA", false, false); }
-
-bool downloadJobsCommand(CMDARG_C& job) {
-    if (refusesJobDownload(job)) return false;
-    CMDREGS_C download(job);
-    download.loadJobLayout();
-    return download.downloadJobs(true);
+void countPunchesCommand(CMDARG_C& job) {
+    countCommand(job, "RE");
 }
 
-bool latestTransactionsCommand(CMDARG_C& job) {
+void countRecoverableCommand(CMDARG_C& job) {
+    countCommand(job, "RA");
+}
+
+void downloadAndClearCommand(CMDARG_C& job) {
+    downloadPunches(job, "RE", true, true);
+}
+
+void downloadAndKeepCommand(CMDARG_C& job) {
+    downloadPunches(job, "RE", false, true);
+}
+
+void recoverPunchesCommand(CMDARG_C& job) {
+    downloadPunches(job, "RA", false, false);
+}
+
+void downloadJobsCommand(CMDARG_C& job) {
+    if (refusesJobDownload(job)) return;
+    CMDREGS_C download(job);
+    download.loadJobLayout();
+    download.downloadJobs(true);
+}
+
+void latestTransactionsCommand(CMDARG_C& job) {
     constexpr int kRecords = 10;
     constexpr int kRecordBytes = 34;
     std::uint8_t reply[1 + kRecords * kRecordBytes] = {};
     TelegramCommand command("EM,GL", TelegramCommand::ReceiveData, reply, sizeof reply);
     Vorn& terminal = *job.terminal;
-    if (!terminal.sendCommand(command)) return failWithStatus(job);
+    if (!terminal.sendCommand(command)) {
+        failWithStatus(job);
+        return;
+    }
     ++job.count;
     int n = reply[0] < kRecords ? reply[0] : kRecords;
     InfoOutput& info = job.run->info();
     info.line("%s %d transazioni presenti", terminal.label().c_str(), reply[0]);
     for (int i = 0; i < n; ++i) showEmployeeStatus(info, EmployeeStatusRecord::decode(reply + 1 + i * kRecordBytes));
-    return true;
 }

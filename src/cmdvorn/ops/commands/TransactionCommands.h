@@ -3,10 +3,10 @@
 // and the ten latest transactions (-gl).
 #include "RunContext.h"
 
-bool countPunchesCommand(CMDARG_C& job);       // -yr
-bool countRecoverableCommand(CMDARG_C& job);   // -yz
-bool downloadAndClearCommand(CMDARG_C& job);   // -r
-bool downloadAndKeepCommand(CMDARG_C& job);    // -x
-bool downloadJobsCommand(CMDARG_C& job);       // -j
-bool recoverPunchesCommand(CMDARG_C& job);     // -z
-bool latestTransactionsCommand(CMDARG_C& job); // -gl
+void countPunchesCommand(CMDARG_C& job);       // -yr
+void countRecoverableCommand(CMDARG_C& job);   // -yz
+void downloadAndClearCommand(CMDARG_C& job);   // -r
+void downloadAndKeepCommand(CMDARG_C& job);    // -x
+void downloadJobsCommand(CMDARG_C& job);       // -j
+void recoverPunchesCommand(CMDARG_C& job);     // -z
+void latestTransactionsCommand(CMDARG_C& job); // -gl

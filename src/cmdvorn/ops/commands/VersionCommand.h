@@ -1,6 +1,6 @@
 #pragma once
 // -v: the terminal's firmware version and counters, shown as a report and,
-// in command-line runs, written to the result file.
+// in command-line runs, the result file's line handed back in the job.
 #include "RunContext.h"
 
-bool versionCommand(CMDARG_C& job);
+void versionCommand(CMDARG_C& job);
