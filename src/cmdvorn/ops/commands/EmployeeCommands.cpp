@@ -3,6 +3,7 @@
 #include "EMPHLP_C.h"
 #include "EmployeeStatusLine.h"
 #include "JobOutcome.h"
+#include "ProgressScope.h"
 #include "RecordExchange.h"
 #include "LittleEndian.h"
 #include "VersionReport.h"
@@ -126,9 +127,7 @@ bool uploadEmployees(CMDARG_C& job, bool onlyThisTerminal) {
     int company = substituteCompany(job);
     zString caption = zString::format("%s Invio %d Anagr.", labelOf(job), lines);
     run.log().log("%s", caption.c_str());
-    BREAKDLG_C& dialog = run.dialog();
-    dialog.open(caption.c_str());
-    dialog.showBar(lines);
+    ProgressScope progress(job, caption.c_str(), lines, "Anagrafica:");
 
     EmployeeFormat format = formatOf(job);
     char storeText[8];
@@ -154,14 +153,12 @@ bool uploadEmployees(CMDARG_C& job, bool onlyThisTerminal) {
         TelegramCommand store(storeText, TelegramCommand::SendData, record, size);
         if (!terminal.sendCommand(store)) return failWithStatus(job);
         ++sent;
-        char progress[48];
-        std::snprintf(progress, sizeof progress, "Anagrafica: %d/%d", sent, lines);
-        dialog.setBar(sent, progress);
-        return !interrupted(job);
+        progress.advance(sent);
+        return !progress.stopped();
     });
 
     file.close();
-    dialog.close();
+    progress.close();
     terminal.sendOff();
     job.count += sent;
     logAndShow(job, "%s %d anagrafiche inviate", labelOf(job), sent);
@@ -229,9 +226,8 @@ void receiveEmployeesCommand(CMDARG_C& job) {
     const bool byIndex = format == EmployeeFormat::US;
 
     run.info().line("Ric. Anagrafiche da: %s", labelOf(job));
-    BREAKDLG_C& dialog = run.dialog();
-    dialog.open(zString::format("Ric. Anagrafiche da: %s", labelOf(job)).c_str());
-    dialog.showBar(count);
+    ProgressScope progress(job, zString::format("Ric. Anagrafiche da: %s", labelOf(job)).c_str(), count,
+                           "Ric. anagrafiche");
     if (count > 1) terminal.sendOn();
 
     zFile out(zString::format("%s/%s", run.state().dataDirectory.c_str(), kReceivedFile));
@@ -283,14 +279,12 @@ void receiveEmployeesCommand(CMDARG_C& job) {
             break;
         }
         ++written;
-        char progress[48];
-        std::snprintf(progress, sizeof progress, "Ric. anagrafiche %d/%d", i, count);
-        dialog.setBar(i, progress);
-        if (interrupted(job)) break;
+        progress.advance(i);
+        if (progress.stopped()) break;
         if (i < count) answered = request(i);
     }
     out.close();
-    dialog.close();
+    progress.close();
     terminal.sendOff();
     job.count += written;
     logAndShow(job, "%s %d anagrafiche ricevute", labelOf(job), written);

@@ -2,6 +2,7 @@
 
 #include "FingerprintFile.h"
 #include "JobOutcome.h"
+#include "ProgressScope.h"
 #include "RecordExchange.h"
 #include "LittleEndian.h"
 #include "Vorn.h"
@@ -80,16 +81,13 @@ void downloadFingerprintsCommand(CMDARG_C& job) {
 
     zString caption = zString::format("Ric. Fingerprint da: %s", labelOf(job));
     run.info().line("%s", caption.c_str());
-    BREAKDLG_C& dialog = run.dialog();
-    dialog.open(caption.c_str());
-    dialog.showBar(count);
+    ProgressScope progress(job, caption.c_str(), count, "Ric. Fingerprint");
 
     // The copy the PC holds is replaced only by a complete download: a
     // failed or interrupted one leaves it as it was.
     zString path = fingerprintFileName(job);
     zReplacingFile out(path.c_str());
     if (!out.open()) {
-        dialog.close();
         fileError(job, RunError::FileOpen, path);
         return;
     }
@@ -97,7 +95,6 @@ void downloadFingerprintsCommand(CMDARG_C& job) {
     std::uint8_t record[FingerprintRecord::kSize];
     char line[FingerprintRecord::kLineLength + 1];
     char text[sizeof TelegramCommand::text];
-    char progress[48];
     int received = 0;
     for (int i = 0; i < count; ++i) {
         std::snprintf(text, sizeof text, "FP,GI,%x", static_cast<unsigned>(i));
@@ -117,12 +114,11 @@ void downloadFingerprintsCommand(CMDARG_C& job) {
         }
         ++received;
         ++job.count;
-        std::snprintf(progress, sizeof progress, "Ric. Fingerprint %d/%d", i + 1, count);
-        dialog.setBar(i + 1, progress);
-        if (interrupted(job)) break;
+        progress.advance(i + 1);
+        if (progress.stopped()) break;
     }
     if (job.result == RunError::None && !out.commit()) failJob(job, RunError::FileWrite, path.c_str(), std::strerror(errno));
-    dialog.close();
+    progress.close();
     logAndShow(job, "%s %d fingerprint ricevuti", labelOf(job), received);
 }
 
@@ -145,12 +141,9 @@ void uploadFingerprintsCommand(CMDARG_C& job) {
     int count = countTemplateLines(in);
     zString caption = zString::format("%s Invio %d Fingerprint", labelOf(job), count);
     run.log().log("%s", caption.c_str());
-    BREAKDLG_C& dialog = run.dialog();
-    dialog.open(caption.c_str());
-    dialog.showBar(count);
+    ProgressScope progress(job, caption.c_str(), count, "Fingerprint:");
 
     std::uint8_t record[FingerprintRecord::kSize];
-    char progress[48];
     int sent = 0;
     int lineNumber = 0;
     bool badLine = false;
@@ -178,14 +171,13 @@ void uploadFingerprintsCommand(CMDARG_C& job) {
         }
         ++sent;
         ++job.count;
-        std::snprintf(progress, sizeof progress, "Fingerprint: %d/%d", sent, count);
-        dialog.setBar(sent, progress);
-        if (interrupted(job)) {
+        progress.advance(sent);
+        if (progress.stopped()) {
             whole = false;
             break;
         }
     }
-    dialog.close();
+    progress.close();
     if (badLine && job.result == RunError::None) job.result = RunError::FileRead;
     logAndShow(job, "%s %d fingerprint inviati", labelOf(job), sent);
 }
