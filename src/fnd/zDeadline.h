@@ -6,7 +6,7 @@
 
 namespace fnd {
 
-// Nothing for 0 or less.
+// Nothing for 0 or less. A handled signal does not cut the pause short.
 void sleepMs(long ms);
 
 class Deadline {
