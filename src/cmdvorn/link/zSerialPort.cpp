@@ -2,16 +2,12 @@
 
 #include "WritePriority.h"
 
-#include "SerialBaud.h"
 #include "winError.h"
-#include "zFd.h"
 #include "zDeadline.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <mutex>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -19,17 +15,6 @@
 namespace {
 
 constexpr int kErrNotSupported = 50;
-
-// Which open port holds each interrupt number (index 1..16).
-std::mutex irqMutex;
-zSerialPort* irqOwner[zSerialPort::kMaxIrq + 1] = {};
-
-bool isComName(const zString& name) {
-    if (name.length() < 4 || !name.left(3).equalsNoCase("COM")) return false;
-    for (int i = 3; i < name.length(); ++i)
-        if (name[i] < '0' || name[i] > '9') return false;
-    return true;
-}
 
 }  // namespace
 
@@ -39,18 +24,14 @@ zSerialPort::~zSerialPort() {
     close();
 }
 
-int zSerialPort::defaultIrq(const zString& portName) {
-    if (!isComName(portName)) return 0;
-    int digit = portName[3] - '0';
-    return digit % 2 == 1 ? 4 : 3;
-}
+int zSerialPort::defaultIrq(const zString& portName) { return IrqOwnership::defaultIrq(portName); }
 
 zString zSerialPort::devicePath(const zString& portName) {
-    if (isComName(portName)) return zString::format("/dev/ttyS%d", comNumber(portName) - 1);
+    if (IrqOwnership::isComName(portName)) return zString::format("/dev/ttyS%d", comNumber(portName) - 1);
     return portName;
 }
 
-int zSerialPort::comNumber(const zString& portName) { return isComName(portName) ? portName.mid(3).toInt() : 0; }
+int zSerialPort::comNumber(const zString& portName) { return IrqOwnership::isComName(portName) ? portName.mid(3).toInt() : 0; }
 
 int zSerialPort::drainWaitMs(std::size_t n, long speed) {
     if (speed <= 0) speed = 38400;
@@ -65,11 +46,6 @@ bool zSerialPort::fail(int err) {
     return false;
 }
 
-void zSerialPort::releaseIrq() {
-    std::lock_guard<std::mutex> hold(irqMutex);
-    if (irq_ >= 1 && irq_ <= kMaxIrq && irqOwner[irq_] == this) irqOwner[irq_] = nullptr;
-}
-
 bool zSerialPort::open(const char* name) {
     zLock hold(lock_);
     if (isOpen()) return true;
@@ -79,40 +55,21 @@ bool zSerialPort::open(const char* name) {
         return false;
     }
 
-    if (irq_ >= 1 && irq_ <= kMaxIrq) {
-        zSerialPort* other = nullptr;
-        {
-            std::lock_guard<std::mutex> irqHold(irqMutex);
-            other = irqOwner[irq_];
-        }
-        if (other && other != this) other->close();
-        std::lock_guard<std::mutex> irqHold(irqMutex);
-        irqOwner[irq_] = this;
-    }
+    IrqOwnership::claim(irq_, this);
 
-    // A failed open leaves neither the descriptor nor the interrupt taken.
+    // A failed open leaves neither the device, changed or open, nor the
+    // interrupt taken.
     auto failOpen = [this](int err) {
-        releaseIrq();
+        line_.close();
+        IrqOwnership::release(irq_, this);
         return fail(err);
     };
-    zFd fd(::open(devicePath(name_).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    if (!fd.valid()) return failOpen(errno);
-    termios original{};
-    if (tcgetattr(fd.get(), &original) != 0) return failOpen(errno);
-
-    termios tio = original;
-    cfmakeraw(&tio);
-    tio.c_cflag |= CLOCAL | CREAD;
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
+    // The device gets its own settings back on close, which drops the
+    // unsent output first.
+    if (int err = line_.open(devicePath(name_).str(), {.restoreOnClose = true}); err != 0) return failOpen(err);
     speed_ = 38400;
-    if (int err = tcsetattr(fd.get(), TCSANOW, &tio) != 0 ? errno : setSerialBaud(fd.get(), speed_); err != 0) {
-        tcsetattr(fd.get(), TCSANOW, &original);
-        return failOpen(err);
-    }
-    fd_ = fd.release();
-    saved_ = original;
-    savedValid_ = true;
+    if (int err = line_.makeRaw(); err != 0) return failOpen(err);
+    if (int err = line_.setBaud(speed_); err != 0) return failOpen(err);
     modemLines_ = true;
     setFlowControl(FlowNone);
     readTimeout_ = 0;
@@ -130,25 +87,22 @@ bool zSerialPort::close() {
         setDtr(false);
         modem_ = nullptr;
     }
-    if (savedValid_) tcsetattr(fd_, TCSANOW, &saved_);
-    ::close(fd_);
-    fd_ = -1;
-    savedValid_ = false;
-    releaseIrq();
+    line_.close();
+    IrqOwnership::release(irq_, this);
     return true;
 }
 
 bool zSerialPort::applyTermios() {
     termios tio{};
-    if (tcgetattr(fd_, &tio) != 0) return fail(errno);
+    if (tcgetattr(line_.fd(), &tio) != 0) return fail(errno);
     tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
     tio.c_cflag |= CS8;
     tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
     if (flow_ == FlowHardware) tio.c_cflag |= CRTSCTS;
     if (flow_ == FlowSoftware) tio.c_iflag |= IXON | IXOFF;
-    if (tcsetattr(fd_, TCSANOW, &tio) != 0) return fail(errno);
+    if (tcsetattr(line_.fd(), TCSANOW, &tio) != 0) return fail(errno);
     // A termios write may fall back to a standard rate; the line keeps its own.
-    if (int err = setSerialBaud(fd_, speed_); err != 0) return fail(err);
+    if (int err = line_.setBaud(speed_); err != 0) return fail(err);
     return true;
 }
 
@@ -166,7 +120,7 @@ void zSerialPort::setSpeed(long baud) {
     bool changed = baud != speed_;
     speed_ = baud;
     if (changed && isOpen()) {
-        if (int err = setSerialBaud(fd_, speed_); err != 0) fail(err);
+        if (int err = line_.setBaud(speed_); err != 0) fail(err);
     }
 }
 
@@ -176,13 +130,13 @@ void zSerialPort::clearStale() {
     // included), as a pseudo-terminal would drop them from its other side.
     purge(Purge::Receive);
     int unsent = 0;
-    if (ioctl(fd_, TIOCOUTQ, &unsent) == 0 && unsent > 0) purge(Purge::Transmit);
+    if (ioctl(line_.fd(), TIOCOUTQ, &unsent) == 0 && unsent > 0) purge(Purge::Transmit);
 }
 
 void zSerialPort::purge(Purge which) {
     zLock hold(lock_);
     if (!isOpen()) return;
-    tcflush(fd_, which == Purge::Receive ? TCIFLUSH : which == Purge::Transmit ? TCOFLUSH : TCIOFLUSH);
+    tcflush(line_.fd(), which == Purge::Receive ? TCIFLUSH : which == Purge::Transmit ? TCOFLUSH : TCIOFLUSH);
 }
 
 bool zSerialPort::noModemLines(int err) {
@@ -197,7 +151,7 @@ bool zSerialPort::noModemLines(int err) {
     return false;
 }
 
-bool zSerialPort::modemLineIoctl(unsigned long request, int& lines) {
+bool zSerialPort::modemLinesUsable() {
     if (!isOpen()) {
         lastError_ = fnd::kErrInvalidHandle;
         return false;
@@ -206,28 +160,27 @@ bool zSerialPort::modemLineIoctl(unsigned long request, int& lines) {
         lastError_ = kErrNotSupported;
         return false;
     }
-    if (ioctl(fd_, request, &lines) != 0) return noModemLines(errno);
     return true;
 }
 
+bool zSerialPort::modemLineResult(int err) { return err == 0 || noModemLines(err); }
+
 bool zSerialPort::setDtr(bool on) {
     zLock hold(lock_);
-    int line = TIOCM_DTR;
-    return modemLineIoctl(on ? TIOCMBIS : TIOCMBIC, line);
+    return modemLinesUsable() && modemLineResult(line_.setModemLines(TIOCM_DTR, on));
 }
 
 bool zSerialPort::setRts(bool on) {
     zLock hold(lock_);
     if (flow_ == FlowHardware) return true;  // the handshake owns RTS
-    int line = TIOCM_RTS;
-    return modemLineIoctl(on ? TIOCMBIS : TIOCMBIC, line);
+    return modemLinesUsable() && modemLineResult(line_.setModemLines(TIOCM_RTS, on));
 }
 
 bool zSerialPort::modemStatus(unsigned& bits) {
     zLock hold(lock_);
     bits = 0;
     int lines = 0;
-    if (!modemLineIoctl(TIOCMGET, lines)) return false;
+    if (!modemLinesUsable() || !modemLineResult(line_.modemLines(lines))) return false;
     if (lines & TIOCM_CTS) bits |= kCts;
     if (lines & TIOCM_DSR) bits |= kDsr;
     if (lines & TIOCM_RNG) bits |= kRing;
@@ -252,7 +205,7 @@ bool zSerialPort::hasInput() {
         return false;
     }
     int queued = 0;
-    if (ioctl(fd_, FIONREAD, &queued) != 0) return fail(errno);
+    if (ioctl(line_.fd(), FIONREAD, &queued) != 0) return fail(errno);
     return queued > 0;
 }
 
@@ -265,7 +218,7 @@ bool zSerialPort::writeAll(const unsigned char* data, std::size_t length, std::s
     int timeout = writeTimeout_ > 0 ? writeTimeout_ : static_cast<int>(lineTimeMs(length));
     fnd::Deadline deadline(timeout);
     while (written < length) {
-        ssize_t n = ::write(fd_, data + written, length - written);
+        ssize_t n = ::write(line_.fd(), data + written, length - written);
         if (n > 0) {
             written += static_cast<std::size_t>(n);
             continue;
@@ -277,7 +230,7 @@ bool zSerialPort::writeAll(const unsigned char* data, std::size_t length, std::s
             lastError_ = fnd::kErrTimeout;
             return false;
         }
-        pollfd p{fd_, POLLOUT, 0};
+        pollfd p{line_.fd(), POLLOUT, 0};
         ::poll(&p, 1, left);
     }
     return true;
@@ -289,7 +242,7 @@ void zSerialPort::waitTransmitted(std::size_t length) {
     // a line held by flow control cannot stall the write.
     fnd::Deadline deadline(std::max<long>(writeTimeout_, lineTimeMs(length)));
     int queued = 0;
-    while (ioctl(fd_, TIOCOUTQ, &queued) == 0 && queued > 0 && !deadline.passed()) fnd::sleepMs(1);
+    while (ioctl(line_.fd(), TIOCOUTQ, &queued) == 0 && queued > 0 && !deadline.passed()) fnd::sleepMs(1);
 }
 
 bool zSerialPort::write(const void* buffer, std::size_t length, std::size_t& written) {
@@ -361,7 +314,7 @@ bool zSerialPort::readUntil(void* buffer, std::size_t size, std::size_t& count, 
     bool terminated = false;
     bool hungUp = false;
     for (;;) {
-        ssize_t n = count < size ? ::read(fd_, bytes + count, size - count) : 0;
+        ssize_t n = count < size ? ::read(line_.fd(), bytes + count, size - count) : 0;
         if (n > 0) {
             if (telegram && std::memchr(bytes + count, static_cast<unsigned char>(terminator_), static_cast<std::size_t>(n)))
                 terminated = true;
@@ -386,7 +339,7 @@ bool zSerialPort::readUntil(void* buffer, std::size_t size, std::size_t& count, 
             purge(Purge::Receive);
             return false;
         }
-        pollfd p{fd_, static_cast<short>(count < size ? POLLIN : 0), 0};
+        pollfd p{line_.fd(), static_cast<short>(count < size ? POLLIN : 0), 0};
         hungUp = ::poll(&p, 1, left) > 0 && (p.revents & POLLHUP) != 0;
     }
 }

@@ -9,14 +9,14 @@
 // "COMn" names the device /dev/ttyS(n-1); a name starting with "/" is a
 // device path. Ports sharing an interrupt number cannot be open together:
 // opening one closes the other.
+#include "IrqOwnership.h"
+#include "SerialLine.h"
 #include "zCommDev.h"
 #include "zLogger.h"
 
-#include <termios.h>
-
 class zSerialPort : public zCommDev {
 public:
-    static constexpr int kMaxIrq = 16;
+    static constexpr int kMaxIrq = IrqOwnership::kMaxIrq;
     // Windows modem-status bits, as modemStatus reports them.
     static constexpr unsigned kCts = 0x10, kDsr = 0x20, kRing = 0x40, kDcd = 0x80;
     enum FlowControl { FlowNone = 1, FlowHardware = 2, FlowSoftware = 4 };
@@ -38,7 +38,7 @@ public:
 
     bool open(const char* name = nullptr) override;
     bool close() override;
-    bool isOpen() const override { return fd_ >= 0; }
+    bool isOpen() const override { return line_.isOpen(); }
     bool write(const void* buffer, std::size_t length, std::size_t& written) override;
     // Fills the buffer, or takes what arrived by the read time-out.
     bool read(void* buffer, std::size_t size, std::size_t& count) override;
@@ -75,20 +75,20 @@ private:
     bool fail(int err);
     bool readUntil(void* buffer, std::size_t size, std::size_t& count, bool telegram);
     bool applyTermios();
-    bool modemLineIoctl(unsigned long request, int& lines);
+    // The port is open and its device has modem-control lines.
+    bool modemLinesUsable();
+    // 0 from a modem-line call, or its failure recorded.
+    bool modemLineResult(int err);
     bool noModemLines(int err);
     // The time n bytes need on the line, plus a second of slack.
     long lineTimeMs(std::size_t n) const;
     bool writeAll(const unsigned char* data, std::size_t length, std::size_t& written);
     void waitTransmitted(std::size_t length);
-    void releaseIrq();
 
-    int fd_ = -1;
+    fnd::SerialLine line_;
     long speed_ = 38400;
     int irq_;
     int flow_ = FlowNone;
-    termios saved_{};
-    bool savedValid_ = false;
     bool modemLines_ = true;
     bool modemLinesReported_ = false;
     zLogger* log_ = nullptr;

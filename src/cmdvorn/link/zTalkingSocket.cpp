@@ -2,14 +2,13 @@
 
 #include "WinsockError.h"
 #include "winError.h"
+#include "TcpConnect.h"
 #include "zDeadline.h"
 
-#include <arpa/inet.h>
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/time.h>
@@ -31,37 +30,15 @@ zTalkingSocket::~zTalkingSocket() {
 }
 
 bool zTalkingSocket::connectSocket() {
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) return failErrno(errno);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = portNet_;
-    inet_pton(AF_INET, secondName_.c_str(), &addr.sin_addr);
-
-    int err = 0;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        err = errno;
-        if (err == EINPROGRESS) {
-            pollfd p{fd, POLLOUT, 0};
-            int ready;
-            do {
-                ready = ::poll(&p, 1, connectTimeoutMs_);
-            } while (ready < 0 && errno == EINTR);
-            if (ready == 0) {
-                err = ETIMEDOUT;
-            } else {
-                socklen_t len = sizeof err;
-                if (ready < 0 || getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0) err = errno;
-            }
-        }
+    // Blocking once connected; time-outs come from poll and the send time-out.
+    fnd::TcpConnection connection =
+        fnd::tcpConnect(secondName_.str(), ntohs(portNet_), fnd::Deadline(connectTimeoutMs_), {}, {.blocking = true});
+    if (connection.failure == fnd::TcpConnection::Failure::Resolve) {
+        lastError_ = wsa::fromResolver(connection.resolverError, connection.error);
+        return false;
     }
-    if (err != 0) {
-        ::close(fd);
-        return failErrno(err);
-    }
-    // Blocking from here on; time-outs come from poll and the send time-out.
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    fd_ = fd;
+    if (!connection.connected()) return failErrno(connection.error);
+    fd_ = connection.socket.release();
     if (writeTimeout_ > 0) {
         timeval tv{writeTimeout_ / 1000, (writeTimeout_ % 1000) * 1000};
         setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
