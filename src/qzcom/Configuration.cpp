@@ -5,10 +5,9 @@
 #include "TableLines.h"
 #include "TableText.h"
 #include "TextFile.h"
+#include "zDeadline.h"
 
-#include <chrono>
 #include <cstdlib>
-#include <thread>
 #include <vector>
 
 namespace qzcom {
@@ -103,7 +102,7 @@ int txConfig(Session& s, const std::string&, std::string&) {
     if (result == kDone && !s.stopFlag) {
         s.status(0, "Store new CONFIG...");
         result = s.exchange("97", "STORE");
-        std::this_thread::sleep_for(std::chrono::seconds(3));
+        fnd::sleepMs(3000);
     }
     if (result != kDone) s.diagnostic = format("Par.%03d   Error %03d", number, result);
     return result;

@@ -4,14 +4,13 @@
 #include "Operations.h"
 #include "TableText.h"
 #include "TextFile.h"
+#include "zDeadline.h"
 #include "zReplacingFile.h"
 
-#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <limits>
 #include <optional>
-#include <thread>
 #include <vector>
 
 namespace qzcom {
@@ -108,25 +107,23 @@ int sendFile(Session& s, const std::string& name) {
     if (result != kDone || s.stopFlag) return result;
     s.status(100, "Wait...");
     const int end = s.exchange("F0", format("%s %04X", name.c_str(), kEndBlock));
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    fnd::sleepMs(200);
     return end;
 }
 
 namespace {
-
-using SteadyClock = std::chrono::steady_clock;
 
 // How far a fetch may go: block numbers are four hex digits, and a terminal
 // that announced the file's size cannot send more than it said.
 class FetchBounds {
 public:
     FetchBounds(const Settings& settings, std::optional<long> announced, bool text)
-        : end_(SteadyClock::now() + std::chrono::seconds(settings.transferSeconds())),
+        : end_(settings.transferSeconds() * 1000L),
           announced_(announced), text_(text) {}
 
     // Whether block `block` may still be asked for.
     bool mayAsk(int block) const {
-        if (block >= kEndBlock || SteadyClock::now() > end_) return false;
+        if (block >= kEndBlock || end_.passed()) return false;
         if (!announced_) return true;
         // One more block than the data needs, for the terminal's end answer.
         const long lastBlock = text_ ? *announced_ : (*announced_ + kBlock - 1) / static_cast<long>(kBlock);
@@ -139,7 +136,7 @@ public:
     }
 
 private:
-    SteadyClock::time_point end_;
+    fnd::Deadline end_;
     std::optional<long> announced_;
     bool text_;
 };

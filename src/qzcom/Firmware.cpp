@@ -7,12 +7,11 @@
 #include "TableLines.h"
 #include "TableText.h"
 #include "TextFile.h"
+#include "zDeadline.h"
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
 namespace qzcom {
 namespace {
@@ -55,7 +54,7 @@ int loadFirmware(Session& s, const std::string& parameter, LoadMode mode) {
         result = s.exchange("90", mode == LoadMode::WithModeWord && !fresh ? "3" : "0");
         for (int round = 0; round < kWaitRounds && result == kDone && !s.stopFlag; ++round) {
             s.status(round, "Wait ...");
-            std::this_thread::sleep_for(std::chrono::milliseconds(60));
+            fnd::sleepMs(60);
         }
         if (result == kDone && !s.stopFlag) {
             if (s.params.kind == LinkKind::Serial && fresh) s.params.baud = kNewLoaderBaud;

@@ -2,7 +2,9 @@
 // The one link of the library: a serial line (termios) or a TCP or UDP
 // socket. Sends frames and collects reply lines under the settings' time-outs.
 #include "ConnectionString.h"
+#include "SerialLine.h"
 #include "Settings.h"
+#include "zFd.h"
 
 #include <functional>
 #include <string>
@@ -26,7 +28,7 @@ public:
     int open(const LinkParams& params, const Settings& settings, const StopCheck& stop,
              const Notify& notify);
     void close();
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return fd() >= 0; }
     LinkKind kind() const { return kind_; }
 
     // Writes the bytes as they are; false when the link is gone.
@@ -51,7 +53,11 @@ private:
     int receiveSerial(std::string& line, const Settings& settings, const StopCheck& stop);
     int receiveSocket(std::string& line, const Settings& settings, const StopCheck& stop);
 
-    int fd_ = -1;
+    // The open line's descriptor, or -1.
+    int fd() const { return serial_.isOpen() ? serial_.fd() : socket_.get(); }
+
+    fnd::SerialLine serial_;
+    zFd socket_;
     LinkKind kind_ = LinkKind::Serial;
 };
 

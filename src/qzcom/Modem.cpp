@@ -3,22 +3,19 @@
 // line only; the link itself stays as it is.
 #include "Codes.h"
 #include "Operations.h"
+#include "zDeadline.h"
 
 #include <algorithm>
 #include <chrono>
 #include <fstream>
-#include <thread>
 
 namespace qzcom {
 namespace {
 
-using namespace std::chrono_literals;
 constexpr const char* kPrefixFile = "qzcom.tlf";
 constexpr std::size_t kPrefixLimit = 127;
 constexpr std::size_t kShortestReport = 4;
 constexpr int kHangUpRounds = 300;
-
-void pause(std::chrono::milliseconds time) { std::this_thread::sleep_for(time); }
 
 std::string withoutLineEnds(std::string text) {
     std::erase_if(text, [](char c) { return c == '\r' || c == '\n'; });
@@ -58,10 +55,10 @@ int stopModem(Session& s, const std::string&, std::string&) {
     for (int round = 0; round < kHangUpRounds; ++round) {
         s.status(round / 3, "Wait ...");
         if (s.stopRequested()) break;
-        pause(10ms);
+        fnd::sleepMs(10);
     }
     s.link.send("ATH0\r");
-    pause(1s);
+    fnd::sleepMs(1000);
     return kDone;
 }
 
@@ -77,12 +74,12 @@ int initModem(Session& s, const std::string& parameter, std::string& reply) {
     }
     const std::string dial = prefix + number + "\r";
 
-    pause(3s);
+    fnd::sleepMs(3000);
     s.link.send("AT\r");
-    pause(1s);
+    fnd::sleepMs(1000);
     discardWaiting(s.link, s.settings);
     s.link.send(dial);
-    pause(1s);
+    fnd::sleepMs(1000);
 
     int result = kTimeout;
     std::string report;
@@ -108,7 +105,7 @@ int initModem(Session& s, const std::string& parameter, std::string& reply) {
     }
     if (result == kTimeout) report = "Modem Timeout";
     reply = report;
-    pause(1s);
+    fnd::sleepMs(1000);
     return result;
 }
 
