@@ -1,16 +1,15 @@
 #include "RLX40C.h"
 
+#include "SerialLine.h"
 #include "crc16.h"
+#include "zDeadline.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,7 +27,7 @@ constexpr std::size_t kAreaText = 127;  // the area holds the node byte, 127 cha
 enum Result { Open = 1, PortMissing = 0, PortBusy = -2, Timeout = -1, NotInitialised = -3 };
 enum Poll { Message = 2, NothingToSend = 1, NoAnswer = 0 };
 
-int fd = -1;
+fnd::SerialLine line;
 int retries = 1;
 
 struct Frame {
@@ -51,33 +50,21 @@ std::string devicePath(int port) {
     return port >= 1 ? "/dev/ttyS" + std::to_string(port - 1) : std::string();
 }
 
-bool setSpeed(int speedCode) {
-    termios tio{};
-    if (tcgetattr(fd, &tio) != 0) return false;
-    cfmakeraw(&tio);
-    tio.c_cflag |= CLOCAL | CREAD;
-    cfsetispeed(&tio, baud(speedCode));
-    cfsetospeed(&tio, baud(speedCode));
-    return tcsetattr(fd, TCSANOW, &tio) == 0;
-}
-
-// The port is opened without waiting: a line without CLOCAL would otherwise
-// hold the open until carrier comes. Once the line is set up (CLOCAL
-// included), reads and writes may block again as the protocol expects.
+// The port opens without waiting for carrier; once the line is set up
+// (CLOCAL included), reads and writes may block again as the protocol
+// expects.
 int openLine(const std::string& path, int speedCode) {
-    fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return errno == ENOENT || errno == ENXIO || errno == ENODEV ? PortMissing : PortBusy;
-    int flags = fcntl(fd, F_GETFL);
-    if (setSpeed(speedCode) && flags >= 0 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) return Open;
-    ::close(fd);
-    fd = -1;
+    if (int err = line.open(path); err != 0)
+        return err == ENOENT || err == ENXIO || err == ENODEV ? PortMissing : PortBusy;
+    if (line.makeRaw() == 0 && line.setSpeed(baud(speedCode)) == 0 && line.setBlocking(true) == 0) return Open;
+    line.close();
     return PortBusy;
 }
 
 bool writeAll(const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        ssize_t n = ::write(line.fd(), bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         done += static_cast<std::size_t>(n);
@@ -92,27 +79,26 @@ bool send(char kind, int node, const char* payload) {
     std::string body = std::string(head) + std::string(payload ? payload : "", length);
     char check[8];
     std::snprintf(check, sizeof check, "%04x", fnd::crc16(body.data(), body.size()));
-    tcflush(fd, TCIFLUSH);  // an answer to an older request is stale now
+    tcflush(line.fd(), TCIFLUSH);  // an answer to an older request is stale now
     return writeAll(std::string(1, kStart) + body + check + kEnd);
 }
 
 // Reads one byte before the deadline.
-bool readByte(char& c, std::chrono::steady_clock::time_point deadline) {
+bool readByte(char& c, const fnd::Deadline& deadline) {
     for (;;) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
-        if (left < 0) return false;
-        pollfd p{fd, POLLIN, 0};
-        int rc = ::poll(&p, 1, static_cast<int>(left));
+        if (deadline.passed()) return false;
+        pollfd p{line.fd(), POLLIN, 0};
+        int rc = ::poll(&p, 1, deadline.msLeft());
         if (rc < 0 && errno == EINTR) continue;
         if (rc <= 0) return false;
-        ssize_t n = ::read(fd, &c, 1);
+        ssize_t n = ::read(line.fd(), &c, 1);
         if (n == 1) return true;
         if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         return false;
     }
 }
 
-bool readDigits(int count, int& value, std::chrono::steady_clock::time_point deadline, std::string& body) {
+bool readDigits(int count, int& value, const fnd::Deadline& deadline, std::string& body) {
     value = 0;
     for (int i = 0; i < count; ++i) {
         char c;
@@ -125,7 +111,7 @@ bool readDigits(int count, int& value, std::chrono::steady_clock::time_point dea
 
 // The next frame with a good check before the deadline.
 bool receive(Frame& frame) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kAnswerMs);
+    const fnd::Deadline deadline(kAnswerMs);
     char c;
     while (readByte(c, deadline)) {
         if (c != kStart) continue;
@@ -158,7 +144,7 @@ bool exchange(char kind, int node, const char* payload, Frame& answer) {
 }  // namespace
 
 RLX40C_EXPORT int InitR40(int port, int speedCode, int, int) {
-    if (fd >= 0) return Open;
+    if (line.isOpen()) return Open;
     std::string path = devicePath(port);
     if (path.empty()) return PortMissing;
     if (int opened = openLine(path, speedCode); opened != Open) return opened;
@@ -166,15 +152,16 @@ RLX40C_EXPORT int InitR40(int port, int speedCode, int, int) {
     char code[8];
     std::snprintf(code, sizeof code, "%d", speedCode);
     if (exchange('I', 0, code, answer) && answer.kind == 'I') return Open;
-    ::close(fd);
-    fd = -1;
+    line.close();
     return Timeout;
 }
 
-RLX40C_EXPORT int ChgSpeedR40(int speedCode) { return fd >= 0 && setSpeed(speedCode) ? 1 : 0; }
+RLX40C_EXPORT int ChgSpeedR40(int speedCode) {
+    return line.isOpen() && line.makeRaw() == 0 && line.setSpeed(baud(speedCode)) == 0 ? 1 : 0;
+}
 
 RLX40C_EXPORT int PollTerm(int node, char* area) {
-    if (fd < 0) return NotInitialised;
+    if (!line.isOpen()) return NotInitialised;
     Frame answer;
     if (!exchange('P', node, nullptr, answer)) return Timeout;
     switch (answer.kind) {
@@ -194,7 +181,7 @@ RLX40C_EXPORT int PollTerm(int node, char* area) {
 RLX40C_EXPORT int PollAll(void) { return 0; }
 
 RLX40C_EXPORT int SendMsg(int node, const char* text) {
-    if (fd < 0) return NotInitialised;
+    if (!line.isOpen()) return NotInitialised;
     Frame answer;
     if (!exchange('S', node, text, answer) || answer.kind != 'A') return Timeout;
     return 0;
@@ -207,23 +194,20 @@ RLX40C_EXPORT int RetryNum(int count) {
 }
 
 RLX40C_EXPORT int ResetR40(void) {
-    if (fd >= 0) {
+    if (line.isOpen()) {
         send('R', 0, nullptr);
-        tcdrain(fd);
-        ::close(fd);
-        fd = -1;
+        tcdrain(line.fd());
+        line.close();
     }
     return 0;
 }
 
 RLX40C_EXPORT int DTRon(void) {
-    int bit = TIOCM_DTR;
-    if (fd >= 0) ioctl(fd, TIOCMBIS, &bit);
+    if (line.isOpen()) line.setModemLines(TIOCM_DTR, true);
     return 0;
 }
 
 RLX40C_EXPORT int DTRoff(void) {
-    int bit = TIOCM_DTR;
-    if (fd >= 0) ioctl(fd, TIOCMBIC, &bit);
+    if (line.isOpen()) line.setModemLines(TIOCM_DTR, false);
     return 0;
 }
