@@ -1,36 +1,21 @@
 #include "qtPart.h"
 
-#include <dlfcn.h>
-#include <mutex>
-#include <string>
+#include "SiblingLibrary.h"
 
 namespace hostutil {
 
-bool hostHasQt() {
-    void* widgets = dlopen("libQt6Widgets.so.6", RTLD_LAZY | RTLD_NOLOAD);
-    if (!widgets) return false;
-    dlclose(widgets);  // drops only the reference RTLD_NOLOAD just took
-    return true;
-}
+bool hostHasQt() { return fnd::libraryLoaded("libQt6Widgets.so.6"); }
 
 const QtPart* loadQtPart() {
-    static std::once_flag once;
-    static QtPart part{};
-    static bool loaded = false;
-    std::call_once(once, [] {
-        // The part lives beside this library, wherever the host found it.
-        Dl_info self{};
-        if (!dladdr(reinterpret_cast<void*>(&loadQtPart), &self) || !self.dli_fname) return;
-        std::string path = self.dli_fname;
-        path = path.substr(0, path.find_last_of('/') + 1) + "libMIRTADLL-qt.so";
-        void* lib = dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
-        if (!lib) return;
-        part.showMessage = reinterpret_cast<MirtaQtShowMessage*>(dlsym(lib, "mirtaQtShowMessage"));
-        part.printDialog = reinterpret_cast<MirtaQtPrintDialog*>(dlsym(lib, "mirtaQtPrintDialog"));
-        part.waitCursor = reinterpret_cast<MirtaQtWaitCursor*>(dlsym(lib, "mirtaQtWaitCursor"));
-        loaded = part.showMessage && part.printDialog && part.waitCursor;
-    });
-    return loaded ? &part : nullptr;
+    // The part lives beside this library, wherever the host found it; it is
+    // looked for once.
+    static const QtPart part = [] {
+        void* lib = fnd::openSibling(reinterpret_cast<const void*>(&loadQtPart), "libMIRTADLL-qt.so");
+        return QtPart{fnd::librarySymbol<MirtaQtShowMessage>(lib, "mirtaQtShowMessage"),
+                      fnd::librarySymbol<MirtaQtPrintDialog>(lib, "mirtaQtPrintDialog"),
+                      fnd::librarySymbol<MirtaQtWaitCursor>(lib, "mirtaQtWaitCursor")};
+    }();
+    return part.showMessage && part.printDialog && part.waitCursor ? &part : nullptr;
 }
 
 }  // namespace hostutil

@@ -3,27 +3,23 @@
 // or write past the reply buffer: connecting and each wait are bounded, the
 // whole call has a total time, and at most MIRTADLL_SOCKET_REPLY_MAX bytes
 // are kept; the rest is read and dropped until the peer closes.
+#include "TcpConnect.h"
 #include "exportGuard.h"
 #include "mirtadll.h"
+#include "zDeadline.h"
+#include "zFd.h"
 
-#include <arpa/inet.h>
+#include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <string.h>
-#include <fcntl.h>
-#include <netdb.h>
 #include <poll.h>
+#include <string.h>
 #include <string>
 #include <sys/socket.h>
-#include <unistd.h>
-#include <algorithm>
 #include <vector>
 
 namespace {
-
-using SteadyClock = std::chrono::steady_clock;
 
 constexpr std::size_t kReceiveStep = 20000;
 constexpr std::size_t kReplyMax = MIRTADLL_SOCKET_REPLY_MAX;
@@ -42,31 +38,15 @@ class Limits {
 public:
     Limits()
         : idleMs_(millisecondsFrom("MIRTADLL_SOCKET_IDLE_MS", kDefaultIdleMs)),
-          end_(SteadyClock::now() + std::chrono::milliseconds(
-                                        millisecondsFrom("MIRTADLL_SOCKET_TOTAL_MS", kDefaultTotalMs))) {}
+          total_(millisecondsFrom("MIRTADLL_SOCKET_TOTAL_MS", kDefaultTotalMs)) {}
     // The next wait: the idle limit, cut to what is left of the total.
-    int waitMs() const {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end_ - SteadyClock::now()).count();
-        return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, idleMs_));
-    }
+    int waitMs() const { return std::min(total_.msLeft(), idleMs_); }
+    int idleMs() const { return idleMs_; }
+    const fnd::Deadline& total() const { return total_; }
 
 private:
     int idleMs_;
-    SteadyClock::time_point end_;
-};
-
-class Socket {
-public:
-    explicit Socket(int fd) : fd_(fd) {}
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    ~Socket() {
-        if (fd_ >= 0) close(fd_);
-    }
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
+    fnd::Deadline total_;
 };
 
 bool waitFor(int fd, short events, int timeoutMs) {
@@ -77,41 +57,12 @@ bool waitFor(int fd, short events, int timeoutMs) {
     return rc > 0;
 }
 
-// Connects without blocking longer than the limit; the socket stays blocking
-// afterwards so that send behaves as one plain call.
-bool connectWithin(int fd, const sockaddr* address, socklen_t size, int timeoutMs) {
-    const int flags = fcntl(fd, F_GETFL);
-    fcntl(fd, F_SETFL, flags | O_NONBLOCK);
-    bool connected = connect(fd, address, size) == 0;
-    if (!connected && errno == EINPROGRESS && waitFor(fd, POLLOUT, timeoutMs)) {
-        int error = 0;
-        socklen_t len = sizeof error;
-        connected = getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) == 0 && error == 0;
-    }
-    fcntl(fd, F_SETFL, flags);
-    return connected;
-}
-
-// A dotted address is used as it is; anything else is looked up by name.
-int connectTo(const char* host, int port, const Limits& limits) {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    in_addr dotted{};
-    if (inet_pton(AF_INET, host, &dotted) == 1) hints.ai_flags = AI_NUMERICHOST;
-    addrinfo* found = nullptr;
-    const std::string service = std::to_string(port);
-    if (getaddrinfo(host, service.c_str(), &hints, &found) != 0) return -1;
-    int fd = -1;
-    for (addrinfo* a = found; a && fd < 0; a = a->ai_next) {
-        fd = socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
-        if (fd >= 0 && !connectWithin(fd, a->ai_addr, a->ai_addrlen, limits.waitMs())) {
-            close(fd);
-            fd = -1;
-        }
-    }
-    freeaddrinfo(found);
-    return fd;
+// Each address of the host gets one idle wait, within the total; the
+// socket is blocking once connected, so that send behaves as one plain call.
+zFd connectTo(const char* host, int port, const Limits& limits) {
+    fnd::TcpConnection connection = fnd::tcpConnect(host, static_cast<std::uint16_t>(port), limits.total(), {},
+                                                    {.perAddressMs = limits.idleMs(), .blocking = true});
+    return std::move(connection.socket);
 }
 
 // The reply's first `keep` bytes; the rest is read and dropped. Ends when the
@@ -134,14 +85,14 @@ std::vector<char> receiveReply(int fd, std::size_t keep, const Limits& limits) {
 int request(const char* host, int port, const char* text, std::size_t keep, std::vector<char>& reply) {
     if (!host || !*host || port <= 0 || port > kLargestPort) return -1;
     const Limits limits;
-    Socket socket(connectTo(host, port, limits));
-    if (socket.fd() < 0) return -1;
+    const zFd socket = connectTo(host, port, limits);
+    if (!socket.valid()) return -1;
 
     // One send; a partial send is not repeated. MSG_NOSIGNAL keeps a peer
     // that has already gone from killing the host with SIGPIPE.
-    if (text && *text) send(socket.fd(), text, std::strlen(text), MSG_NOSIGNAL);
-    reply = receiveReply(socket.fd(), keep, limits);
-    shutdown(socket.fd(), SHUT_WR);
+    if (text && *text) send(socket.get(), text, std::strlen(text), MSG_NOSIGNAL);
+    reply = receiveReply(socket.get(), keep, limits);
+    shutdown(socket.get(), SHUT_WR);
     return static_cast<int>(reply.size());
 }
 

@@ -1,15 +1,10 @@
 #include "exportGuard.h"
 #include "mirtadll.h"
+#include "zDeadline.h"
 
-#include <cerrno>
-#include <ctime>
-
+// A signal handled by the host does not cut the sleep short.
 static int threadSleepBody(int milliseconds) {
-    if (milliseconds > 0) {
-        timespec left{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
-        // A signal handled by the host must not cut the sleep short.
-        while (nanosleep(&left, &left) == -1 && errno == EINTR) {}
-    }
+    fnd::sleepMs(milliseconds);
     return milliseconds;
 }
 
