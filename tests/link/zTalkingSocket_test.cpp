@@ -108,6 +108,29 @@ TEST(TcpLink, ConnectionRefused) {
     EXPECT_EQ(link.lastError(), 10057);
 }
 
+TEST(TcpLink, AnUnansweredConnectTimesOutWithItsCode) {
+    // A listener whose one backlog place is taken leaves further connects unanswered.
+    int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof addr;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), size), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &size), 0);
+    zTalkingSocket first("127.0.0.1", ntohs(addr.sin_port));
+    ASSERT_TRUE(first.open());
+
+    zTalkingSocket link("127.0.0.1", ntohs(addr.sin_port));
+    link.setConnectTimeout(300);
+    auto start = Clock::now();
+    EXPECT_FALSE(link.open());
+    EXPECT_GE(msSince(start), 290);
+    EXPECT_EQ(link.lastError(), 10060);
+    EXPECT_FALSE(link.isOpen());
+    ::close(listener);
+}
+
 TEST(TcpLink, PeerCloseClosesTheLinkAndReconnectWorks) {
     std::atomic<int> accepted{0};
     LoopbackServer server(
