@@ -3,12 +3,14 @@
 // parameter file, the link it borrows from the terminal manager, and the
 // telegram exchange with its status. Each terminal owns its two telegram
 // buffers, so an exchange allocates nothing.
+#include "BadgeLayout.h"
 #include "RunError.h"
 #include "Telegram.h"
 #include "VornSettings.h"
 #include "zCommDev.h"
 #include "zLogger.h"
 
+#include <cstdint>
 #include <functional>
 
 class Vorn {
@@ -80,6 +82,24 @@ public:
     // as it is, and its answer read one message at a time.
     bool writeText(const char* text) { return writeTelegram(text); }
     bool readText(char* buffer, std::size_t size) { return readTelegram(buffer, size); }
+    // A pause between reads of the plain-text protocol; the base only waits.
+    virtual void idle(int ms);
+    // "@DIR": hands each line of the stored files' listing to `take`, with
+    // the pauses the terminal needs, until the listing's end of transfer, a
+    // read that fails, or more lines or time than a listing takes (see
+    // StoredFiles.h). False when "@DIR" could not be written (the status
+    // says why); `ended` tells whether the end of transfer arrived.
+    bool listStoredFiles(const std::function<void(const char* line)>& take, bool& ended);
+    // The terminal's own parameter of that number ("@CFG"), where the
+    // terminal takes such queries; 0 elsewhere.
+    virtual std::int16_t parameter(int) { return 0; }
+    // Where company and employee lie in the badge code the terminal prints:
+    // the defaults unless the terminal definition gives its own.
+    virtual const BadgeLayout& badgeLayout() const;
+    // The badge start and length the terminal itself works with (its
+    // parameters 7 and 8) as it answered them; false for a terminal that
+    // is not asked.
+    virtual bool badgeFormat(zString&, zString&) { return false; }
 
     virtual bool connect();
     virtual void disconnect();

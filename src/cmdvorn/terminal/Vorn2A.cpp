@@ -321,3 +321,10 @@ std::int16_t Vorn2A::parameter(int number) {
     cacheParameter(number, static_cast<std::int16_t>(value));
     return static_cast<std::int16_t>(value);
 }
+
+bool Vorn2A::badgeFormat(zString& start, zString& length) {
+    if (model() == TerminalModel::VornT2) return false;  // VORNT2 and Brimol take no queries
+    queryParameter(7, start);
+    queryParameter(8, length);
+    return true;
+}

@@ -16,18 +16,6 @@
 
 class zLanvexLink;
 
-struct BadgeField {
-    int position = 0;  // from 0
-    int length = 0;    // 0: the fixed text is used instead
-    zString fixedText;
-};
-
-struct BadgeLayout {
-    BadgeField plant{0, 0, ""};
-    BadgeField company{4, 2, "00"};
-    BadgeField employee{9, 6, ""};
-};
-
 class Vorn2A : public Vorn {
 public:
     // The terminal parameters kept after their first query.
@@ -37,7 +25,7 @@ public:
     explicit Vorn2A(VornSettings settings) : Vorn(std::move(settings)) { cache_.fill(-1); }
     ~Vorn2A() override;
 
-    const BadgeLayout& badgeLayout() const { return badge_; }
+    const BadgeLayout& badgeLayout() const override { return badge_; }
     void setBadgeLayout(const BadgeLayout& layout) { badge_ = layout; }
 
     // Cached value of a parameter, -1 until read or for other numbers.
@@ -49,9 +37,9 @@ public:
     bool isConnected() override;
     bool hasInput() override;
 
-    // A pause between reads of the line protocol. On the bridge the messages
-    // that arrive meanwhile are kept apart; elsewhere it only waits.
-    void idle(int ms);
+    // On the bridge the messages that arrive during a pause are kept apart;
+    // elsewhere it only waits.
+    void idle(int ms) override;
 
     // Asks the terminal whether it has a message: Rlx40::PollResult codes,
     // or a negative driver code. `buffer` holds at least kMessageSize bytes.
@@ -60,7 +48,9 @@ public:
     bool queryParameter(int number, zString& value);
     // A cached parameter, asked once; the defaults stand in for no answer
     // or a value below 1. Model 6 is never asked.
-    std::int16_t parameter(int number);
+    std::int16_t parameter(int number) override;
+    // Parameters 7 and 8, asked each time; model 6 is never asked.
+    bool badgeFormat(zString& start, zString& length) override;
 
     std::string_view replyText() const override { return {}; }
     std::string_view replyData() const override { return frame_.received(); }
