@@ -2,44 +2,39 @@
 // One download from one terminal: count the stored records, fetch them one
 // by one, check each, hand it to a writer, and tell the terminal to delete
 // them only when every counted record was fetched, checked and written.
+// What differs between the telegram terminals and the newer models' line
+// protocol is behind PunchSource; the download itself is one.
+#include "PunchSource.h"
+#include "RecordSink.h"
 #include "RunContext.h"
-#include "Telegram.h"
-#include "TransactionRecords.h"
 
-#include <cstdint>
-#include <vector>
+#include <memory>
 
-namespace fnd {
-class Deadline;
-}
+class ProgressScope;
 class Vorn;
-struct LineContext;
 
-class GETREGS_C {
+class GETREGS_C : public RecordSink, private SavedRecords {
 public:
     explicit GETREGS_C(CMDARG_C& job);
-    virtual ~GETREGS_C() = default;
+    ~GETREGS_C() override = default;
     GETREGS_C(const GETREGS_C&) = delete;
     GETREGS_C& operator=(const GETREGS_C&) = delete;
 
-    // "RE" punches or "RA" recoverable punches; 0 after a failed exchange,
-    // which leaves the terminal's status in the job.
+    // "RE" punches or "RA" recoverable punches (for the newer models the
+    // total of their listing); 0 after a failed exchange, which leaves the
+    // terminal's status in the job.
     int count(const char* object);
     bool download(const char* object, bool clear);
     bool downloadJobs(bool clear);
 
-    // The newer models' line protocol: the stored files listed by "@DIR"
-    // and their record total (99 when the listing made no sense), and the
-    // download of those files' lines.
-    int listDirectory();
-    bool downloadText(int total, bool clear);
-
 protected:
-    virtual bool writeTransaction(const TransactionRecord& record) = 0;
-    virtual bool writeJob(const JobRecord& record) = 0;
-    virtual bool writeExtended(const ExtendedRecord& record);
+    // The writer: the first two are the subclass's, an extended record is
+    // refused unless it says otherwise.
+    bool writeTransaction(const TransactionRecord& record) override = 0;
+    bool writeJob(const JobRecord& record) override = 0;
+    bool writeExtended(const ExtendedRecord& record) override;
     // Puts what was written on the disk before the terminal deletes it.
-    virtual bool secureWritten() = 0;
+    bool secureWritten() override = 0;
 
     CMDARG_C& job_;
     Vorn& terminal_;
@@ -47,64 +42,25 @@ protected:
     int saved_ = 0;
 
 private:
-    enum class Fetch { Saved, Skipped, Stop };
-    // One record of a download: punches ("RE", "RA") or jobs ("JO").
-    Fetch fetchRecord(const char* object, int index, bool showProgress, int total);
-    Fetch storeJob();
-    int countJobs(bool& ok);
-    // A stored file of a line-protocol terminal, as its listing announced it.
-    struct LineFile {
-        zString name;
-        int records = 0;
-    };
-    // What the passes over one stored file have read so far.
-    struct FileProgress {
-        int lines = 0;   // lines taken as the file's records, good or bad
-        int echoes = 0;  // echoes of the "@TYPE" line
-    };
-    enum class Pass { Ended, Quiet, Stop };
-    Pass readFilePass(const LineFile& file, const char* typeLine, int total, int delayMs, const LineContext& context,
-                      FileProgress& progress);
-    // The line protocol's pauses; a bridge keeps apart what arrives meanwhile.
-    void pauseReading(int ms);
-    // "%%3", once what was saved is on the disk and a fresh listing still
-    // holds only what was saved.
-    bool clearStoredFiles();
-    void checkBadgeFormat();
-    // "... timbrature trovate" and the progress dialog of a punch download.
-    BREAKDLG_C& openPunchProgress(const char* label, int total);
+    std::unique_ptr<PunchSource> punchSource(const char* object);
+    bool download(PunchSource& source, bool clear);
+    // The records the source hands out, each counted as received, shown
+    // when there is a progress dialog, checked for the operator's stop,
+    // and delivered to the writer, until the source has no more or the
+    // download cannot go on.
+    void takeRecords(PunchSource& source, ProgressScope* progress);
+    void resetCounters();
     // "... ricevute, ... salvate".
-    void logSaved(const char* label);
-    // The second count, the catch-up of records that arrived meanwhile and
-    // the delete of a punch download that saved everything it counted.
-    bool catchUpAndClear(const char* object, int total);
-    // How the records of one object are cleared off the terminal.
-    struct Clearing {
-        const char* object;   // "RE", "JO"
-        const char* removed;  // logged once the delete is accepted
-        const char* left;     // logged with the records a refused delete left
-    };
-    // The delete, once what was saved is on the disk. False when the files
-    // could not be secured, or when a new call to the terminal found records
-    // that `saved` does not cover; a delete the terminal does not take
-    // leaves its records for the next run and is no failure.
-    bool remove(const Clearing& clearing, int saved);
-    // A fresh count of the object ("JO" for job records), -1 when it failed.
-    int recount(const char* object);
-    // "... RIMASTE sul terminale" and the job's count of records left.
-    void leftOnTerminal(const char* message, int left);
-    // A record skipped, or the exchange that stopped the download: its status
-    // is what the job reports when records stay on the terminal.
-    void noteSkipped(RunError status);
-    // Records stayed on the terminal: the job fails with the first skipped
-    // record's status unless it already carries an error.
-    void failWithFirstSkipped();
+    void logSaved(const char* format);
 
-    TelegramCommand command_;
-    char commandText_[24] = {};
-    std::uint8_t record_[61] = {};
-    int received_ = 0;  // successful record exchanges of this download
-    std::vector<LineFile> lineFiles_;  // stored files of a line-protocol terminal
-    const fnd::Deadline* dumpDeadline_ = nullptr;  // the running line download's time limit
+    // What the source's clearing sees of this download.
+    int saved() const override { return saved_; }
+    void takeRest(PunchSource& source) override;
+    void leave(const char* message, int left, RunError why) override;
+    RunError firstSkipped() const override { return firstSkippedStatus_; }
+
+    int received_ = 0;  // records received by this download
+    // The status of the first record skipped, or of the exchange that
+    // stopped the download: what the job reports when records stay behind.
     RunError firstSkippedStatus_ = RunError::None;
 };
