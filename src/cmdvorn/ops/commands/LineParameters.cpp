@@ -1,10 +1,9 @@
 #include "LineParameters.h"
 
 #include "Vorn.h"
+#include "zDeadline.h"
 
-#include <chrono>
 #include <cstdio>
-#include <thread>
 
 namespace {
 
@@ -28,7 +27,7 @@ void newerModelParametersCommand(CMDARG_C& job) {
             job.result = terminal.statusCode();
             return;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(kAnswerPauseMs));
+        fnd::sleepMs(kAnswerPauseMs);
         char line[kLineSize + 1] = {};
         if (!terminal.readText(line, kLineSize) || line[0] == '\0') continue;
         ++job.count;
