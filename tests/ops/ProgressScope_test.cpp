@@ -3,9 +3,7 @@
 // exactly once however the transfer ends.
 #include "ProgressScope.h"
 
-#include "InfoOutput.h"
-#include "PrmCfg.h"
-#include "VornMgr.h"
+#include "InProcessRun.h"
 
 #include <gtest/gtest.h>
 
@@ -49,15 +47,10 @@ protected:
     void TearDown() override { std::filesystem::remove(logPath); }
 
     std::string logPath = std::filesystem::temp_directory_path() / ("progress_" + std::to_string(getpid()) + ".log");
-    zLogger log{zString(logPath.c_str())};
-    VornMgr manager{log};
-    zFile parameterFile;
-    PrmCfg parameters{parameterFile, log};
-    RunSettings settings;
+    InProcessRun run{logPath};
+    // The run, seen through a dialog that counts what it is told.
     CountingDialog dialog;
-    InfoOutput info{log};
-    RunState state;
-    RunContext context{log, manager, parameters, settings, dialog, info, state};
+    RunContext context{run.log, run.manager, run.parameters, run.settings, dialog, run.info, run.state};
     CMDARG_C job;
 };
 
@@ -118,5 +111,5 @@ TEST_F(ProgressScopeTest, TheOperatorsStopIsReportedAsTheJobsResult) {
     EXPECT_EQ(job.result, RunError::None);
     EXPECT_TRUE(progress.stopped());
     EXPECT_EQ(job.result, RunError::Interrupted);
-    EXPECT_EQ(state.errorCode, RunError::Interrupted);
+    EXPECT_EQ(run.state.errorCode, RunError::Interrupted);
 }
