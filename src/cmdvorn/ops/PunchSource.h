@@ -42,7 +42,9 @@ public:
     struct Next {
         Step step = Step::End;
         int position = 0;                  // Record: where the progress bar stands
-        RunError status = RunError::None;  // why a record was skipped or the download stopped
+        // Skipped, Stop: the exchange's status, which the job reports should
+        // records stay on the terminal.
+        RunError status = RunError::None;
     };
     enum class Delivery { Saved, Skipped, Stop };
 
@@ -63,7 +65,7 @@ public:
     // The record in hand, checked and handed to the sink.
     virtual Delivery deliver(RecordSink& sink) = 0;
     // Every record counted was received and saved.
-    virtual void completed(int received) { (void)received; }
+    virtual void completed(int /*received*/) {}
     // Deletes on the terminal what `saved` holds, when nothing else is
     // there: true when the download stands, deleted or not.
     virtual bool clear(int total, SavedRecords& saved) = 0;
