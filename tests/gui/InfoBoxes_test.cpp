@@ -33,7 +33,7 @@ TEST(InfoBoxes, HelpBoxShowsTheProgramAndEveryHelpLineWithItsTabStops) {
     auto lines = helpLines();
     ASSERT_EQ(document->blockCount(), static_cast<int>(lines.size()));
     for (int i = 0; i < document->blockCount(); ++i)
-        EXPECT_EQ(document->findBlockByNumber(i).text(), QString::fromLatin1(lines[i])) << i;
+        EXPECT_EQ(document->findBlockByNumber(i).text(), QString::fromLatin1(lines[i].c_str())) << i;
     auto tabs = document->defaultTextOption().tabs();
     ASSERT_EQ(tabs.size(), 3);
     EXPECT_LT(tabs[0].position, tabs[1].position);

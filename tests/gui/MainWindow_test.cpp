@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
 
@@ -235,12 +237,48 @@ TEST_F(WindowTest, MissingParameterFileIsNotReportedAsSuccess) {
     EXPECT_EQ(data("RIDUVA.RET"), "-0200\n");
 }
 
+// Every menu and item in order, "-" for a separator, a submenu's title
+// followed by its items between "[" and "]".
+void walk(const QList<QAction*>& actions, QStringList& out) {
+    for (QAction* action : actions) {
+        if (action->isSeparator()) {
+            out << "-";
+        } else if (QMenu* sub = action->menu()) {
+            out << sub->title() << "[";
+            walk(sub->actions(), out);
+            out << "]";
+        } else {
+            out << action->text();
+        }
+    }
+}
+
 TEST_F(WindowTest, MenuCarriesEveryItemWithItsAcceleratorText) {
     open("", false);
-    EXPECT_EQ(window->menu().item(menuIdOfCommand(CommandId::Version))->text(), "&Versione  \t(-v)");
-    EXPECT_EQ(window->menu().item(menuIdOfCommand(CommandId::DownloadAndClear))->text(), "Ric&ezione+Cancellazione \t(-r)");
+    QStringList menu;
+    walk(window->menuBar()->actions(), menu);
+    const QStringList expected = {
+        "&File", "[", "File di &Configurazione", "Visualizza &Log", "&Reset Configurazione", "-", "E&xit", "]",
+        "&Comandi", "[", "&Versione  \t(-v)", "Parametri &EEPROM ",
+        "&Parametri", "[", "&Get \t(-pg)", "&Send \t(-ps)", "]",
+        "&Timbrature", "[", "&Numero timb. \t(-yr)", "&Ricezione \t(-x)", "Ric&ezione+Cancellazione \t(-r)", "-",
+        "Ric. Tmb &Commesse \t(-j)", "]",
+        "&Anagrafiche", "[", "&Numero anagrafiche \t(-yt)", "&Trasmissione \t(-t)", "&Ricezione   \t(-ea)",
+        "&Azzeramento  \t(-k)", "-", "Trasm. &Dati Personali \t(-ed)", "Get &Info    \t(-ei)", "Get &List    \t(-gl)", "]",
+        "&Giustificativi", "[", "&Get    \t(-gg)", "&Send   \t(-gs)", "&Delete \t(-gd)", "]",
+        "&Allarmi", "[", "&Get    \t(-ag)", "&Send   \t(-as)", "&Delete \t(-ad)", "]",
+        "Formato &Badge", "[", "&Trasmette   \t(-fs)", "&Riceve   \t(-fg)", "Test &Lettura \t(-fr)", "]",
+        "&FingerPrint", "[", "&Numero fingerprint \t(-in)", "&Trasmette   \t(-is)", "&Riceve   \t(-ir)", "-",
+        "&Azzeramento  \t(-id)", "]",
+        "&Orologio", "[", "&Ora Get ", "Ora &Send \t(-d)", "-", "Ora &Legale Get\t(-lg)", "Ora Le&gale Send \t(-ls)", "]",
+        "VORN-&L", "[", "Numero Timb. Recuperabi&le \t(-yz)", "&Recupero Timbrature \t(-z)",
+        "&Cancellazione Permanente Timb. \t(-@z)", "-", "Ricarica &Batteria \t(-br)", "Reset+Conf &Fabrica \t(-@F)",
+        "&Spegnimento \t (-ot)", "&Aggiornamento Firmware \t(-uf)", "]",
+        "-", "&Reset Vorn  \t(-@)", "]",
+        "&Help", "[", "&Help...", "&About WCMDVORN...", "]",
+    };
+    EXPECT_EQ(menu, expected);
     EXPECT_EQ(window->menu().item(menuIdOfCommand(CommandId::SwitchOff))->text(), "&Spegnimento \t (-ot)");
-    EXPECT_EQ(window->menu().item(kMenuAbout)->text(), "&About WCMDVORN...");
     int commandItems = 0;
     for (int id = kMenuFirstCommand; id <= kMenuLastCommand; ++id) commandItems += window->menu().item(id) != nullptr;
     EXPECT_EQ(commandItems, 40);

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -25,17 +26,44 @@ bool isOptionStart(char c) { return c == '-' || c == '/'; }
 
 char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
-struct PairOption {
-    const char* pair;
-    CommandId id;
-};
+// The letters after the option start that equal `letters`, any case.
+bool startsWith(const zString& token, const char* letters) {
+    for (int i = 0; letters[i]; ++i)
+        if (lower(token[i + 1]) != lower(letters[i])) return false;
+    return true;
+}
 
-constexpr PairOption kPairs[] = {
-    {"ea", CommandId::ReceiveEmployees},  {"ad", CommandId::DeleteAlarms}, {"ed", CommandId::UploadPersonalData},  {"gd", CommandId::DeleteCauses}, {"yd", CommandId::ReadClock}, {"uf", CommandId::UpgradeFirmware}, {"ag", CommandId::ReceiveAlarms},
-    {"fg", CommandId::ReceiveCardFormat}, {"yr", CommandId::CountPunches}, {"gg", CommandId::ReceiveCauses}, {"lg", CommandId::ReadDaylight}, {"pg", CommandId::ReceiveParameters}, {"ei", CommandId::EmployeeInformation},  {"gl", CommandId::LatestTransactions},
-    {"gs", CommandId::SendCauses}, {"as", CommandId::SendAlarms}, {"br", CommandId::ChargeBatteries}, {"ls", CommandId::SendDaylight}, {"ps", CommandId::SendParameters}, {"ot", CommandId::SwitchOff}, {"yt", CommandId::CountEmployees},
-    {"yz", CommandId::CountRecoverable}, {"fs", CommandId::SendCardFormat}, {"fr", CommandId::TestCardRead}, {"es", CommandId::UploadAllEmployees},
-};
+bool sameCase(char a, char b) {
+    auto isLower = [](char c) { return std::islower(static_cast<unsigned char>(c)) != 0; };
+    auto isUpper = [](char c) { return std::isupper(static_cast<unsigned char>(c)) != 0; };
+    return (isLower(a) && isLower(b)) || (isUpper(a) && isUpper(b));
+}
+
+// Whether a token of this row's family spells its option. `letters` is the
+// option without its '-'.
+bool spells(const DISPATCHER_C& row, const zString& token) {
+    const char* letters = row.option + 1;
+    const int length = static_cast<int>(std::strlen(letters));
+    switch (row.form) {
+    case OptionForm::Letter: return startsWith(token, letters);
+    case OptionForm::Pair: return token.length() >= 3 && sameCase(token[1], token[2]) && startsWith(token, letters);
+    case OptionForm::Exact: return token.length() == length + 1 && startsWith(token, letters);
+    case OptionForm::Word: return token.mid(1).equalsNoCase(letters);
+    case OptionForm::None: return false;
+    }
+    return false;
+}
+
+// Letters that begin options of their own (every form but the pairs) take
+// their tokens from the pairs: "-d..." is the clock, never a pair.
+bool opensOwnFamily(char letter) {
+    char c = lower(letter);
+    if (c == 'h' || c == '?' || c == 'c' || c == 'm' || c == 'n') return true;
+    for (const DISPATCHER_C& row : commandTable())
+        if (row.option && row.form != OptionForm::Pair && row.form != OptionForm::None && lower(row.option[1]) == c)
+            return true;
+    return false;
+}
 
 }  // namespace
 
@@ -71,98 +99,28 @@ CommandId CommandLineParser::parseOption(const zString& token) {
         state_.errorCode = RunError::InvalidParameter;
         return CommandId::Unknown;
     }
-    char letter = token[1];
-    switch (letter) {
-        case '?': case 'H': case 'h': case '@': case 'C': case 'c': case 'M': case 'm':
-        case 'D': case 'd': case 'I': case 'i': case 'J': case 'j': case 'K': case 'k':
-        case 'N': case 'n': case 'R': case 'r': case 'S': case 's': case 'T': case 't':
-        case 'V': case 'v': case 'X': case 'x': case 'Z': case 'z':
-            return oneLetterOption(token, lower(letter));
-        default:
-            return twoLetterOption(token);
-    }
-}
-
-CommandId CommandLineParser::oneLetterOption(const zString& token, char letter) {
-    char next = lower(token[2]);  // '\0' when nothing follows the letter
-    switch (letter) {
-        case '?':
-        case 'h':
-            return CommandId::Help;
-        case '@':
-            if (token.length() == 2) return CommandId::Reset;
-            if (next == 'f') return CommandId::FactoryReset;
-            if (next == 'z') return CommandId::DeleteRecoverable;
-            return CommandId::Unknown;
-        case 'c':
-        case 'm':
-            return CommandId::Unknown;
-        case 'd':
-            return CommandId::SetClock;
-        case 'i':
-            if (token.length() == 2) return CommandId::WriteEeprom;
-            switch (next) {
-                case 'n': return CommandId::CountFingerprints;
-                case 's': overrideFile(settings_.fingerprints, token, 3); return CommandId::SendFingerprints;
-                case 'r': overrideFile(settings_.fingerprints, token, 3); return CommandId::ReceiveFingerprints;
-                case 'd': return CommandId::DeleteFingerprints;
-                default: return CommandId::Unknown;
-            }
-        case 'j':
-            overrideFile(settings_.punches, token, 2);
-            return CommandId::DownloadJobs;
-        case 'k':
-            return CommandId::DeleteEmployees;
-        case 'n':
-            return CommandId::None;
-        case 'r':
-            overrideFile(settings_.punches, token, 2);
-            return CommandId::DownloadAndClear;
-        case 's': {
-            zString word = token.mid(1);
-            if (word.equalsNoCase("sync")) return CommandId::PcClockFromTimeService;
-            if (word.equalsNoCase("syncg")) return CommandId::PcClockFromTerminal;
-            return CommandId::Unknown;
-        }
-        case 't':
-            overrideFile(settings_.employees, token, 2);
-            return CommandId::UploadAssociatedEmployees;
-        case 'v':
-            return CommandId::Version;
-        case 'x':
-            overrideFile(settings_.punches, token, 2);
-            return CommandId::DownloadAndKeep;
-        case 'z':
-            overrideFile(settings_.punches, token, 2);
-            return CommandId::RecoverPunches;
-        default:
-            return CommandId::Unknown;
-    }
-}
-
-CommandId CommandLineParser::twoLetterOption(const zString& token) {
-    if (token.length() < 3) return CommandId::Unknown;
-    char a = token[1], b = token[2];
-    bool bothLower = std::islower(static_cast<unsigned char>(a)) && std::islower(static_cast<unsigned char>(b));
-    bool bothUpper = std::isupper(static_cast<unsigned char>(a)) && std::isupper(static_cast<unsigned char>(b));
-    if (!bothLower && !bothUpper) return CommandId::Unknown;
-    char pair[3] = {lower(a), lower(b), '\0'};
-    for (const auto& option : kPairs) {
-        if (pair[0] != option.pair[0] || pair[1] != option.pair[1]) continue;
-        switch (option.id) {
-            case CommandId::ReceiveEmployees:
-            case CommandId::UploadAllEmployees:
-            case CommandId::UploadPersonalData: overrideFile(settings_.employees, token, 3); break;
-            case CommandId::SendCauses: overrideFile(settings_.causes, token, 3); break;
-            case CommandId::SendAlarms: overrideFile(settings_.alarms, token, 3); break;
-            default: break;
-        }
-        return option.id;
+    const char letter = lower(token[1]);
+    if (letter == 'h' || letter == '?') return CommandId::Help;
+    if (letter == 'n') return CommandId::None;
+    const bool family = opensOwnFamily(letter);
+    for (const DISPATCHER_C& row : commandTable()) {
+        if (!row.option || (row.form == OptionForm::Pair) == family || !spells(row, token)) continue;
+        overrideFile(row.file, token, static_cast<int>(std::strlen(row.option)));
+        return row.id;
     }
     return CommandId::Unknown;
 }
 
-void CommandLineParser::overrideFile(FileSetting& setting, const zString& token, int nameStart) {
+void CommandLineParser::overrideFile(FileOverride file, const zString& token, int nameStart) {
+    FileSetting* setting = nullptr;
+    switch (file) {
+    case FileOverride::None: return;
+    case FileOverride::Punches: setting = &settings_.punches; break;
+    case FileOverride::Employees: setting = &settings_.employees; break;
+    case FileOverride::Causes: setting = &settings_.causes; break;
+    case FileOverride::Alarms: setting = &settings_.alarms; break;
+    case FileOverride::Fingerprints: setting = &settings_.fingerprints; break;
+    }
     zString name = token.mid(nameStart);
-    if (!name.isEmpty()) setting.fileName = name;
+    if (!name.isEmpty()) setting->fileName = name;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The command line: an optional list of terminal numbers (-nN) and a list of
-// options, each naming one command. File names glued to some options replace
-// the configured files for the run.
+// options, each naming one command, as the command table spells them. File
+// names glued to some options replace the configured files for the run.
+#include "CommandTable.h"
 #include "RunContext.h"
 #include "RunSettings.h"
 
@@ -27,9 +28,8 @@ public:
     CommandId parseOption(const zString& token);
 
 private:
-    CommandId oneLetterOption(const zString& token, char letter);
-    CommandId twoLetterOption(const zString& token);
-    void overrideFile(FileSetting& setting, const zString& token, int nameStart);
+    // A name glued after the option's letters replaces the configured file.
+    void overrideFile(FileOverride file, const zString& token, int nameStart);
 
     zLogger& log_;
     RunState& state_;

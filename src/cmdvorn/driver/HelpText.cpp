@@ -1,5 +1,6 @@
 #include "HelpText.h"
 
+#include "CommandTable.h"
 #include "Platform.h"
 
 #include <cstring>
@@ -7,7 +8,8 @@
 
 namespace {
 
-constexpr const char* kHelp[] = {
+// The lines before the commands, which the table does not hold.
+constexpr const char* kPreamble[] = {
     " (W)cmdvorn [-nN] -Comando",
     " \t-nN\tN indica il numero del terminale. Parametro opzionale:",
     " \t\tse omesso o 0 esegue il comando per tutti i rilevatori",
@@ -15,63 +17,32 @@ constexpr const char* kHelp[] = {
     " Elenco comandi per categoria:",
     " Help:",
     " \t-h\tVisualizza la versione e help.",
-    " Scarico Timbrature:",
-    " \t-yr\tRiceve numero timbrature",
-    " \t-r\tRiceve e azzera timbrature sul rilevatore",
-    " \t-x\tRiceve timbrature senza rimuoverle dal rilevatore",
-    " \t-j\tRiceve e azzera timbrature COMMESSE (da VORNC)",
-    " \t-gl\tRiceve 10 transazioni piu' recenti",
-    " Scarico Timbrature Cancellate (Recupero timbrature):",
-    " \t-yz\tRiceve numero timb. recuperabili (VORN-L)",
-    " \t-z\tRecupero timbrature (VORN-L)",
-    " \t-@z\tCancellazione permanente timbrature (VORN-L)",
-    " Anagrafiche:",
-    " \t-yt\tRiceve numero anagrafici",
-    " \t-t\tTrasmette anagrafiche ai rilevatori associati",
-    " \t-es\tTrasmette anagrafiche ai rilevatori specificati",
-    " \t-ea\tRiceve anagrafiche",
-    " \t-ed\tTrasmette dati personali",
-    " \t-ei\tRiceve informazioni dipendente",
-    " \t-k\tCancella anagrafiche",
-    " Formato Badge:",
-    " \t-fs\tTrasmette formato badge",
-    " \t-fg\tRiceve formato badge",
-    " \t-fr\tTest lettura badge",
-    " Setup Orologio VORN:",
-    " \t-d\tTrasmette data & ora",
-    " \t-yd\tRiceve data & ora",
-    " \t-ls\tTrasmette ora Legale/Solare",
-    " \t-lg\tRiceve ora Legale/Solare",
-    " Setup Rilevatore:",
-    " \t-v\tRiceve versione",
-    " \t-ps\tTrasmette parametri",
-    " \t-pg\tRiceve parametri",
-    " \t-i\tSet parametri EEPROM (VORN1/2)",
-    " \t-@\tReset VORN",
-    " \t-@F\tReset VORN-L azzerando tutti i dati (conf. di fabbrica)",
-    " \t-ot\tSpegne VORN-L",
-    " \t-br\tForzatura carica batterie VORN-L",
-    " \t-uf\tAggiorna Firmware VORN-L",
-    " Giustificativi:",
-    " \t-gs\tTrasmette giustificativi",
-    " \t-gg\tRiceve giustificativi",
-    " \t-gd\tCancella giustificativi",
-    " Attivazione sirena (Allarmi)",
-    " \t-as\tTrasmette allarmi",
-    " \t-ag\tRiceve allarmi",
-    " \t-ad\tCancella allarmi",
-    " Sincronizzazione Data/Ora PC",
-    " \t-syncg\taggiorna la data e ora del PC acquisendo l'ora dal terminale indicato",
-    " \t-sync\taggiorna la data e ora del PC acquisendo l'ora dal IEN Torino",
 };
+
+std::vector<std::string> buildHelp() {
+    std::vector<std::string> lines(std::begin(kPreamble), std::end(kPreamble));
+    HelpGroup group = HelpGroup::None;
+    for (const DISPATCHER_C& row : commandTable()) {
+        if (row.helpGroup == HelpGroup::None) continue;
+        if (row.helpGroup != group) {
+            group = row.helpGroup;
+            lines.push_back(std::string(" ") + helpGroupHeading(group));
+        }
+        lines.push_back(std::string(" \t") + row.option + "\t" + row.help);
+    }
+    return lines;
+}
 
 }  // namespace
 
-std::span<const char* const> helpLines() { return kHelp; }
+const std::vector<std::string>& helpLines() {
+    static const std::vector<std::string> lines = buildHelp();
+    return lines;
+}
 
 void printHelp(std::FILE* out, const RunState& state) {
     std::fprintf(out, "%s\n%s\n%s\n", state.programName.c_str(), state.version.c_str(), state.platform.c_str());
-    for (const char* line : helpLines()) std::fprintf(out, "%s\n", line);
+    for (const std::string& line : helpLines()) std::fprintf(out, "%s\n", line.c_str());
     std::fflush(out);
 }
 

@@ -1,11 +1,13 @@
 #pragma once
-// The lines of the help box, in order, as both front ends show them.
+// The lines of the help box, in order, as both front ends show them: the
+// usage, then the command table's options by help group.
 #include "RunContext.h"
 
 #include <cstdio>
-#include <span>
+#include <string>
+#include <vector>
 
-std::span<const char* const> helpLines();
+const std::vector<std::string>& helpLines();
 
 // The help box as text: program name, version, platform, then the lines.
 void printHelp(std::FILE* out, const RunState& state);

@@ -45,7 +45,7 @@ HelpBox::HelpBox(const RunState& state, QWidget* parent) : QDialog(parent) {
     for (int stop : {16, 36, 148}) tabs.append(QTextOption::Tab(units.x(stop), QTextOption::LeftTab));
     option.setTabs(tabs);
     lines_->document()->setDefaultTextOption(option);
-    for (const char* line : helpLines()) lines_->appendPlainText(QString::fromLatin1(line));
+    for (const std::string& line : helpLines()) lines_->appendPlainText(QString::fromLatin1(line.c_str()));
     lines_->setMinimumSize(units.x(300), units.y(160));
     layout->addWidget(lines_);
     addOk(*this, *layout);

@@ -1,5 +1,7 @@
 #include "MainMenu.h"
 
+#include "CommandTable.h"
+
 #include <QMenu>
 #include <QMenuBar>
 
@@ -7,14 +9,18 @@
 
 namespace {
 
+// One item: a command (its text from the command table), one of the
+// window's own items, or a separator.
 struct Entry {
-    int id;  // 0: separator
-    const char* text;
+    int id = 0;  // 0: separator
+    const char* text = nullptr;  // the window's own items only
 };
 
-constexpr Entry kSeparator{0, nullptr};
+constexpr Entry kSeparator{};
 
-constexpr int commandItem(CommandId id) { return menuIdOfCommand(id); }
+Entry command(CommandId id) { return {menuIdOfCommand(id), nullptr}; }
+
+using C = CommandId;
 
 }  // namespace
 
@@ -25,11 +31,14 @@ MainMenu::MainMenu(QMenuBar& bar, std::function<void(int id)> onItem) {
                 menu->addSeparator();
                 continue;
             }
-            QAction* action = menu->addAction(QString::fromLatin1(entry.text));
+            const bool isCommand = isCommandItem(entry.id);
+            zString text = isCommand ? menuText(*findCommand(commandOfMenuId(entry.id), windowCommandTable()))
+                                     : zString(entry.text);
+            QAction* action = menu->addAction(QString::fromLatin1(text.c_str()));
             int id = entry.id;
             QObject::connect(action, &QAction::triggered, [onItem, id] { onItem(id); });
             items_[id] = action;
-            if (isCommandItem(id)) action->setEnabled(false);
+            if (isCommand) action->setEnabled(false);
         }
     };
 
@@ -41,45 +50,27 @@ MainMenu::MainMenu(QMenuBar& bar, std::function<void(int id)> onItem) {
                {kMenuExit, "E&xit"}});
 
     QMenu* commands = bar.addMenu("&Comandi");
-    add(commands, {{commandItem(CommandId::Version), "&Versione  \t(-v)"}, {commandItem(CommandId::ReadEeprom), "Parametri &EEPROM "}});
-    add(commands->addMenu("&Parametri"), {{commandItem(CommandId::ReceiveParameters), "&Get \t(-pg)"}, {commandItem(CommandId::SendParameters), "&Send \t(-ps)"}});
-    add(commands->addMenu("&Timbrature"), {{commandItem(CommandId::CountPunches), "&Numero timb. \t(-yr)"},
-                                           {commandItem(CommandId::DownloadAndKeep), "&Ricezione \t(-x)"},
-                                           {commandItem(CommandId::DownloadAndClear), "Ric&ezione+Cancellazione \t(-r)"},
-                                           kSeparator,
-                                           {commandItem(CommandId::DownloadJobs), "Ric. Tmb &Commesse \t(-j)"}});
-    add(commands->addMenu("&Anagrafiche"), {{commandItem(CommandId::CountEmployees), "&Numero anagrafiche \t(-yt)"},
-                                            {commandItem(CommandId::UploadAssociatedEmployees), "&Trasmissione \t(-t)"},
-                                            {commandItem(CommandId::ReceiveEmployees), "&Ricezione   \t(-ea)"},
-                                            {commandItem(CommandId::DeleteEmployees), "&Azzeramento  \t(-k)"},
-                                            kSeparator,
-                                            {commandItem(CommandId::UploadPersonalData), "Trasm. &Dati Personali \t(-ed)"},
-                                            {commandItem(CommandId::EmployeeInformation), "Get &Info    \t(-ei)"},
-                                            {commandItem(CommandId::LatestTransactions), "Get &List    \t(-gl)"}});
-    add(commands->addMenu("&Giustificativi"),
-        {{commandItem(CommandId::ReceiveCauses), "&Get    \t(-gg)"}, {commandItem(CommandId::SendCauses), "&Send   \t(-gs)"}, {commandItem(CommandId::DeleteCauses), "&Delete \t(-gd)"}});
-    add(commands->addMenu("&Allarmi"), {{commandItem(CommandId::ReceiveAlarms), "&Get    \t(-ag)"}, {commandItem(CommandId::SendAlarms), "&Send   \t(-as)"}, {commandItem(CommandId::DeleteAlarms), "&Delete \t(-ad)"}});
+    add(commands, {command(C::Version), command(C::ReadEeprom)});
+    add(commands->addMenu("&Parametri"), {command(C::ReceiveParameters), command(C::SendParameters)});
+    add(commands->addMenu("&Timbrature"), {command(C::CountPunches), command(C::DownloadAndKeep),
+                                           command(C::DownloadAndClear), kSeparator, command(C::DownloadJobs)});
+    add(commands->addMenu("&Anagrafiche"),
+        {command(C::CountEmployees), command(C::UploadAssociatedEmployees), command(C::ReceiveEmployees),
+         command(C::DeleteEmployees), kSeparator, command(C::UploadPersonalData), command(C::EmployeeInformation),
+         command(C::LatestTransactions)});
+    add(commands->addMenu("&Giustificativi"), {command(C::ReceiveCauses), command(C::SendCauses), command(C::DeleteCauses)});
+    add(commands->addMenu("&Allarmi"), {command(C::ReceiveAlarms), command(C::SendAlarms), command(C::DeleteAlarms)});
     add(commands->addMenu("Formato &Badge"),
-        {{commandItem(CommandId::SendCardFormat), "&Trasmette   \t(-fs)"}, {commandItem(CommandId::ReceiveCardFormat), "&Riceve   \t(-fg)"}, {commandItem(CommandId::TestCardRead), "Test &Lettura \t(-fr)"}});
-    add(commands->addMenu("&FingerPrint"), {{commandItem(CommandId::CountFingerprints), "&Numero fingerprint \t(-in)"},
-                                            {commandItem(CommandId::SendFingerprints), "&Trasmette   \t(-is)"},
-                                            {commandItem(CommandId::ReceiveFingerprints), "&Riceve   \t(-ir)"},
-                                            kSeparator,
-                                            {commandItem(CommandId::DeleteFingerprints), "&Azzeramento  \t(-id)"}});
-    add(commands->addMenu("&Orologio"), {{commandItem(CommandId::ReadClock), "&Ora Get "},
-                                         {commandItem(CommandId::SetClock), "Ora &Send \t(-d)"},
-                                         kSeparator,
-                                         {commandItem(CommandId::ReadDaylight), "Ora &Legale Get\t(-lg)"},
-                                         {commandItem(CommandId::SendDaylight), "Ora Le&gale Send \t(-ls)"}});
-    add(commands->addMenu("VORN-&L"), {{commandItem(CommandId::CountRecoverable), "Numero Timb. Recuperabi&le \t(-yz)"},
-                                       {commandItem(CommandId::RecoverPunches), "&Recupero Timbrature \t(-z)"},
-                                       {commandItem(CommandId::DeleteRecoverable), "&Cancellazione Permanente Timb. \t(-@z)"},
-                                       kSeparator,
-                                       {commandItem(CommandId::ChargeBatteries), "Ricarica &Batteria \t(-br)"},
-                                       {commandItem(CommandId::FactoryReset), "Reset+Conf &Fabrica \t(-@F)"},
-                                       {commandItem(CommandId::SwitchOff), "&Spegnimento \t (-ot)"},
-                                       {commandItem(CommandId::UpgradeFirmware), "&Aggiornamento Firmware \t(-uf)"}});
-    add(commands, {kSeparator, {commandItem(CommandId::Reset), "&Reset Vorn  \t(-@)"}});
+        {command(C::SendCardFormat), command(C::ReceiveCardFormat), command(C::TestCardRead)});
+    add(commands->addMenu("&FingerPrint"), {command(C::CountFingerprints), command(C::SendFingerprints),
+                                            command(C::ReceiveFingerprints), kSeparator,
+                                            command(C::DeleteFingerprints)});
+    add(commands->addMenu("&Orologio"),
+        {command(C::ReadClock), command(C::SetClock), kSeparator, command(C::ReadDaylight), command(C::SendDaylight)});
+    add(commands->addMenu("VORN-&L"), {command(C::CountRecoverable), command(C::RecoverPunches),
+                                       command(C::DeleteRecoverable), kSeparator, command(C::ChargeBatteries),
+                                       command(C::FactoryReset), command(C::SwitchOff), command(C::UpgradeFirmware)});
+    add(commands, {kSeparator, command(C::Reset)});
 
     QMenu* help = bar.addMenu("&Help");
     add(help, {{kMenuHelp, "&Help..."}, {kMenuAbout, "&About WCMDVORN..."}});

@@ -79,5 +79,5 @@ struct CMDARG_C {
     int leftOnTerminal = 0;  // records a download could not save and left on the terminal
     zString resultLine;      // -v: the result file's line, should the run end on it
     RunContext* run = nullptr;
-    const char* name = "";  // the command table's name; some commands send it as their telegram
+    const char* telegram = nullptr;  // what a plain device command sends, from its table row
 };

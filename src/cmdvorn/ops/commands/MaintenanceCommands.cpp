@@ -77,7 +77,7 @@ void deviceCommand(CMDARG_C& job) {
         fail(job, RunError::Interrupted);
         return;
     }
-    TelegramCommand telegram(job.name);
+    TelegramCommand telegram(job.telegram);
     if (!job.terminal->sendCommand(telegram)) {
         failWithStatus(job);
         return;
@@ -97,7 +97,7 @@ bool upgradeFirmware(CMDARG_C& job, const XmodemTiming& timing) {
         return fail(job, RunError::Interrupted);
     if (!firmwareUsable(job, path)) return false;
 
-    TelegramCommand start(job.name);
+    TelegramCommand start(job.telegram);
     if (!job.terminal->sendCommand(start)) return failWithStatus(job);
     ++job.count;
     zCommDev* link = job.terminal->getLink();
