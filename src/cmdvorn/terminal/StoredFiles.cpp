@@ -1,3 +1,5 @@
+// The listing and the dumps of the stored files, and the plain-text pause
+// and badge defaults of Vorn that a terminal off the newer links uses.
 #include "StoredFiles.h"
 
 #include "Vorn.h"
