@@ -1,6 +1,5 @@
 #include "FndException.h"
 #include "zArray.h"
-#include "zList.h"
 #include "zStack.h"
 #include "zString.h"
 
@@ -49,27 +48,6 @@ TEST(ZString, PartsSearchTrimCaseAndNumbers) {
 TEST(ZStringDeath, IndexPastTheEndIsAProgrammingError) {
     zString s("ab");
     EXPECT_DEATH((void)s[3], "i >= 0 && i <= length\\(\\)");
-}
-
-TEST(ZList, GrowsAtBothEndsKeepingOrder) {
-    zList<int> list;
-    for (int i = 0; i < 50; ++i) list.append(i);
-    for (int i = 1; i <= 30; ++i) list.prepend(-i);
-    ASSERT_EQ(list.count(), 80);
-    for (int i = 0; i < 80; ++i) EXPECT_EQ(list[i], i - 30);
-
-    zList<int> taken = list.remove(10, 5);
-    EXPECT_EQ(taken.count(), 5);
-    EXPECT_EQ(taken[0], -20);
-    EXPECT_EQ(list.count(), 75);
-    EXPECT_EQ(list[10], -15);
-    EXPECT_EQ(list[74], 49);
-}
-
-TEST(ZListDeath, OutOfRangeIsAProgrammingError) {
-    zList<zString> list;
-    list.append("a");
-    EXPECT_DEATH((void)list[1], "\\(n >= 0\\) && \\(n < cnt_\\)");
 }
 
 TEST(ZArray, GrowsBothWaysAndTracksUsedRange) {

@@ -1,7 +1,7 @@
 #pragma once
 // What the commands do alike around their exchanges: take the terminal's
 // status as the job's result, notice the operator's stop, or log a line and
-// show it in the information window.
+// show it in the information output.
 #include "RunContext.h"
 
 // The command's outcome as dispatch takes it: the job's own error or, when
@@ -20,5 +20,5 @@ bool failJob(CMDARG_C& job, RunError error, const char* text1 = nullptr, const c
 bool interrupted(CMDARG_C& job);
 // One telegram without data; a failure gives the job the terminal's status.
 bool sendWithoutData(CMDARG_C& job, const char* text);
-// One line to the log and to the information window.
+// One line to the log and to the information output.
 void logAndShow(CMDARG_C& job, const char* fmt, ...) __attribute__((format(printf, 2, 3)));

@@ -1,6 +1,6 @@
 #pragma once
 // What the cause and alarm transfers share: the caption in the information
-// window and on the interrupt dialog with its progress bar, the operator's
+// output and on the interrupt dialog with its progress bar, the operator's
 // interruption, the records of the table ("<object>,SE,%x" and
 // "<object>,GE,%x"), the closing count, and the table file read line by line.
 #include "ProgressScope.h"
