@@ -203,7 +203,7 @@ void uploadPersonalDataCommand(CMDARG_C& job) {
     std::uint8_t record[EMPHLP_C::kPersonalSize];
     int sent = 0;
     terminal.sendOn();
-    bool whole = forEachEmployee(job, file, true, company, [&](const EmployeeData& e, const zString&) {
+    forEachEmployee(job, file, true, company, [&](const EmployeeData& e, const zString&) {
         EMPHLP_C::encodePersonal(e, record);
         TelegramCommand store("EM,SD", TelegramCommand::SendData, record, sizeof record);
         if (!terminal.sendCommand(store)) return failWithStatus(job);

@@ -147,7 +147,6 @@ void uploadFingerprintsCommand(CMDARG_C& job) {
     int sent = 0;
     int lineNumber = 0;
     bool badLine = false;
-    bool whole = true;
     for (std::string line; std::getline(in, line);) {
         ++lineNumber;
         FingerprintRecord fingerprint;
@@ -166,16 +165,12 @@ void uploadFingerprintsCommand(CMDARG_C& job) {
         TelegramCommand store("FP,ST", TelegramCommand::SendData, record, sizeof record);
         if (!terminal.sendCommand(store)) {
             job.result = terminal.statusCode();
-            whole = false;
             break;
         }
         ++sent;
         ++job.count;
         progress.advance(sent);
-        if (progress.stopped()) {
-            whole = false;
-            break;
-        }
+        if (progress.stopped()) break;
     }
     progress.close();
     if (badLine && job.result == RunError::None) job.result = RunError::FileRead;

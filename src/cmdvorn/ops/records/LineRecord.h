@@ -5,7 +5,8 @@
 // character, then the part of the badge code the terminal prints, where the
 // terminal definition's badge layout finds company and employee.
 #include "TransactionRecords.h"
-#include "Vorn2A.h"
+#include "BadgeLayout.h"
+#include "VornKinds.h"
 
 #include <string_view>
 
