@@ -1,9 +1,10 @@
 #pragma once
-// The simulator's single-threaded poll loop: a TCP listener per bridge
-// endpoint and its clients, plain pseudo-terminals (a serial line or RS485
-// bus), and pseudo-terminals with a Hayes modem in front. Every endpoint
-// serves a set of nodes; a terminal answers only telegrams addressed to it.
-// Replies can be paced to the real transmission time of each byte.
+// The telegram family's server on the shared channel loop: a TCP listener
+// per bridge endpoint and its clients, plain pseudo-terminals and
+// pseudo-terminals with a Hayes modem in front. Every endpoint serves a set
+// of nodes; a terminal answers only telegrams addressed to it. Replies can
+// be paced to the real transmission time of each byte.
+#include "ChannelLoop.h"
 #include "FaultPlan.h"
 #include "HayesModem.h"
 #include "LineEndpoint.h"
@@ -11,8 +12,8 @@
 #include "WireLog.h"
 #include "XmodemReceiver.h"
 
-#include <csignal>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,45 +41,34 @@ struct ServerConfig {
     std::string firmwareOut;        // where a complete firmware image is written
 };
 
-class Server {
+class Server : public ChannelLoop {
 public:
     Server(std::vector<Terminal>& terminals, ServerConfig config, FaultPlan& faults, WireLog& log);
-    ~Server();
-    Server(const Server&) = delete;
-    Server& operator=(const Server&) = delete;
 
-    bool start(std::string& error);
-    // "TCP <port> <nodes>", "PTY <nodes> <path>", "MODEM <nodes> <path>", then "READY ...".
-    std::vector<std::string> readyLines() const;
-    // Serves until `stop` is set by a signal; `unblocked` is the signal mask used while waiting.
-    void run(const sigset_t& unblocked, const volatile std::sig_atomic_t& stop);
-
-    struct Channel;
+    struct TelegramChannel;
 
 private:
-    void accept(Channel& listener);
-    void readFrom(Channel& ch);
-    void feedTelegrams(Channel& ch, std::string_view bytes);
-    void feedLines(Channel& ch, std::string_view bytes);
-    std::unique_ptr<LineEndpoint> lineEndpoint(LineEndpoint::Kind kind, const Channel& ch);
-    void handleTelegram(Channel& ch, const std::string& frame);
-    void flush(Channel& ch);
+    bool openEndpoints(std::string& error) override;
+    std::unique_ptr<Channel> accepted(const Channel& listener) override;
+    void received(Channel& ch, std::string_view bytes) override;
+    void tick(Channel& ch) override;
+    std::optional<Clock::time_point> deadline(const Channel& ch) const override;
+
+    void feedTelegrams(TelegramChannel& ch, std::string_view bytes);
+    void feedLines(TelegramChannel& ch, std::string_view bytes);
+    std::unique_ptr<LineEndpoint> lineEndpoint(LineEndpoint::Kind kind, const TelegramChannel& ch);
+    void handleTelegram(TelegramChannel& ch, const std::string& frame);
     // After "GL,UP" the line carries XMODEM until the transfer is over.
-    void startXmodem(Channel& ch);
-    void feedXmodem(Channel& ch, std::string_view bytes);
-    void xmodemOutput(Channel& ch, const XmodemReceiver::Output& out);
-    void closeChannel(Channel& ch, const char* why);
-    Terminal* terminalFor(const Channel& ch, int node);
+    void startXmodem(TelegramChannel& ch);
+    void feedXmodem(TelegramChannel& ch, std::string_view bytes);
+    void xmodemOutput(TelegramChannel& ch, const XmodemReceiver::Output& out);
+    Terminal* terminalFor(const TelegramChannel& ch, int node);
     std::string nodeList(const ServerConfig::Endpoint& ep) const;
 
     std::vector<Terminal>& terminals_;
     ServerConfig config_;
     FaultPlan& faults_;
-    WireLog& log_;
-    std::vector<std::unique_ptr<Channel>> channels_;
-    std::vector<std::string> ready_;
     int requests_ = 0;
-    int clients_ = 0;
 };
 
 }  // namespace vornsim
