@@ -30,9 +30,23 @@ std::uint32_t timeFromJson(const json& j) {
     return *t;
 }
 
+// A punch and a job record begin alike: who, where and when.
+template <class Record>
+json recordHeadToJson(const Record& r) {
+    return {{"company", r.company}, {"terminal", r.terminal}, {"employee", r.employee}, {"time", timeToJson(r.time)}};
+}
+template <class Record>
+void recordHeadFromJson(const json& j, Record& r) {
+    r.company = j.value("company", std::uint8_t{0});
+    r.terminal = j.value("terminal", std::uint8_t{0});
+    r.employee = j.value("employee", std::uint32_t{0});
+    r.time = timeFromJson(j.at("time"));
+}
+
 json transactionToJson(const Transaction& t) {
-    json j = {{"company", t.company}, {"terminal", t.terminal}, {"employee", t.employee},
-              {"time", timeToJson(t.time)}, {"flags", t.flags}, {"cause", t.cause}};
+    json j = recordHeadToJson(t);
+    j["flags"] = t.flags;
+    j["cause"] = t.cause;
     if (t.job || t.workHigh) {
         j["job"] = t.job;
         j["workHigh"] = t.workHigh;
@@ -42,10 +56,7 @@ json transactionToJson(const Transaction& t) {
 }
 Transaction transactionFromJson(const json& j) {
     Transaction t;
-    t.company = j.value("company", std::uint8_t{0});
-    t.terminal = j.value("terminal", std::uint8_t{0});
-    t.employee = j.value("employee", std::uint32_t{0});
-    t.time = timeFromJson(j.at("time"));
+    recordHeadFromJson(j, t);
     t.flags = j.value("flags", std::uint8_t{0});
     t.cause = j.value("cause", std::uint8_t{0});
     t.job = j.value("job", std::uint32_t{0});
@@ -55,18 +66,17 @@ Transaction transactionFromJson(const json& j) {
 }
 
 json jobToJson(const JobRecord& r) {
-    json j = {{"company", r.company}, {"terminal", r.terminal}, {"employee", r.employee},
-              {"time", timeToJson(r.time)}, {"status", r.status}, {"data", r.data},
-              {"offsets", r.offsets}, {"lengths", r.lengths}};
+    json j = recordHeadToJson(r);
+    j["status"] = r.status;
+    j["data"] = r.data;
+    j["offsets"] = r.offsets;
+    j["lengths"] = r.lengths;
     if (r.check) j["check"] = *r.check;
     return j;
 }
 JobRecord jobFromJson(const json& j) {
     JobRecord r;
-    r.company = j.value("company", std::uint8_t{0});
-    r.terminal = j.value("terminal", std::uint8_t{0});
-    r.employee = j.value("employee", std::uint32_t{0});
-    r.time = timeFromJson(j.at("time"));
+    recordHeadFromJson(j, r);
     r.status = j.value("status", std::uint8_t{0});
     r.data = j.value("data", std::string());
     if (j.contains("offsets")) r.offsets = j.at("offsets").get<std::array<std::uint8_t, 7>>();
