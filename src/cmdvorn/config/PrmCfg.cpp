@@ -103,6 +103,7 @@ void PrmCfg::readGlobal(RunSettings& settings) {
     zString value;
     log_.setLogLevel(getValue(kGlobal, "LOG_LEVEL", value) ? value.toInt() : 1);
     if (getValue(kGlobal, "DATA_OUT", value)) settings.dataOut = value;
+    if (getValue(kGlobal, "RESTART_JOURNAL", value)) settings.restartJournal = value.trim() != "0";
 }
 
 bool PrmCfg::readFileSetting(const char* section, FileSetting& setting, bool withMode, const char* defaultUsed) const {

@@ -11,6 +11,7 @@ struct FileSetting {
 
 struct RunSettings {
     zString dataOut;           // [Global] DATA_OUT: report lines are also appended here
+    bool restartJournal = true;  // [Global] RESTART_JOURNAL=0: downloads keep no restart journal
     FileSetting employees;     // [Anagrafiche]
     FileSetting punches;       // [Timbrature]
     FileSetting access;        // [Accessi]

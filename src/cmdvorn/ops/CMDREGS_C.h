@@ -16,6 +16,7 @@ protected:
     bool writeJob(const JobRecord& record) override;
     bool writeExtended(const ExtendedRecord& record) override;
     bool secureWritten() override;
+    void watchOutput(OutputWatch* watch) override { writer_.setWatch(watch); }
 
 private:
     bool counted(bool written);

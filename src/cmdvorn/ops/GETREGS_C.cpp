@@ -27,7 +27,22 @@ std::unique_ptr<PunchSource> GETREGS_C::punchSource(const char* object) {
 
 int GETREGS_C::count(const char* object) { return punchSource(object)->count(); }
 
-bool GETREGS_C::download(const char* object, bool clear) { return download(*punchSource(object), clear); }
+bool GETREGS_C::download(const char* object, bool clear) { return download(*punchSource(object), clear, object); }
+
+void GETREGS_C::openJournal(const char* object, int total) {
+    if (!job_.run->settings().restartJournal) return;
+    journal_.emplace(job_.run->state().dataDirectory, terminal_.terminalNumber(), object, total, log_, terminal_.label());
+    watchOutput(&*journal_);
+}
+
+// However the download ended, the files now hold what a run that was not
+// killed leaves in them: the journal has nothing left to undo.
+void GETREGS_C::closeJournal() {
+    watchOutput(nullptr);
+    journal_.reset();
+}
+
+bool GETREGS_C::announceDelete() { return !journal_ || journal_->deletePending(saved_); }
 
 void GETREGS_C::resetCounters() {
     saved_ = 0;
@@ -44,6 +59,7 @@ void GETREGS_C::takeRecords(PunchSource& source, ProgressScope* progress) {
         ++received_;
         if (progress) progress->advance(got.position);
         if (interrupted(job_)) return;
+        if (journal_) journal_->begin(source.digest());
         if (source.deliver(*this) == PunchSource::Delivery::Stop) return;
     }
 }
@@ -60,7 +76,11 @@ void GETREGS_C::leave(const char* message, int left, RunError why) {
 
 void GETREGS_C::logSaved(const char* format) { log_.log(format, terminal_.label().c_str(), received_, saved_); }
 
-bool GETREGS_C::download(PunchSource& source, bool clear) {
+bool GETREGS_C::download(PunchSource& source, bool clear, const char* object) {
+    struct Closing {
+        GETREGS_C& download;
+        ~Closing() { download.closeJournal(); }
+    } closing{*this};
     resetCounters();
     const char* label = terminal_.label().c_str();
 
@@ -73,6 +93,7 @@ bool GETREGS_C::download(PunchSource& source, bool clear) {
     }
 
     log_.log("%s %d timbrature trovate", label, total);
+    openJournal(object, total);
     char caption[64];
     std::snprintf(caption, sizeof caption, "%s: Ricez. %d Timbrature", label, total);
     ProgressScope progress(job_, caption, total, "Timbratura:");
@@ -98,6 +119,10 @@ bool GETREGS_C::download(PunchSource& source, bool clear) {
 }
 
 bool GETREGS_C::downloadJobs(bool clear) {
+    struct Closing {
+        GETREGS_C& download;
+        ~Closing() { download.closeJournal(); }
+    } closing{*this};
     resetCounters();
     const char* label = terminal_.label().c_str();
 
@@ -109,6 +134,7 @@ bool GETREGS_C::downloadJobs(bool clear) {
         return true;
     }
     log_.log("%s %d timb. commesse trovate", label, total);
+    openJournal(kJobObject, total);
     source.begin(total);
     // After -r's punches the job's count is the job records' alone.
     job_.count = 0;

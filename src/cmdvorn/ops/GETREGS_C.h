@@ -6,9 +6,11 @@
 // protocol is behind PunchSource; the download itself is one.
 #include "PunchSource.h"
 #include "RecordSink.h"
+#include "RestartJournal.h"
 #include "RunContext.h"
 
 #include <memory>
+#include <optional>
 
 class ProgressScope;
 class Vorn;
@@ -35,6 +37,8 @@ protected:
     bool writeExtended(const ExtendedRecord& record) override;
     // Puts what was written on the disk before the terminal deletes it.
     bool secureWritten() override = 0;
+    // Who is told before a line goes into an output file; nullptr: nobody.
+    virtual void watchOutput(OutputWatch* watch) = 0;
 
     CMDARG_C& job_;
     Vorn& terminal_;
@@ -43,7 +47,7 @@ protected:
 
 private:
     std::unique_ptr<PunchSource> punchSource(const char* object);
-    bool download(PunchSource& source, bool clear);
+    bool download(PunchSource& source, bool clear, const char* object);
     // The records the source hands out, each counted as received, shown
     // when there is a progress dialog, checked for the operator's stop,
     // and delivered to the writer, until the source has no more or the
@@ -58,9 +62,15 @@ private:
     void takeRest(PunchSource& source) override;
     void leave(const char* message, int left, RunError why) override;
     RunError firstSkipped() const override { return firstSkippedStatus_; }
+    bool announceDelete() override;
+
+    // The restart journal of a download of `total` records, when the run keeps one.
+    void openJournal(const char* object, int total);
+    void closeJournal();
 
     int received_ = 0;  // records received by this download
     // The status of the first record skipped, or of the exchange that
     // stopped the download: what the job reports when records stay behind.
     RunError firstSkippedStatus_ = RunError::None;
+    std::optional<RestartJournal> journal_;
 };

@@ -7,6 +7,8 @@
 // over either.
 #include "RunError.h"
 
+#include <cstdint>
+
 class RecordSink;
 class PunchSource;
 
@@ -26,6 +28,8 @@ public:
     virtual void leave(const char* message, int left, RunError why) = 0;
     // The status of the first record the download had to skip, or None.
     virtual RunError firstSkipped() const = 0;
+    // Just before the delete goes out; false when it must not.
+    virtual bool announceDelete() = 0;
 
 protected:
     ~SavedRecords() = default;
@@ -64,6 +68,12 @@ public:
     virtual Next next() = 0;
     // The record in hand, checked and handed to the sink.
     virtual Delivery deliver(RecordSink& sink) = 0;
+    // A digest of the record in hand as the terminal sent it, telling it
+    // from any record the terminal may hold after a delete.
+    virtual std::uint64_t digest() const = 0;
+    // How many of `total` records must be asked for to see the first one:
+    // a file of the newer models is typed out whole.
+    virtual int firstLook(int /*total*/) const { return 1; }
     // Every record counted was received and saved.
     virtual void completed(int /*received*/) {}
     // Deletes on the terminal what `saved` holds, when nothing else is

@@ -1,10 +1,12 @@
 #include "StoredFilePunches.h"
 
 #include "RecordSink.h"
+#include "RestartJournal.h"
 #include "Vorn.h"
 #include "zClock.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -105,6 +107,11 @@ PunchSource::Delivery StoredFilePunches::deliver(RecordSink& sink) {
     return Delivery::Saved;
 }
 
+std::uint64_t StoredFilePunches::digest() const {
+    const zString& name = files_[std::min(file_, files_.size() - 1)].name;
+    return journal::digest(line_, std::strlen(line_), journal::digest(name.c_str(), name.length() + 1u));
+}
+
 void StoredFilePunches::completed(int received) {
     zString start, length;
     if (received == 0 || !terminal_.badgeFormat(start, length)) return;
@@ -126,6 +133,8 @@ bool StoredFilePunches::clear(int, SavedRecords& saved) {
                     RunError::TerminalWarning);
         return false;
     }
+    // Not announced: the records stay for the next run, which takes them once.
+    if (!saved.announceDelete()) return true;
     terminal_.writeText(kClearCommand);
     job_.run->log().log("%s Timbrature rimosse dal terminale", terminal_.label().c_str());
     return true;

@@ -27,6 +27,9 @@ public:
     void end(int) override {}
     Next next() override;
     Delivery deliver(RecordSink& sink) override;
+    // The line in hand with its file's name.
+    std::uint64_t digest() const override;
+    int firstLook(int total) const override { return total; }
     // Checks the terminal's badge format against the definition's.
     void completed(int received) override;
     // Once what was saved is on the disk, and a fresh listing still holds

@@ -4,6 +4,7 @@
 #include "LittleEndian.h"
 #include "RecordExchange.h"
 #include "RecordSink.h"
+#include "RestartJournal.h"
 #include "Vorn.h"
 
 #include <algorithm>
@@ -82,6 +83,10 @@ PunchSource::Delivery TelegramRecords::deliver(RecordSink& sink) {
     return sink.writeTransaction(TransactionRecord::decode(record_)) ? Delivery::Saved : Delivery::Stop;
 }
 
+std::uint64_t TelegramRecords::digest() const {
+    return journal::digest(record_, static_cast<std::size_t>(command_.dataLength));
+}
+
 bool TelegramRecords::clear(int, SavedRecords& saved) {
     if (!terminal_.sendOn()) return true;
     const bool result = catchUpAndClear(saved);
@@ -111,6 +116,8 @@ bool TelegramRecords::catchUpAndClear(SavedRecords& download) {
 bool TelegramRecords::remove(int saved, SavedRecords& download) {
     // Only what is on the disk may leave the terminal.
     if (!download.secureWritten()) return false;
+    // Not announced: the records stay for the next run, which takes them once.
+    if (!download.announceDelete()) return true;
     std::snprintf(commandText_, sizeof commandText_, "%s,DE", object_);
     TelegramCommand del(commandText_);
     int fresh = -1;

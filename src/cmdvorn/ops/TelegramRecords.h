@@ -22,6 +22,7 @@ public:
     void end(int total) override;
     Next next() override;
     Delivery deliver(RecordSink& sink) override;
+    std::uint64_t digest() const override;
     // Punches: the records that arrived meanwhile are fetched first, and
     // the delete goes only when the fresh count equals what was saved.
     bool clear(int total, SavedRecords& saved) override;

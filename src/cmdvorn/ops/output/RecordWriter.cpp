@@ -91,6 +91,7 @@ bool RecordWriter::store(zFile& file) {
 // Each line is handed to the system at once, so that a full disk shows up
 // with the record that did not fit and that record counts as not saved.
 bool RecordWriter::writeLineTo(zFile& file) {
+    if (watch_) watch_->appending(file);
     std::size_t written = 0;
     if (file.write(line_.text(), static_cast<std::size_t>(line_.length()), written) && file.flush()) return true;
 

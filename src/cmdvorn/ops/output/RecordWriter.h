@@ -25,6 +25,18 @@ struct RecordWriterRun {
     LINE_FORMAT punchLayout;  // [Timbrature]: punches, access and canteen records
     LINE_FORMAT jobLayout;    // [Commesse]: kind C and job records
     TmbFiles_c files;
+    // The restart journals that killed downloads left were dealt with.
+    bool journalsRecovered = false;
+};
+
+// Told before each line goes into an output file, so that it can note the
+// file as it was before the download's first line into it.
+class OutputWatch {
+public:
+    virtual void appending(const zFile& file) = 0;
+
+protected:
+    ~OutputWatch() = default;
 };
 
 class RecordWriter {
@@ -48,6 +60,8 @@ public:
     bool writeExtended(const ExtendedRecord& record);
 
     int saved() const { return saved_; }
+    // nullptr: nobody watches.
+    void setWatch(OutputWatch* watch) { watch_ = watch; }
 
     // Every open output file and the backup onto the disk, before the
     // terminal is told to delete anything; reports FileWrite on failure.
@@ -69,4 +83,5 @@ private:
     PRIVATE_FORMAT_C ownFields_;
     int saved_ = 0;
     LineBuffer line_;
+    OutputWatch* watch_ = nullptr;
 };

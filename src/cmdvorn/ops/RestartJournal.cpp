@@ -1,0 +1,226 @@
+#include "RestartJournal.h"
+
+#include "crc16.h"
+#include "zLogger.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace journal {
+
+namespace {
+
+constexpr std::string_view kHeader = "cmdvorn-journal 1";
+
+// The next blank-separated word of `rest`, which loses it.
+std::string_view word(std::string_view& rest) {
+    std::size_t at = rest.find(' ');
+    std::string_view w = rest.substr(0, at);
+    rest = at == std::string_view::npos ? std::string_view() : rest.substr(at + 1);
+    return w;
+}
+
+template <class N>
+bool number(std::string_view text, N& out, int base = 10) {
+    if (text.empty()) return false;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out, base);
+    return ec == std::errc() && end == text.data() + text.size();
+}
+
+// The body of a checked line, or false when its check does not match.
+bool checked(std::string_view text, std::string_view& body) {
+    std::size_t star = text.rfind('*');
+    if (star == std::string_view::npos) return false;
+    unsigned crc = 0;
+    if (text.size() - star != 5 || !number(text.substr(star + 1), crc, 16)) return false;
+    body = text.substr(0, star);
+    return fnd::crc16(body.data(), body.size()) == crc;
+}
+
+bool parseLine(std::string_view body, Contents& out) {
+    std::string_view rest = body;
+    std::string_view kind = word(rest);
+    if (kind == "T" && !out.begun) {
+        out.begun = true;
+        out.object = std::string(word(rest));
+        return number(word(rest), out.terminal) && (out.object == "RE" || out.object == "RA" || out.object == "JO") &&
+               number(word(rest), out.count) && number(word(rest), out.digest, 16) && rest.empty();
+    }
+    if (kind == "F" && out.begun && !out.deletePending) {
+        FileMark mark;
+        if (!number(word(rest), mark.device) || !number(word(rest), mark.inode) || !number(word(rest), mark.size) ||
+            rest.empty())
+            return false;
+        mark.path = std::string(rest);
+        out.files.push_back(std::move(mark));
+        return true;
+    }
+    if (kind == "D" && out.begun && !out.deletePending) {
+        out.deletePending = true;
+        return number(word(rest), out.saved) && rest.empty();
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string directoryOf(const zString& dataDirectory) { return std::string(dataDirectory.c_str()) + "/" + kDirectory; }
+
+std::string pathOf(const zString& dataDirectory, int terminalNumber) {
+    return directoryOf(dataDirectory) + "/" + std::to_string(terminalNumber) + ".journal";
+}
+
+std::uint64_t digest(const void* data, std::size_t length, std::uint64_t seed) {
+    const auto* p = static_cast<const unsigned char*>(data);
+    std::uint64_t h = seed;
+    for (std::size_t i = 0; i < length; ++i) {
+        h ^= p[i];
+        h *= 0x100000001b3ull;
+    }
+    return h;
+}
+
+std::string line(std::string_view body) {
+    char check[8];
+    std::snprintf(check, sizeof check, "*%04x\n", fnd::crc16(body.data(), body.size()));
+    return std::string(body) + check;
+}
+
+bool parse(std::string_view text, Contents& out) {
+    out = Contents();
+    bool first = true;
+    for (;;) {
+        std::size_t end = text.find('\n');
+        // A line cut short by the kill: its step was never taken.
+        if (end == std::string_view::npos) return !first || kHeader.starts_with(text);
+        std::string_view body;
+        if (!checked(text.substr(0, end), body)) return false;
+        if (first ? body != kHeader : !parseLine(body, out)) return false;
+        first = false;
+        text.remove_prefix(end + 1);
+    }
+}
+
+std::int64_t bytesToCut(const FileMark& mark, const FileNow& now) {
+    if (!now.exists || now.device != mark.device || now.inode != mark.inode || now.size < mark.size) return -1;
+    return now.size - mark.size;
+}
+
+bool linesStillOnTerminal(const Contents& contents, const std::uint64_t* firstDigest) {
+    if (!contents.deletePending) return true;
+    return firstDigest && *firstDigest == contents.digest;
+}
+
+}  // namespace journal
+
+namespace {
+
+// The data directory's permissions without anyone else's: the journal's
+// folder gets them, its files the same without execution.
+mode_t folderMode(const std::string& dataDirectory) {
+    struct stat st {};
+    mode_t bits = ::stat(dataDirectory.c_str(), &st) == 0 ? (st.st_mode & 0770) : 0700;
+    return bits | 0700;
+}
+
+bool syncPath(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+}  // namespace
+
+RestartJournal::RestartJournal(const zString& dataDirectory, int terminalNumber, const char* object, int count,
+                               zLogger& log, const zString& label)
+    : directory_(journal::directoryOf(dataDirectory)), path_(journal::pathOf(dataDirectory, terminalNumber)),
+      terminal_(terminalNumber), object_(object), count_(count), log_(log), label_(label) {}
+
+RestartJournal::~RestartJournal() { remove(); }
+
+void RestartJournal::begin(std::uint64_t first) {
+    if (begun_) return;
+    begun_ = true;
+    const std::string data = directory_.substr(0, directory_.size() - std::strlen(journal::kDirectory) - 1);
+    const mode_t mode = folderMode(data);
+    if (::mkdir(directory_.c_str(), mode) == 0) {
+        ::chmod(directory_.c_str(), mode);  // the umask had its say
+        syncPath(data);
+    } else if (errno != EEXIST) {
+        return abandon(std::strerror(errno));
+    }
+    fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode & 0660);
+    if (fd_ < 0) return abandon(std::strerror(errno));
+    ::fchmod(fd_, mode & 0660);
+    char body[96];
+    std::snprintf(body, sizeof body, "T %d %s %d %016llx", terminal_, object_, count_,
+                  static_cast<unsigned long long>(first));
+    if (!append(journal::line("cmdvorn-journal 1") + journal::line(body))) return;
+    if (!syncPath(directory_)) abandon(std::strerror(errno));
+}
+
+void RestartJournal::appending(const zFile& file) {
+    if (fd_ < 0) return;
+    for (const zFile* f : marked_)
+        if (f == &file) return;
+    marked_.push_back(&file);
+    struct stat st {};
+    if (::stat(file.path().c_str(), &st) != 0) return abandon(std::strerror(errno));
+    // A name that would break the line cannot be marked: then nothing is.
+    if (std::strchr(file.path().c_str(), '\n')) return abandon(file.path().c_str());
+    char body[80];
+    std::snprintf(body, sizeof body, "F %llu %llu %lld ", static_cast<unsigned long long>(st.st_dev),
+                  static_cast<unsigned long long>(st.st_ino), static_cast<long long>(st.st_size));
+    append(journal::line(std::string(body) + file.path().c_str()));
+}
+
+bool RestartJournal::deletePending(int saved) {
+    if (fd_ < 0) return !failed_;
+    if (append(journal::line("D " + std::to_string(saved)))) return true;
+    // abandon() removed it when it could: then the next run cuts nothing.
+    return !failed_;
+}
+
+bool RestartJournal::append(const std::string& text) {
+    const char* p = text.data();
+    std::size_t left = text.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd_, p, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            abandon(std::strerror(n < 0 ? errno : ENOSPC));
+            return false;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd_) != 0) {
+        abandon(std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+void RestartJournal::abandon(const char* why) {
+    log_.log(zLogger::Warning, "%s Giornale di ripresa %s non scritto (%s): download senza ripresa", label_.c_str(),
+             path_.c_str(), why);
+    remove();
+    // Still there: it must not be trusted to say what happened next.
+    failed_ = ::access(path_.c_str(), F_OK) == 0;
+}
+
+void RestartJournal::remove() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+        ::unlink(path_.c_str());
+    }
+    marked_.clear();
+}
