@@ -25,6 +25,9 @@ std::string twoDigits(int v) {
     return buf;
 }
 
+// The text section of a reply: empty, 'W' or 'E'.
+const char* replyText(Answer::Kind kind) { return kind == Answer::Warning ? "W" : kind == Answer::Error ? "E" : ""; }
+
 Clock::duration byteTimeAt(int baud) {
     return baud ? std::chrono::nanoseconds(10'000'000'000LL / baud) : std::chrono::nanoseconds(0);
 }
@@ -227,17 +230,8 @@ void Server::handleTelegram(TelegramChannel& ch, const std::string& frame) {
     if (has(Fault::Drop)) {
         log_.line(ch.name, "DROP " + id);
         // Punches recorded while the call is down.
-        if (int added = faults_.takeRecordsToAdd(number, req.text)) {
-            addFreshRecords(*term, added, config_.seed + static_cast<std::uint32_t>(number));
-            log_.line(ch.name, "ADDED " + std::to_string(added) + " records to node=" + twoDigits(term->node));
-        }
-        if (ch.kind == Channel::Client) {
-            closeChannel(ch, "by fault");
-        } else if (ch.modem) {
-            HayesModem::Output out;
-            ch.modem->dropCarrier(now, out);
-            if (!out.toLine.empty()) ch.out.push_back({out.toLine, now, {}, "MODEM NO CARRIER"});
-        }
+        addRecordsAfter(ch, number, req.text, *term);
+        dropCall(ch, now);
         return;
     }
     if (has(Fault::NoReply)) {
@@ -260,7 +254,7 @@ void Server::handleTelegram(TelegramChannel& ch, const std::string& frame) {
     parts.destination = has(Fault::WrongDestination) ? (req.destination ? req.destination : 99) : 0;
     parts.source = req.destination;
     parts.sequence = req.sequence;
-    parts.text = answer.kind == Answer::Warning ? "W" : answer.kind == Answer::Error ? "E" : "";
+    parts.text = replyText(answer.kind);
     parts.data = answer.data;
     if (has(Fault::ShortData)) parts.data = Bytes{};
     if (has(Fault::ControlText)) parts.rawData = kForgedText;
@@ -273,21 +267,7 @@ void Server::handleTelegram(TelegramChannel& ch, const std::string& frame) {
     if (!answer.note.empty()) what += " (" + answer.note + ")";
     for (Fault f : faults) what += std::string(" fault=") + faultName(f);
 
-    if (has(Fault::StrayReply)) {
-        // Another terminal on this endpoint answers the same request late,
-        // with the same sequence number.
-        Terminal* other = nullptr;
-        for (int node = 1; node <= 99 && !other; ++node)
-            if (node != req.destination) other = terminalFor(ch, node);
-        if (other) {
-            Answer strayAnswer = answerRequest(*other, req);
-            ReplyParts stray = parts;
-            stray.source = other->node;
-            stray.text = strayAnswer.kind == Answer::Warning ? "W" : strayAnswer.kind == Answer::Error ? "E" : "";
-            stray.data = strayAnswer.data;
-            ch.out.push_back({buildReply(stray), notBefore, {}, "TX " + id + " stray reply from node=" + twoDigits(other->node)});
-        }
-    }
+    if (has(Fault::StrayReply)) queueStrayReply(ch, req, parts, notBefore, id);
     if (has(Fault::LateReply)) {
         ReplyParts stale = parts;
         stale.sequence = req.sequence > 1 ? req.sequence - 1 : 99;
@@ -303,10 +283,40 @@ void Server::handleTelegram(TelegramChannel& ch, const std::string& frame) {
 
     if (req.text == "GL,UP" && answer.kind == Answer::Ok && !has(Fault::WrongDestination)) startXmodem(ch);
 
-    if (int added = faults_.takeRecordsToAdd(number, req.text)) {
-        addFreshRecords(*term, added, config_.seed + static_cast<std::uint32_t>(number));
-        log_.line(ch.name, "ADDED " + std::to_string(added) + " records to node=" + twoDigits(term->node));
+    addRecordsAfter(ch, number, req.text, *term);
+}
+
+void Server::addRecordsAfter(TelegramChannel& ch, int number, const std::string& text, Terminal& term) {
+    if (int added = faults_.takeRecordsToAdd(number, text)) {
+        addFreshRecords(term, added, config_.seed + static_cast<std::uint32_t>(number));
+        log_.line(ch.name, "ADDED " + std::to_string(added) + " records to node=" + twoDigits(term.node));
     }
+}
+
+void Server::dropCall(TelegramChannel& ch, Clock::time_point now) {
+    if (ch.kind == Channel::Client) {
+        closeChannel(ch, "by fault");
+    } else if (ch.modem) {
+        HayesModem::Output out;
+        ch.modem->dropCarrier(now, out);
+        if (!out.toLine.empty()) ch.out.push_back({out.toLine, now, {}, "MODEM NO CARRIER"});
+    }
+}
+
+void Server::queueStrayReply(TelegramChannel& ch, const Request& req, const ReplyParts& parts, Clock::time_point notBefore,
+                             const std::string& id) {
+    // Another terminal on this endpoint answers the same request late,
+    // with the same sequence number.
+    Terminal* other = nullptr;
+    for (int node = 1; node <= 99 && !other; ++node)
+        if (node != req.destination) other = terminalFor(ch, node);
+    if (!other) return;
+    Answer strayAnswer = answerRequest(*other, req);
+    ReplyParts stray = parts;
+    stray.source = other->node;
+    stray.text = replyText(strayAnswer.kind);
+    stray.data = strayAnswer.data;
+    ch.out.push_back({buildReply(stray), notBefore, {}, "TX " + id + " stray reply from node=" + twoDigits(other->node)});
 }
 
 }  // namespace vornsim

@@ -8,6 +8,7 @@
 #include "FaultPlan.h"
 #include "HayesModem.h"
 #include "LineEndpoint.h"
+#include "Telegram.h"
 #include "TerminalState.h"
 #include "WireLog.h"
 #include "XmodemReceiver.h"
@@ -58,6 +59,12 @@ private:
     void feedLines(TelegramChannel& ch, std::string_view bytes);
     std::unique_ptr<LineEndpoint> lineEndpoint(LineEndpoint::Kind kind, const TelegramChannel& ch);
     void handleTelegram(TelegramChannel& ch, const std::string& frame);
+    // Fresh punches that --add-records stores after this request.
+    void addRecordsAfter(TelegramChannel& ch, int number, const std::string& text, Terminal& term);
+    // --drop: the connection closes, or the modem loses the call.
+    void dropCall(TelegramChannel& ch, Clock::time_point now);
+    void queueStrayReply(TelegramChannel& ch, const Request& req, const ReplyParts& parts, Clock::time_point notBefore,
+                         const std::string& id);
     // After "GL,UP" the line carries XMODEM until the transfer is over.
     void startXmodem(TelegramChannel& ch);
     void feedXmodem(TelegramChannel& ch, std::string_view bytes);
