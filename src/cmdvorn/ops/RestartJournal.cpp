@@ -47,14 +47,14 @@ bool parseLine(std::string_view body, Contents& out) {
     std::string_view kind = word(rest);
     if (kind == "T" && !out.begun) {
         out.begun = true;
+        if (!number(word(rest), out.terminal)) return false;
         out.object = std::string(word(rest));
-        return number(word(rest), out.terminal) && (out.object == "RE" || out.object == "RA" || out.object == "JO") &&
-               number(word(rest), out.count) && number(word(rest), out.digest, 16) && rest.empty();
+        return (out.object == "RE" || out.object == "RA" || out.object == "JO") && number(word(rest), out.count) && number(word(rest), out.digest, 16) && rest.empty();
     }
     if (kind == "F" && out.begun && !out.deletePending) {
         FileMark mark;
-        if (!number(word(rest), mark.device) || !number(word(rest), mark.inode) || !number(word(rest), mark.size) ||
-            rest.empty())
+        if (!number(word(rest), mark.device) || !number(word(rest), mark.inode) || !number(word(rest), mark.born) ||
+            !number(word(rest), mark.size) || rest.empty())
             return false;
         mark.path = std::string(rest);
         out.files.push_back(std::move(mark));
@@ -106,8 +106,22 @@ bool parse(std::string_view text, Contents& out) {
     }
 }
 
+FileNow fileNow(const char* path) {
+    FileNow now;
+    struct statx st {};
+    if (::statx(AT_FDCWD, path, 0, STATX_BASIC_STATS | STATX_BTIME, &st) != 0 || !S_ISREG(st.stx_mode)) return now;
+    now.exists = true;
+    now.device = (static_cast<std::uint64_t>(st.stx_dev_major) << 32) | st.stx_dev_minor;
+    now.inode = st.stx_ino;
+    if (st.stx_mask & STATX_BTIME)
+        now.born = static_cast<std::int64_t>(st.stx_btime.tv_sec) * 1000000000 + st.stx_btime.tv_nsec;
+    now.size = static_cast<std::int64_t>(st.stx_size);
+    return now;
+}
+
 std::int64_t bytesToCut(const FileMark& mark, const FileNow& now) {
     if (!now.exists || now.device != mark.device || now.inode != mark.inode || now.size < mark.size) return -1;
+    if (mark.born != 0 && now.born != 0 && mark.born != now.born) return -1;
     return now.size - mark.size;
 }
 
@@ -171,13 +185,14 @@ void RestartJournal::appending(const zFile& file) {
     for (const zFile* f : marked_)
         if (f == &file) return;
     marked_.push_back(&file);
-    struct stat st {};
-    if (::stat(file.path().c_str(), &st) != 0) return abandon(std::strerror(errno));
+    const journal::FileNow now = journal::fileNow(file.path().c_str());
+    if (!now.exists) return abandon(file.path().c_str());
     // A name that would break the line cannot be marked: then nothing is.
     if (std::strchr(file.path().c_str(), '\n')) return abandon(file.path().c_str());
-    char body[80];
-    std::snprintf(body, sizeof body, "F %llu %llu %lld ", static_cast<unsigned long long>(st.st_dev),
-                  static_cast<unsigned long long>(st.st_ino), static_cast<long long>(st.st_size));
+    char body[96];
+    std::snprintf(body, sizeof body, "F %llu %llu %lld %lld ", static_cast<unsigned long long>(now.device),
+                  static_cast<unsigned long long>(now.inode), static_cast<long long>(now.born),
+                  static_cast<long long>(now.size));
     append(journal::line(std::string(body) + file.path().c_str()));
 }
 
@@ -221,6 +236,8 @@ void RestartJournal::remove() {
         ::close(fd_);
         fd_ = -1;
         ::unlink(path_.c_str());
+        // A run that was not killed leaves nothing of the journal behind.
+        ::rmdir(directory_.c_str());
     }
     marked_.clear();
 }

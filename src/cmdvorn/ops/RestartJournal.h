@@ -7,7 +7,7 @@
 // One line per step, each written and synced before the step it announces:
 //   cmdvorn-journal 1                          the format
 //   T <term> <object> <count> <digest>         the first record is about to be written
-//   F <dev> <ino> <size> <path>                before the first line into that file
+//   F <dev> <ino> <born> <size> <path>         before the first line into that file
 //   D <saved>                                  the delete is about to go out
 // each followed by "*" and the CRC-16 of the text before it in four hex
 // digits. A line that did not reach its end was never acted on. The file is
@@ -33,9 +33,12 @@ std::string pathOf(const zString& dataDirectory, int terminalNumber);
 // A digest that tells one record from any other the terminal may hold later.
 std::uint64_t digest(const void* data, std::size_t length, std::uint64_t seed = 0xcbf29ce484222325ull);
 
+// A file is the same file while its device, inode and birth time are: a
+// file deleted and created anew may get the old inode back.
 struct FileMark {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    std::int64_t born = 0;  // nanoseconds; 0 where the file system keeps no birth time
     std::int64_t size = 0;
     std::string path;
 };
@@ -59,11 +62,13 @@ bool parse(std::string_view text, Contents& out);
 
 // What became of a file since its mark.
 struct FileNow {
-    bool exists = false;
+    bool exists = false;  // and is a plain file
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
+    std::int64_t born = 0;
     std::int64_t size = 0;
 };
+FileNow fileNow(const char* path);
 // Bytes to cut so that the file is what it was at its mark, or -1 when it
 // must be left alone: moved away, replaced, or shorter than it was.
 std::int64_t bytesToCut(const FileMark& mark, const FileNow& now);

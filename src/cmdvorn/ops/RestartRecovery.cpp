@@ -102,12 +102,7 @@ std::optional<std::uint64_t> firstRecordNow(RunContext& run, Vorn& terminal, con
 long long cutBack(zLogger& log, const char* label, const journal::Contents& contents) {
     long long total = 0;
     for (const journal::FileMark& mark : contents.files) {
-        struct stat st {};
-        journal::FileNow now;
-        if (::stat(mark.path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-            now = {true, static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
-                   static_cast<std::int64_t>(st.st_size)};
-        const std::int64_t cut = journal::bytesToCut(mark, now);
+        const std::int64_t cut = journal::bytesToCut(mark, journal::fileNow(mark.path.c_str()));
         if (cut < 0) {
             log.log(zLogger::Warning,
                     "%s Ripresa dopo interruzione: %s spostato, sostituito o accorciato dall'applicazione, non tagliato",
@@ -184,6 +179,7 @@ void recoverRestartJournals(RunContext& run) {
     if (writer.journalsRecovered) return;
     writer.journalsRecovered = true;
     if (!run.settings().restartJournal) return;
-    for (const auto& [number, path] : journalsIn(journal::directoryOf(run.state().dataDirectory)))
-        recoverJournal(run, number, path);
+    const std::string directory = journal::directoryOf(run.state().dataDirectory);
+    for (const auto& [number, path] : journalsIn(directory)) recoverJournal(run, number, path);
+    ::rmdir(directory.c_str());  // only when nothing else is in it
 }
