@@ -99,7 +99,21 @@ protected:
         EXPECT_EQ(countOf(stopAndReadState(), "\"employee\""), 0);
     }
 
+    // A terminal, what an uninterrupted download saves from it, and the
+    // installation whose download is then killed.
+    void prepare(bool line = false, std::vector<std::string> extra = {}) {
+        if (line)
+            simulateLine();
+        else
+            simulate(std::move(extra));
+        const std::string prm = line ? lineParameters(sim->tcpPort(1)) : parameters(sim->tcpPort());
+        expected_ = reference(prm);
+        install_ = std::make_unique<ToolInstall>(CMDV32_PATH, prm);
+    }
+
     std::size_t wireStart_ = 0;
+    std::string expected_;
+    std::unique_ptr<ToolInstall> install_;
 };
 
 }  // namespace
@@ -114,68 +128,56 @@ TEST_F(RestartJournalTest, UninterruptedRunLeavesNoJournalAndLogsNothingOfIt) {
 }
 
 TEST_F(RestartJournalTest, KilledBeforeTheFirstWrite) {
-    simulate();
-    const std::string expected = reference(parameters(sim->tcpPort()));
-    ToolInstall install(CMDV32_PATH, parameters(sim->tcpPort()));
-    killAtWire(install, "\"RE,GE,0\"");
-    EXPECT_EQ(install.readData("tmb.txt"), "");
-    expectExactlyOnce(install, expected);
+    prepare();
+    killAtWire(*install_, "\"RE,GE,0\"");
+    EXPECT_EQ(install_->readData("tmb.txt"), "");
+    expectExactlyOnce(*install_, expected_);
 }
 
 TEST_F(RestartJournalTest, KilledAfterSomeRecordsCutsTheirLinesAndDownloadsAgain) {
-    simulate();
-    const std::string expected = reference(parameters(sim->tcpPort()));
-    ToolInstall install(CMDV32_PATH, parameters(sim->tcpPort()));
-    killAtWire(install, "\"RE,GE,6\"");
-    EXPECT_GE(countOf(install.readData("tmb.txt"), "\n"), 5);
-    expectExactlyOnce(install, expected);
-    EXPECT_TRUE(contains(install.readData("cmdvorn.log"),
+    prepare();
+    killAtWire(*install_, "\"RE,GE,6\"");
+    EXPECT_GE(countOf(install_->readData("tmb.txt"), "\n"), 5);
+    expectExactlyOnce(*install_, expected_);
+    EXPECT_TRUE(contains(install_->readData("cmdvorn.log"),
                          "[Term 005] Ripresa dopo interruzione: cancellazione mai inviata, file riportati a prima del download ("))
-        << install.readData("cmdvorn.log");
+        << install_->readData("cmdvorn.log");
 }
 
 TEST_F(RestartJournalTest, KilledAfterAllRecordsBeforeTheDelete) {
-    simulate();
-    const std::string expected = reference(parameters(sim->tcpPort()));
-    ToolInstall install(CMDV32_PATH, parameters(sim->tcpPort()));
-    killAtWire(install, "\"ON\"");
-    EXPECT_EQ(install.readData("tmb.txt"), expected);
-    expectExactlyOnce(install, expected);
-    EXPECT_TRUE(contains(install.readData("cmdvorn.log"), " byte tolti)"));
+    prepare();
+    killAtWire(*install_, "\"ON\"");
+    EXPECT_EQ(install_->readData("tmb.txt"), expected_);
+    expectExactlyOnce(*install_, expected_);
+    EXPECT_TRUE(contains(install_->readData("cmdvorn.log"), " byte tolti)"));
 }
 
 TEST_F(RestartJournalTest, KilledAfterTheDeleteWasSentBeforeItsAnswerKeepsTheFiles) {
     // The terminal deletes at once and answers only after its delay.
-    simulate({"--reply-delay", "300"});
-    const std::string expected = reference(parameters(sim->tcpPort()));
-    ToolInstall install(CMDV32_PATH, parameters(sim->tcpPort()));
-    killAtWire(install, "\"RE,DE\"");
-    EXPECT_TRUE(fs::exists(journalPath(install, 5)));
-    expectExactlyOnce(install, expected);
-    EXPECT_TRUE(contains(install.readData("cmdvorn.log"),
+    prepare(false, {"--reply-delay", "300"});
+    killAtWire(*install_, "\"RE,DE\"");
+    EXPECT_TRUE(fs::exists(journalPath(*install_, 5)));
+    expectExactlyOnce(*install_, expected_);
+    EXPECT_TRUE(contains(install_->readData("cmdvorn.log"),
                          "[Term 005] Ripresa dopo interruzione: cancellazione avvenuta sul terminale, file mantenuti (0 byte tolti)"))
-        << install.readData("cmdvorn.log");
+        << install_->readData("cmdvorn.log");
 }
 
 TEST_F(RestartJournalTest, KilledAfterTheDeletesAnswer) {
-    simulate();
-    const std::string expected = reference(parameters(sim->tcpPort()));
-    ToolInstall install(CMDV32_PATH, parameters(sim->tcpPort()));
-    killAtWire(install, "\"OF\"");
-    expectExactlyOnce(install, expected);
+    prepare();
+    killAtWire(*install_, "\"OF\"");
+    expectExactlyOnce(*install_, expected_);
 }
 
 TEST_F(RestartJournalTest, PendingDeleteTheTerminalNeverTookCutsBack) {
     // Killed before the delete; the journal then says it was about to go.
-    simulate();
-    const std::string expected = reference(parameters(sim->tcpPort()));
-    ToolInstall install(CMDV32_PATH, parameters(sim->tcpPort()));
-    killAtWire(install, "\"ON\"");
-    std::ofstream(journalPath(install, 5), std::ios::app) << checkedLine("D " + std::to_string(kRecords));
-    expectExactlyOnce(install, expected);
-    EXPECT_TRUE(contains(install.readData("cmdvorn.log"),
+    prepare();
+    killAtWire(*install_, "\"ON\"");
+    std::ofstream(journalPath(*install_, 5), std::ios::app) << checkedLine("D " + std::to_string(kRecords));
+    expectExactlyOnce(*install_, expected_);
+    EXPECT_TRUE(contains(install_->readData("cmdvorn.log"),
                          "[Term 005] Ripresa dopo interruzione: cancellazione non avvenuta sul terminale, file riportati"))
-        << install.readData("cmdvorn.log");
+        << install_->readData("cmdvorn.log");
 }
 
 TEST_F(RestartJournalTest, PendingDeleteOfAnUnreachableTerminalKeepsTheFiles) {
@@ -193,54 +195,46 @@ TEST_F(RestartJournalTest, PendingDeleteOfAnUnreachableTerminalKeepsTheFiles) {
 }
 
 TEST_F(RestartJournalTest, FileMovedAwayIsNotCut) {
-    simulate();
-    const std::string expected = reference(parameters(sim->tcpPort()));
-    ToolInstall install(CMDV32_PATH, parameters(sim->tcpPort()));
-    killAtWire(install, "\"RE,GE,6\"");
-    const std::string taken = install.readData("tmb.txt");
-    fs::rename(install.dataDir() / "tmb.txt", install.dataDir() / "taken.txt");
-    expectExactlyOnce(install, expected);
-    EXPECT_EQ(install.readData("taken.txt"), taken);
-    EXPECT_TRUE(contains(install.readData("cmdvorn.log"),
+    prepare();
+    killAtWire(*install_, "\"RE,GE,6\"");
+    const std::string taken = install_->readData("tmb.txt");
+    fs::rename(install_->dataDir() / "tmb.txt", install_->dataDir() / "taken.txt");
+    expectExactlyOnce(*install_, expected_);
+    EXPECT_EQ(install_->readData("taken.txt"), taken);
+    EXPECT_TRUE(contains(install_->readData("cmdvorn.log"),
                          "Ripresa dopo interruzione: tmb.txt spostato, sostituito o accorciato dall'applicazione, non tagliato"));
 }
 
 TEST_F(RestartJournalTest, FileReplacedIsNotCut) {
-    simulate();
-    const std::string expected = reference(parameters(sim->tcpPort()));
-    ToolInstall install(CMDV32_PATH, parameters(sim->tcpPort()));
-    killAtWire(install, "\"RE,GE,6\"");
+    prepare();
+    killAtWire(*install_, "\"RE,GE,6\"");
     const std::string mine = "a line of the calling application, much longer than anything the download wrote, "
                              "so that only the identity can tell it apart from the file the download wrote to\n";
-    fs::remove(install.dataDir() / "tmb.txt");
-    std::ofstream(install.dataDir() / "tmb.txt") << mine + mine + mine;
-    expectExactlyOnce(install, expected, mine + mine + mine);
-    EXPECT_TRUE(contains(install.readData("cmdvorn.log"), "tmb.txt spostato, sostituito o accorciato"));
+    fs::remove(install_->dataDir() / "tmb.txt");
+    std::ofstream(install_->dataDir() / "tmb.txt") << mine + mine + mine;
+    expectExactlyOnce(*install_, expected_, mine + mine + mine);
+    EXPECT_TRUE(contains(install_->readData("cmdvorn.log"), "tmb.txt spostato, sostituito o accorciato"));
 }
 
 TEST_F(RestartJournalTest, FileTruncatedByTheCallerIsNotCut) {
-    simulate();
-    const std::string expected = reference(parameters(sim->tcpPort()));
-    ToolInstall install(CMDV32_PATH, parameters(sim->tcpPort()));
+    prepare();
     // The first terminal of a run finds an empty file: mark its size above 0.
-    std::ofstream(install.dataDir() / "tmb.txt") << "earlier\n";
-    killAtWire(install, "\"RE,GE,6\"");
-    fs::resize_file(install.dataDir() / "tmb.txt", 0);
-    expectExactlyOnce(install, expected);
-    EXPECT_TRUE(contains(install.readData("cmdvorn.log"), "tmb.txt spostato, sostituito o accorciato"));
+    std::ofstream(install_->dataDir() / "tmb.txt") << "earlier\n";
+    killAtWire(*install_, "\"RE,GE,6\"");
+    fs::resize_file(install_->dataDir() / "tmb.txt", 0);
+    expectExactlyOnce(*install_, expected_);
+    EXPECT_TRUE(contains(install_->readData("cmdvorn.log"), "tmb.txt spostato, sostituito o accorciato"));
 }
 
 TEST_F(RestartJournalTest, CorruptJournalIsLoggedAndIgnored) {
-    simulate();
-    const std::string expected = reference(parameters(sim->tcpPort()));
-    ToolInstall install(CMDV32_PATH, parameters(sim->tcpPort()));
-    killAtWire(install, "\"RE,GE,6\"");
-    const std::string partial = install.readData("tmb.txt");
-    std::ofstream(journalPath(install, 5), std::ios::trunc) << "T 5 RE 12 garbage\nF 1 2 0 tmb.txt\n";
+    prepare();
+    killAtWire(*install_, "\"RE,GE,6\"");
+    const std::string partial = install_->readData("tmb.txt");
+    std::ofstream(journalPath(*install_, 5), std::ios::trunc) << "T 5 RE 12 garbage\nF 1 2 0 tmb.txt\n";
     // As without a journal: what the killed run wrote stays.
-    expectExactlyOnce(install, expected, partial);
-    EXPECT_TRUE(contains(install.readData("cmdvorn.log"), "[Term 005] Ripresa dopo interruzione: giornale "));
-    EXPECT_TRUE(contains(install.readData("cmdvorn.log"), "5.journal illeggibile, ignorato"));
+    expectExactlyOnce(*install_, expected_, partial);
+    EXPECT_TRUE(contains(install_->readData("cmdvorn.log"), "[Term 005] Ripresa dopo interruzione: giornale "));
+    EXPECT_TRUE(contains(install_->readData("cmdvorn.log"), "5.journal illeggibile, ignorato"));
 }
 
 TEST_F(RestartJournalTest, TurnedOffThereIsNoJournalAndTheRunIsAsBefore) {
@@ -270,48 +264,38 @@ TEST_F(RestartJournalTest, JournalKeepsTheDataDirectorysPermissionsForItsOwner) 
 // The newer models: the listing stands for the count, "%%3" for the delete.
 
 TEST_F(RestartJournalTest, LineTerminalKilledBeforeTheFirstWrite) {
-    simulateLine();
-    const std::string expected = reference(lineParameters(sim->tcpPort(1)));
-    ToolInstall install(CMDV32_PATH, lineParameters(sim->tcpPort(1)));
-    killAtWire(install, "\"@TYPE ");
-    expectExactlyOnce(install, expected);
+    prepare(true);
+    killAtWire(*install_, "\"@TYPE ");
+    expectExactlyOnce(*install_, expected_);
 }
 
 TEST_F(RestartJournalTest, LineTerminalKilledAfterSomeRecords) {
-    simulateLine();
-    const std::string expected = reference(lineParameters(sim->tcpPort(1)));
-    ToolInstall install(CMDV32_PATH, lineParameters(sim->tcpPort(1)));
-    killWhen(install, [&] { return countOf(install.readData("tmb.txt"), "\n") >= 5; });
-    expectExactlyOnce(install, expected);
-    EXPECT_TRUE(contains(install.readData("cmdvorn.log"), "[Term 001] Ripresa dopo interruzione: cancellazione mai inviata"));
+    prepare(true);
+    killWhen(*install_, [&] { return countOf(install_->readData("tmb.txt"), "\n") >= 5; });
+    expectExactlyOnce(*install_, expected_);
+    EXPECT_TRUE(contains(install_->readData("cmdvorn.log"), "[Term 001] Ripresa dopo interruzione: cancellazione mai inviata"));
 }
 
 TEST_F(RestartJournalTest, LineTerminalKilledAfterAllRecordsBeforeTheClear) {
-    simulateLine();
-    const std::string expected = reference(lineParameters(sim->tcpPort(1)));
-    ToolInstall install(CMDV32_PATH, lineParameters(sim->tcpPort(1)));
-    killAtWire(install, "\"@CFG 8\"");
-    EXPECT_EQ(install.readData("tmb.txt"), expected);
-    expectExactlyOnce(install, expected);
+    prepare(true);
+    killAtWire(*install_, "\"@CFG 8\"");
+    EXPECT_EQ(install_->readData("tmb.txt"), expected_);
+    expectExactlyOnce(*install_, expected_);
 }
 
 TEST_F(RestartJournalTest, LineTerminalPendingClearNeverTakenCutsBack) {
-    simulateLine();
-    const std::string expected = reference(lineParameters(sim->tcpPort(1)));
-    ToolInstall install(CMDV32_PATH, lineParameters(sim->tcpPort(1)));
-    killAtWire(install, "\"@CFG 8\"");
-    std::ofstream(journalPath(install, 1), std::ios::app) << checkedLine("D " + std::to_string(kRecords));
-    expectExactlyOnce(install, expected);
-    EXPECT_TRUE(contains(install.readData("cmdvorn.log"),
+    prepare(true);
+    killAtWire(*install_, "\"@CFG 8\"");
+    std::ofstream(journalPath(*install_, 1), std::ios::app) << checkedLine("D " + std::to_string(kRecords));
+    expectExactlyOnce(*install_, expected_);
+    EXPECT_TRUE(contains(install_->readData("cmdvorn.log"),
                          "[Term 001] Ripresa dopo interruzione: cancellazione non avvenuta sul terminale"));
 }
 
 TEST_F(RestartJournalTest, LineTerminalKilledAfterTheClear) {
-    simulateLine();
-    const std::string expected = reference(lineParameters(sim->tcpPort(1)));
-    ToolInstall install(CMDV32_PATH, lineParameters(sim->tcpPort(1)));
-    killAtWire(install, "\"%%3\"");
-    expectExactlyOnce(install, expected);
+    prepare(true);
+    killAtWire(*install_, "\"%%3\"");
+    expectExactlyOnce(*install_, expected_);
 }
 
 TEST_F(RestartJournalTest, LineTerminalPendingClearTakenKeepsTheFiles) {
@@ -334,4 +318,16 @@ TEST_F(RestartJournalTest, LineTerminalPendingClearTakenKeepsTheFiles) {
     EXPECT_TRUE(contains(install.readData("cmdvorn.log"),
                          "[Term 001] Ripresa dopo interruzione: cancellazione avvenuta sul terminale, file mantenuti (0 byte tolti)"))
         << install.readData("cmdvorn.log");
+}
+
+TEST_F(RestartJournalTest, ARunWithTheJournalTurnedOffDropsAnEarlierOne) {
+    // Cut later, the journal would take away what this run saved.
+    prepare();
+    killAtWire(*install_, "\"RE,GE,6\"");
+    ASSERT_TRUE(fs::exists(journalPath(*install_, 5)));
+    const std::string partial = install_->readData("tmb.txt");
+    std::ofstream(install_->programDir() / "cmdvorn.prm", std::ios::trunc)
+        << parameters(sim->tcpPort(), "RESTART_JOURNAL=0\n");
+    expectExactlyOnce(*install_, expected_, partial);
+    EXPECT_FALSE(contains(install_->readData("cmdvorn.log"), "Ripresa"));
 }

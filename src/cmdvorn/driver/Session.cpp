@@ -4,7 +4,6 @@
 #include "FndException.h"
 #include "Platform.h"
 #include "PrmCfg.h"
-#include "RestartRecovery.h"
 #include "ResultFile.h"
 #include "TimeServiceTerminal.h"
 #include "Vorn.h"
@@ -109,8 +108,6 @@ void Session::runStep(const BatchJob& step) {
         return;
     case StepKind::TerminalCommand: {
         state_.lastCommandId = step.commandId;
-        // Before any terminal of the run appends to the files a killed download left.
-        if (downloadsRecords(step.commandId)) recoverRestartJournals(*context_);
         CMDARG_C finished = dispatchReported(step.terminal, step.terminalNumber, step.commandId, step.option);
         // The version line is the result while nothing after it decides otherwise.
         if (state_.commandLineMode && !finished.resultLine.isEmpty())

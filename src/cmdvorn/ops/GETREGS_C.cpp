@@ -2,6 +2,7 @@
 
 #include "JobOutcome.h"
 #include "ProgressScope.h"
+#include "RestartRecovery.h"
 #include "StoredFilePunches.h"
 #include "TelegramRecords.h"
 #include "Vorn.h"
@@ -59,7 +60,7 @@ void GETREGS_C::takeRecords(PunchSource& source, ProgressScope* progress) {
         ++received_;
         if (progress) progress->advance(got.position);
         if (interrupted(job_)) return;
-        if (journal_) journal_->begin(source.digest());
+        if (journal_ && !journal_->begun()) journal_->begin(source.digest());
         if (source.deliver(*this) == PunchSource::Delivery::Stop) return;
     }
 }
@@ -81,6 +82,8 @@ bool GETREGS_C::download(PunchSource& source, bool clear, const char* object) {
         GETREGS_C& download;
         ~Closing() { download.closeJournal(); }
     } closing{*this};
+    // The files are shared by the run's terminals: settled before this run appends anything.
+    recoverRestartJournals(*job_.run);
     resetCounters();
     const char* label = terminal_.label().c_str();
 
@@ -123,6 +126,7 @@ bool GETREGS_C::downloadJobs(bool clear) {
         GETREGS_C& download;
         ~Closing() { download.closeJournal(); }
     } closing{*this};
+    recoverRestartJournals(*job_.run);
     resetCounters();
     const char* label = terminal_.label().c_str();
 

@@ -95,6 +95,7 @@ public:
     // Before the first record of the download is written; `first` is the
     // digest of the record in hand. Later calls do nothing.
     void begin(std::uint64_t first);
+    bool begun() const { return begun_; }
     // Before a line goes into `file`: its mark, the first time.
     void appending(const zFile& file) override;
     // Before the delete: false when the delete must not go out, because the

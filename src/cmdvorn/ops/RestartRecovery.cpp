@@ -169,17 +169,16 @@ void recoverJournal(RunContext& run, int number, const std::string& path) {
 
 }  // namespace
 
-bool downloadsRecords(CommandId id) {
-    return id == CommandId::DownloadAndClear || id == CommandId::DownloadAndKeep || id == CommandId::DownloadJobs ||
-           id == CommandId::RecoverPunches;
-}
-
 void recoverRestartJournals(RunContext& run) {
     RecordWriterRun& writer = run.writerRun();
     if (writer.journalsRecovered) return;
     writer.journalsRecovered = true;
-    if (!run.settings().restartJournal) return;
     const std::string directory = journal::directoryOf(run.state().dataDirectory);
-    for (const auto& [number, path] : journalsIn(directory)) recoverJournal(run, number, path);
+    for (const auto& [number, path] : journalsIn(directory)) {
+        if (run.settings().restartJournal)
+            recoverJournal(run, number, path);
+        else
+            ::unlink(path.c_str());
+    }
     ::rmdir(directory.c_str());  // only when nothing else is in it
 }

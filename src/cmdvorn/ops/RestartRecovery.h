@@ -5,11 +5,10 @@
 // away what another terminal had just saved.
 #include "RunContext.h"
 
-// The commands that append records to the output files.
-bool downloadsRecords(CommandId id);
-
-// Once per run (later calls do nothing), for every journal in the data
-// directory: the lines that a killed download wrote and whose records the
-// terminal still holds are cut from the files; one log line per journal.
-// Nothing happens when the parameter file turned the journal off.
+// Once per run (later calls do nothing), before the run's first download,
+// for every journal in the data directory: the lines that a killed download
+// wrote and whose records the terminal still holds are cut from the files;
+// one log line per journal. With the journal turned off, journals an
+// earlier run left are only removed: cutting them later would take away
+// what the runs in between saved.
 void recoverRestartJournals(RunContext& run);
