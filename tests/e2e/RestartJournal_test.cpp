@@ -111,6 +111,12 @@ protected:
         install_ = std::make_unique<ToolInstall>(CMDV32_PATH, prm);
     }
 
+    // The line the second run logged for the killed download's journal.
+    void expectResumed(const std::string& terminal, const std::string& how) const {
+        const std::string log = install_->readData("cmdvorn.log");
+        EXPECT_TRUE(contains(log, "[Term " + terminal + "] Ripresa dopo interruzione: " + how)) << log;
+    }
+
     std::size_t wireStart_ = 0;
     std::string expected_;
     std::unique_ptr<ToolInstall> install_;
@@ -139,9 +145,7 @@ TEST_F(RestartJournalTest, KilledAfterSomeRecordsCutsTheirLinesAndDownloadsAgain
     killAtWire(*install_, "\"RE,GE,6\"");
     EXPECT_GE(countOf(install_->readData("tmb.txt"), "\n"), 5);
     expectExactlyOnce(*install_, expected_);
-    EXPECT_TRUE(contains(install_->readData("cmdvorn.log"),
-                         "[Term 005] Ripresa dopo interruzione: cancellazione mai inviata, file riportati a prima del download ("))
-        << install_->readData("cmdvorn.log");
+    expectResumed("005", "cancellazione mai inviata, file riportati a prima del download (");
 }
 
 TEST_F(RestartJournalTest, KilledAfterAllRecordsBeforeTheDelete) {
@@ -158,9 +162,7 @@ TEST_F(RestartJournalTest, KilledAfterTheDeleteWasSentBeforeItsAnswerKeepsTheFil
     killAtWire(*install_, "\"RE,DE\"");
     EXPECT_TRUE(fs::exists(journalPath(*install_, 5)));
     expectExactlyOnce(*install_, expected_);
-    EXPECT_TRUE(contains(install_->readData("cmdvorn.log"),
-                         "[Term 005] Ripresa dopo interruzione: cancellazione avvenuta sul terminale, file mantenuti (0 byte tolti)"))
-        << install_->readData("cmdvorn.log");
+    expectResumed("005", "cancellazione avvenuta sul terminale, file mantenuti (0 byte tolti)");
 }
 
 TEST_F(RestartJournalTest, KilledAfterTheDeletesAnswer) {
@@ -175,9 +177,7 @@ TEST_F(RestartJournalTest, PendingDeleteTheTerminalNeverTookCutsBack) {
     killAtWire(*install_, "\"ON\"");
     std::ofstream(journalPath(*install_, 5), std::ios::app) << checkedLine("D " + std::to_string(kRecords));
     expectExactlyOnce(*install_, expected_);
-    EXPECT_TRUE(contains(install_->readData("cmdvorn.log"),
-                         "[Term 005] Ripresa dopo interruzione: cancellazione non avvenuta sul terminale, file riportati"))
-        << install_->readData("cmdvorn.log");
+    expectResumed("005", "cancellazione non avvenuta sul terminale, file riportati");
 }
 
 TEST_F(RestartJournalTest, PendingDeleteOfAnUnreachableTerminalKeepsTheFiles) {
@@ -201,8 +201,7 @@ TEST_F(RestartJournalTest, FileMovedAwayIsNotCut) {
     fs::rename(install_->dataDir() / "tmb.txt", install_->dataDir() / "taken.txt");
     expectExactlyOnce(*install_, expected_);
     EXPECT_EQ(install_->readData("taken.txt"), taken);
-    EXPECT_TRUE(contains(install_->readData("cmdvorn.log"),
-                         "Ripresa dopo interruzione: tmb.txt spostato, sostituito o accorciato dall'applicazione, non tagliato"));
+    expectResumed("005", "tmb.txt spostato, sostituito o accorciato dall'applicazione, non tagliato");
 }
 
 TEST_F(RestartJournalTest, FileReplacedIsNotCut) {
@@ -213,7 +212,7 @@ TEST_F(RestartJournalTest, FileReplacedIsNotCut) {
     fs::remove(install_->dataDir() / "tmb.txt");
     std::ofstream(install_->dataDir() / "tmb.txt") << mine + mine + mine;
     expectExactlyOnce(*install_, expected_, mine + mine + mine);
-    EXPECT_TRUE(contains(install_->readData("cmdvorn.log"), "tmb.txt spostato, sostituito o accorciato"));
+    expectResumed("005", "tmb.txt spostato, sostituito o accorciato");
 }
 
 TEST_F(RestartJournalTest, FileTruncatedByTheCallerIsNotCut) {
@@ -223,7 +222,7 @@ TEST_F(RestartJournalTest, FileTruncatedByTheCallerIsNotCut) {
     killAtWire(*install_, "\"RE,GE,6\"");
     fs::resize_file(install_->dataDir() / "tmb.txt", 0);
     expectExactlyOnce(*install_, expected_);
-    EXPECT_TRUE(contains(install_->readData("cmdvorn.log"), "tmb.txt spostato, sostituito o accorciato"));
+    expectResumed("005", "tmb.txt spostato, sostituito o accorciato");
 }
 
 TEST_F(RestartJournalTest, CorruptJournalIsLoggedAndIgnored) {
@@ -233,7 +232,7 @@ TEST_F(RestartJournalTest, CorruptJournalIsLoggedAndIgnored) {
     std::ofstream(journalPath(*install_, 5), std::ios::trunc) << "T 5 RE 12 garbage\nF 1 2 0 tmb.txt\n";
     // As without a journal: what the killed run wrote stays.
     expectExactlyOnce(*install_, expected_, partial);
-    EXPECT_TRUE(contains(install_->readData("cmdvorn.log"), "[Term 005] Ripresa dopo interruzione: giornale "));
+    expectResumed("005", "giornale ");
     EXPECT_TRUE(contains(install_->readData("cmdvorn.log"), "5.journal illeggibile, ignorato"));
 }
 
@@ -273,7 +272,7 @@ TEST_F(RestartJournalTest, LineTerminalKilledAfterSomeRecords) {
     prepare(true);
     killWhen(*install_, [&] { return countOf(install_->readData("tmb.txt"), "\n") >= 5; });
     expectExactlyOnce(*install_, expected_);
-    EXPECT_TRUE(contains(install_->readData("cmdvorn.log"), "[Term 001] Ripresa dopo interruzione: cancellazione mai inviata"));
+    expectResumed("001", "cancellazione mai inviata");
 }
 
 TEST_F(RestartJournalTest, LineTerminalKilledAfterAllRecordsBeforeTheClear) {
@@ -288,8 +287,7 @@ TEST_F(RestartJournalTest, LineTerminalPendingClearNeverTakenCutsBack) {
     killAtWire(*install_, "\"@CFG 8\"");
     std::ofstream(journalPath(*install_, 1), std::ios::app) << checkedLine("D " + std::to_string(kRecords));
     expectExactlyOnce(*install_, expected_);
-    EXPECT_TRUE(contains(install_->readData("cmdvorn.log"),
-                         "[Term 001] Ripresa dopo interruzione: cancellazione non avvenuta sul terminale"));
+    expectResumed("001", "cancellazione non avvenuta sul terminale");
 }
 
 TEST_F(RestartJournalTest, LineTerminalKilledAfterTheClear) {
