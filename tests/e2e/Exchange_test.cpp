@@ -102,7 +102,9 @@ TEST(Exchange, NoiseBadChecksumWrongDestinationAndLateReplies) {
         EXPECT_EQ(r.exitCode, 0);
         auto log = install.readData("cmdvorn.log");
         EXPECT_TRUE(contains(log, "[Term 005] Comando VE eseguito.")) << log;
-        if (c.logPart) EXPECT_TRUE(contains(log, c.logPart)) << log;
+        if (c.logPart) {
+            EXPECT_TRUE(contains(log, c.logPart)) << log;
+        }
         EXPECT_NE(install.readData("RIDUVA.RET")[0], '-');
     }
 }

@@ -51,10 +51,10 @@ struct BatchJob {
 
 struct RunPlan {
     RunRules rules = kConsoleRules;
-    zString commandLine;
+    zString commandLine{};
     bool anyCommand = false;  // false: nothing recognised, a fatal stop follows
     bool help = false;        // -h: the help is shown before the first step
-    std::vector<BatchJob> steps;
+    std::vector<BatchJob> steps{};
     CommandId firstTerminalCommand = CommandId::None;
 
     bool hasTerminalCommands() const { return firstTerminalCommand != CommandId::None; }
