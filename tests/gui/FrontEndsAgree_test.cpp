@@ -91,7 +91,8 @@ protected:
 }  // namespace
 
 TEST_F(FrontEndsAgree, DownloadsCountsAndReadBacks) {
-    const std::vector<std::string> args = {"-n5", "-n3", "-yr", "-x", "-r", "-ea", "-yt", "-yd", "-pg"};
+    // Nothing that reads a clock: the two runs happen seconds apart.
+    const std::vector<std::string> args = {"-n5", "-n3", "-yr", "-x", "-r", "-ea", "-yt", "-pg"};
     const std::vector<std::string> files = {"tmb.txt", "acc.txt", "DUMMY.EMP"};
     Observed console = run(CMDV32_PATH, args, files);
     Observed window = run(WCMDV32_PATH, args, files);
