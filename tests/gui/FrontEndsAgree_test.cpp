@@ -4,6 +4,7 @@
 // rules name a difference: the closing line, and which command decides the
 // result file's form.
 #include "SimulatorTest.h"
+#include "WindowedProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -11,14 +12,6 @@
 #include <sstream>
 
 namespace {
-
-const std::map<std::string, std::string> kNoDisplay = {{"QT_QPA_PLATFORM", "offscreen"}};
-
-std::string terminalSection(int node, const std::string& model, int port) {
-    return "[Terminal " + std::to_string(node) + "]\nCOM_TYPE=RS485\nTERM_TYPE=" + model +
-           "\nNODE_NR=" + std::to_string(node) + "\nCOM_TIME_OUT=101\nPORT=tcp//127.0.0.1:" + std::to_string(port) +
-           "\n";
-}
 
 // The lines of a text without what differs from run to run: the time stamp
 // that opens each wire-log and log line, and the simulator's port.

@@ -2,6 +2,7 @@
 // result file as Cmdv32 does, honours the strict exit, and answers --help
 // and --version without looking for a display.
 #include "SimulatorTest.h"
+#include "WindowedProcess.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -12,13 +13,6 @@ namespace {
 
 using nlohmann::json;
 
-const std::map<std::string, std::string> kNoDisplay = {{"QT_QPA_PLATFORM", "offscreen"}};
-
-std::string terminalSection(int node, int port) {
-    return "[Terminal " + std::to_string(node) + "]\nCOM_TYPE=RS485\nTERM_TYPE=VORN3\nNODE_NR=" + std::to_string(node) +
-           "\nCOM_TIME_OUT=101\nPORT=tcp//127.0.0.1:" + std::to_string(port) + "\n";
-}
-
 class WindowedReportTest : public SimulatorTest {};
 
 }  // namespace
@@ -26,7 +20,7 @@ class WindowedReportTest : public SimulatorTest {};
 TEST_F(WindowedReportTest, CommandLineRunWritesTheReportAndTheStrictExit) {
     runSimulator({"--terminal", "1:VORN3", "--records", "3"});
     // Terminal 2 sits on a port nobody listens on.
-    ToolInstall install(WCMDV32_PATH, "[Global]\n" + terminalSection(1, sim->tcpPort()) + terminalSection(2, 9));
+    ToolInstall install(WCMDV32_PATH, "[Global]\n" + terminalSection(1, "VORN3", sim->tcpPort()) + terminalSection(2, "VORN3", 9));
     auto r = install.run({"-yr"}, kNoDisplay);
     EXPECT_EQ(r.exitCode, 0);
     json j = json::parse(install.readData("RIDUVA.json"), nullptr, false);

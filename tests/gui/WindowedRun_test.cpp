@@ -2,20 +2,13 @@
 // drop-in for Cmdv32: the same files, the same result file, exit code 0,
 // and the window gone by itself.
 #include "SimulatorTest.h"
+#include "WindowedProcess.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 
 namespace {
-
-const std::map<std::string, std::string> kNoDisplay = {{"QT_QPA_PLATFORM", "offscreen"}};
-
-std::string terminalSection(int node, const std::string& model, int port) {
-    return "[Terminal " + std::to_string(node) + "]\nCOM_TYPE=RS485\nTERM_TYPE=" + model +
-           "\nNODE_NR=" + std::to_string(node) + "\nCOM_TIME_OUT=101\nPORT=tcp//127.0.0.1:" + std::to_string(port) +
-           "\n";
-}
 
 const char* kPunchFiles =
     "[Timbrature]\nFILE_NAME=tmb.txt\n[Accessi]\nFILE_NAME=acc.txt\n[Mensa]\nFILE_NAME=mensa.txt\n"

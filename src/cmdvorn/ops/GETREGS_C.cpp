@@ -45,10 +45,12 @@ void GETREGS_C::closeJournal() {
 
 bool GETREGS_C::announceDelete() { return !journal_ || journal_->deletePending(saved_); }
 
-void GETREGS_C::resetCounters() {
-    saved_ = 0;
-    received_ = 0;
-    firstSkippedStatus_ = RunError::None;
+GETREGS_C::Attempt::Attempt(GETREGS_C& download) : download_(download) {
+    // The files are shared by the run's terminals: settled before this run appends anything.
+    recoverRestartJournals(*download.job_.run);
+    download.saved_ = 0;
+    download.received_ = 0;
+    download.firstSkippedStatus_ = RunError::None;
 }
 
 void GETREGS_C::takeRecords(PunchSource& source, ProgressScope* progress) {
@@ -78,13 +80,7 @@ void GETREGS_C::leave(const char* message, int left, RunError why) {
 void GETREGS_C::logSaved(const char* format) { log_.log(format, terminal_.label().c_str(), received_, saved_); }
 
 bool GETREGS_C::download(PunchSource& source, bool clear, const char* object) {
-    struct Closing {
-        GETREGS_C& download;
-        ~Closing() { download.closeJournal(); }
-    } closing{*this};
-    // The files are shared by the run's terminals: settled before this run appends anything.
-    recoverRestartJournals(*job_.run);
-    resetCounters();
+    Attempt attempt(*this);
     const char* label = terminal_.label().c_str();
 
     const int total = source.count();
@@ -122,12 +118,7 @@ bool GETREGS_C::download(PunchSource& source, bool clear, const char* object) {
 }
 
 bool GETREGS_C::downloadJobs(bool clear) {
-    struct Closing {
-        GETREGS_C& download;
-        ~Closing() { download.closeJournal(); }
-    } closing{*this};
-    recoverRestartJournals(*job_.run);
-    resetCounters();
+    Attempt attempt(*this);
     const char* label = terminal_.label().c_str();
 
     TelegramRecords source(job_, kJobObject);

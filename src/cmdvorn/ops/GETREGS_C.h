@@ -53,7 +53,18 @@ private:
     // and delivered to the writer, until the source has no more or the
     // download cannot go on.
     void takeRecords(PunchSource& source, ProgressScope* progress);
-    void resetCounters();
+    // Around each download: earlier runs' journals settled and the counters
+    // cleared at its start, its own journal closed however it ends.
+    class Attempt {
+    public:
+        explicit Attempt(GETREGS_C& download);
+        ~Attempt() { download_.closeJournal(); }
+        Attempt(const Attempt&) = delete;
+        Attempt& operator=(const Attempt&) = delete;
+
+    private:
+        GETREGS_C& download_;
+    };
     // "... ricevute, ... salvate".
     void logSaved(const char* format);
 
