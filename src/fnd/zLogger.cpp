@@ -1,8 +1,21 @@
 #include "zLogger.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+
+namespace {
+
+thread_local std::string threadLabel;
+
+}  // namespace
+
+zLogger::ThreadLabel::ThreadLabel(std::string label) : previous_(std::move(threadLabel)) {
+    threadLabel = std::move(label);
+}
+
+zLogger::ThreadLabel::~ThreadLabel() { threadLabel = std::move(previous_); }
 
 zLogger::zLogger(const zString& path) : file_(path) {
     lastDate_ = clock_();
@@ -27,6 +40,7 @@ void zLogger::log(Kind kind, const char* fmt, ...) {
 }
 
 void zLogger::vlog(Kind kind, const char* fmt, va_list args) {
+    std::lock_guard<std::mutex> lock(mutex_);
     if (!enabled_) return;
 
     fnd::LocalTime now = clock_();
@@ -47,6 +61,18 @@ void zLogger::vlog(Kind kind, const char* fmt, va_list args) {
     used += std::snprintf(line_ + used, kLineSize - used, "%2.2d:%2.2d:%2.2d:%3.3d ", now.hour, now.minute,
                           now.second, now.millisecond);
     int wanted = std::vsnprintf(line_ + used, kLineSize - used, fmt, args);
+    if (!threadLabel.empty() && wanted >= 0 && std::strncmp(line_ + used, threadLabel.c_str(), threadLabel.size()) != 0) {
+        // Room made in place: the label and a blank go before the text.
+        const int shift = static_cast<int>(threadLabel.size()) + 1;
+        const int keep = std::min(wanted, kLineSize - 1 - used - shift);
+        if (keep >= 0) {
+            std::memmove(line_ + used + shift, line_ + used, static_cast<std::size_t>(keep));
+            std::memcpy(line_ + used, threadLabel.data(), threadLabel.size());
+            line_[used + shift - 1] = ' ';
+            wanted = keep + shift;
+            line_[used + wanted] = '\0';
+        }
+    }
     int length = used + (wanted < 0 ? 0 : wanted);
     if (length > kLineSize - 1) length = kLineSize - 1;
 

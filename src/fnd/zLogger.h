@@ -5,11 +5,16 @@
 // day. LOG_LEVEL 0 keeps only warning and error lines. A file that cannot be
 // opened or written switches file output off silently; the list sink (the
 // window's "Error Log") still gets every line, cut to 125 characters.
+//
+// Thread-safe: links that run side by side log through one logger, each line
+// written whole under a lock. A thread working for one terminal can label its
+// lines with it (ThreadLabel), so that interleaved lines stay readable.
 #include "zClock.h"
 #include "zFile.h"
 
 #include <cstdarg>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -46,12 +51,26 @@ public:
     bool writesToFile() const { return writeToFile_; }
     const zString& path() const { return file_.path(); }
 
+    // While it lives, the lines this thread logs start with label unless
+    // they already do ("[Term 005] ..."). Scopes nest; the inner one counts.
+    class ThreadLabel {
+    public:
+        explicit ThreadLabel(std::string label);
+        ~ThreadLabel();
+        ThreadLabel(const ThreadLabel&) = delete;
+        ThreadLabel& operator=(const ThreadLabel&) = delete;
+
+    private:
+        std::string previous_;
+    };
+
     // Tests replace the clock to cross midnight without waiting for it.
     void setClock(std::function<fnd::LocalTime()> clock) { clock_ = std::move(clock); }
 
 private:
     void writeToFile(const char* text, int length);
 
+    std::mutex mutex_;  // one line at a time, whole, from any thread
     zFile file_;
     bool enabled_ = true;
     bool writeToFile_ = true;

@@ -6,6 +6,8 @@
 #include "VornMgr.h"
 #include "zSerialPort.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr char kTerminalPrefix[] = "[Terminal ";
@@ -104,6 +106,8 @@ void PrmCfg::readGlobal(RunSettings& settings) {
     log_.setLogLevel(getValue(kGlobal, "LOG_LEVEL", value) ? value.toInt() : 1);
     if (getValue(kGlobal, "DATA_OUT", value)) settings.dataOut = value;
     if (getValue(kGlobal, "RESTART_JOURNAL", value)) settings.restartJournal = value.trim() != "0";
+    settings.parallelLinks = getValue(kGlobal, "PARALLEL_LINKS", value) && value.trim() == "1";
+    settings.maxParallelLinks = getValue(kGlobal, "MAX_PARALLEL_LINKS", value) ? std::max(0, value.toInt()) : 0;
 }
 
 bool PrmCfg::readFileSetting(const char* section, FileSetting& setting, bool withMode, const char* defaultUsed) const {

@@ -12,6 +12,8 @@ struct FileSetting {
 struct RunSettings {
     zString dataOut;           // [Global] DATA_OUT: report lines are also appended here
     bool restartJournal = true;  // [Global] RESTART_JOURNAL=0: downloads keep no restart journal
+    bool parallelLinks = false;  // [Global] PARALLEL_LINKS=1: the terminals of different links run at once
+    int maxParallelLinks = 0;    // [Global] MAX_PARALLEL_LINKS: at most this many links at once; 0: all
     FileSetting employees;     // [Anagrafiche]
     FileSetting punches;       // [Timbrature]
     FileSetting access;        // [Accessi]

@@ -2,6 +2,7 @@
 
 #include "CommandTable.h"
 #include "FndException.h"
+#include "ParallelRun.h"
 #include "Platform.h"
 #include "PrmCfg.h"
 #include "ResultFile.h"
@@ -108,13 +109,31 @@ void Session::runStep(const BatchJob& step) {
         return;
     case StepKind::TerminalCommand: {
         state_.lastCommandId = step.commandId;
-        CMDARG_C finished = dispatchReported(step.terminal, step.terminalNumber, step.commandId, step.option);
-        // The version line is the result while nothing after it decides otherwise.
-        if (state_.commandLineMode && !finished.resultLine.isEmpty())
-            writeRunResult(state_, finished.resultLine);
+        keepResultLine(dispatchReported(step.terminal, step.terminalNumber, step.commandId, step.option));
         return;
     }
     }
+}
+
+void Session::keepResultLine(const CMDARG_C& finished) {
+    if (state_.commandLineMode && !finished.resultLine.isEmpty()) writeRunResult(state_, finished.resultLine);
+}
+
+void Session::runSteps(const RunPlan& plan) {
+    if (!ParallelRun::suits(plan, *context_)) {
+        for (const BatchJob& step : plan.steps) runStep(step);
+        return;
+    }
+    // Each command's outcome comes here in plan order, as a sequential run folds it in.
+    auto note = [this](const BatchJob& step, const ParallelRun::Finished& finished) {
+        state_.lastCommandId = step.commandId;
+        state_.errorCode = finished.code;
+        state_.count += finished.job.count;
+        noteReport(step.terminal, step.terminalNumber, step.commandId, step.option, finished.job, finished.started,
+                   finished.ended);
+        keepResultLine(finished.job);
+    };
+    ParallelRun(*context_, frontEnd_.commands()).run(plan, [this](const BatchJob& step) { runStep(step); }, note);
 }
 
 void Session::runTimeServiceSync(const zString& option) {
@@ -123,6 +142,15 @@ void Session::runTimeServiceSync(const zString& option) {
 }
 
 CMDARG_C Session::dispatchReported(Vorn* terminal, int terminalNumber, CommandId id, const zString& option) {
+    const ReportClock::time_point started = ReportClock::now();
+    CMDARG_C finished;
+    dispatch(*context_, terminal, id, frontEnd_.commands(), &finished);
+    noteReport(terminal, terminalNumber, id, option, finished, started, ReportClock::now());
+    return finished;
+}
+
+void Session::noteReport(Vorn* terminal, int terminalNumber, CommandId id, const zString& option,
+                         const CMDARG_C& finished, ReportClock::time_point started, ReportClock::time_point ended) {
     TerminalReport& entry = report_.terminalEntry(terminal, terminalNumber,
                                                   terminal ? terminal->description() : zString(),
                                                   configuredLink(terminal));
@@ -131,15 +159,12 @@ CMDARG_C Session::dispatchReported(Vorn* terminal, int terminalNumber, CommandId
     reported.option = option;
     reported.name = command ? command->name : "";
     reported.download = isDownloadCommand(id);
-    reported.started = ReportClock::now();
-    CMDARG_C finished;
-    dispatch(*context_, terminal, id, frontEnd_.commands(), &finished);
-    reported.finished = ReportClock::now();
+    reported.started = started;
+    reported.finished = ended;
     reported.code = state_.errorCode;
     reported.count = finished.count;
     reported.leftOnTerminal = finished.leftOnTerminal;
     entry.commands.push_back(std::move(reported));
-    return finished;
 }
 
 zString Session::configuredLink(const Vorn* terminal) const {
@@ -226,7 +251,7 @@ int Session::runInConsole(const zString& commandLine) {
         exitCode = code(RunError::InvalidParameter);
     }
     if (plan.help) frontEnd_.showHelp(state_);
-    for (const BatchJob& step : plan.steps) runStep(step);
+    runSteps(plan);
     exitCode = finish(plan, exitCode);
     release();
     return exitCode;

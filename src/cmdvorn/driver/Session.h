@@ -56,6 +56,9 @@ public:
     RunPlan plan(const zString& commandLine, const RunRules& rules);
     // One step; a successful -v leaves its line in the result file at once.
     void runStep(const BatchJob& step);
+    // Every step of the plan: one after another, or with the links side by
+    // side when the run asks for it and the plan allows it.
+    void runSteps(const RunPlan& plan);
     // The end of a run: the result file and the report (command-line mode
     // only) and the closing line, as the plan's rules say. Returns the exit
     // code to end with: exitCode, kStrictFailedExit for a successful run
@@ -95,6 +98,11 @@ private:
     void reportResultFileFailure(const zString& directory, const char* fileName = kResultFileName);
     // Runs one command and notes it in the report.
     CMDARG_C dispatchReported(Vorn* terminal, int terminalNumber, CommandId id, const zString& option);
+    // Notes a finished command in the report, with the run's error code.
+    void noteReport(Vorn* terminal, int terminalNumber, CommandId id, const zString& option, const CMDARG_C& finished,
+                    ReportClock::time_point started, ReportClock::time_point ended);
+    // The version line is the result while nothing after it decides otherwise.
+    void keepResultLine(const CMDARG_C& finished);
     // The terminal's PORT (or its router) as the parameter file gives it.
     zString configuredLink(const Vorn* terminal) const;
 

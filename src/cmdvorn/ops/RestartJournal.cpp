@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <fstream>
+#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -91,19 +93,39 @@ std::string line(std::string_view body) {
     return std::string(body) + check;
 }
 
-bool parse(std::string_view text, Contents& out) {
-    out = Contents();
+bool checkedLines(std::string_view text, std::string_view header, std::vector<std::string_view>& bodies) {
+    bodies.clear();
     bool first = true;
     for (;;) {
         std::size_t end = text.find('\n');
         // A line cut short by the kill: its step was never taken.
-        if (end == std::string_view::npos) return !first || kHeader.starts_with(text);
+        if (end == std::string_view::npos) return !first || header.starts_with(text);
         std::string_view body;
         if (!checked(text.substr(0, end), body)) return false;
-        if (first ? body != kHeader : !parseLine(body, out)) return false;
+        if (first && body != header) return false;
+        if (!first) bodies.push_back(body);
         first = false;
         text.remove_prefix(end + 1);
     }
+}
+
+bool readSmallFile(const std::string& path, std::string& text) {
+    constexpr std::size_t kMaxBytes = 64 * 1024;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream all;
+    all << in.rdbuf();
+    text = all.str();
+    return text.size() <= kMaxBytes;
+}
+
+bool parse(std::string_view text, Contents& out) {
+    out = Contents();
+    std::vector<std::string_view> bodies;
+    if (!checkedLines(text, kHeader, bodies)) return false;
+    for (std::string_view body : bodies)
+        if (!parseLine(body, out)) return false;
+    return true;
 }
 
 FileNow fileNow(const char* path) {
@@ -132,17 +154,9 @@ bool linesStillOnTerminal(const Contents& contents, const std::uint64_t* firstDi
 
 }  // namespace journal
 
-namespace {
+namespace journal {
 
-// The data directory's permissions without anyone else's: the journal's
-// folder gets them, its files the same without execution.
-mode_t folderMode(const std::string& dataDirectory) {
-    struct stat st {};
-    mode_t bits = ::stat(dataDirectory.c_str(), &st) == 0 ? (st.st_mode & 0770) : 0700;
-    return bits | 0700;
-}
-
-bool syncPath(const std::string& path) {
+bool syncDirectory(const std::string& path) {
     int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;
     bool ok = ::fsync(fd) == 0;
@@ -150,7 +164,33 @@ bool syncPath(const std::string& path) {
     return ok;
 }
 
-}  // namespace
+bool makeDirectory(const zString& dataDirectory, mode_t& fileMode) {
+    // The folder gets the data directory's permissions without anyone
+    // else's; its files the same without execution.
+    struct stat st {};
+    const mode_t bits = ::stat(dataDirectory.c_str(), &st) == 0 ? (st.st_mode & 0770) : 0700;
+    const mode_t mode = bits | 0700;
+    fileMode = mode & 0660;
+    const std::string directory = directoryOf(dataDirectory);
+    if (::mkdir(directory.c_str(), mode) == 0) {
+        ::chmod(directory.c_str(), mode);  // the umask had its say
+        syncDirectory(dataDirectory.c_str());
+        return true;
+    }
+    return errno == EEXIST;
+}
+
+int createFile(const zString& dataDirectory, const std::string& path, int flags, mode_t& fileMode) {
+    constexpr int kAttempts = 3;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (!makeDirectory(dataDirectory, fileMode)) return -1;
+        const int fd = ::open(path.c_str(), flags | O_CREAT | O_CLOEXEC, fileMode);
+        if (fd >= 0 || errno != ENOENT) return fd;
+    }
+    return -1;
+}
+
+}  // namespace journal
 
 RestartJournal::RestartJournal(const zString& dataDirectory, int terminalNumber, const char* object, int count,
                                zLogger& log, const zString& label)
@@ -163,21 +203,15 @@ void RestartJournal::begin(std::uint64_t first) {
     if (begun_) return;
     begun_ = true;
     const std::string data = directory_.substr(0, directory_.size() - std::strlen(journal::kDirectory) - 1);
-    const mode_t mode = folderMode(data);
-    if (::mkdir(directory_.c_str(), mode) == 0) {
-        ::chmod(directory_.c_str(), mode);  // the umask had its say
-        syncPath(data);
-    } else if (errno != EEXIST) {
-        return abandon(std::strerror(errno));
-    }
-    fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode & 0660);
+    mode_t mode = 0;
+    fd_ = journal::createFile(data.c_str(), path_, O_WRONLY | O_TRUNC, mode);
     if (fd_ < 0) return abandon(std::strerror(errno));
-    ::fchmod(fd_, mode & 0660);
+    ::fchmod(fd_, mode);
     char body[96];
     std::snprintf(body, sizeof body, "T %d %s %d %016llx", terminal_, object_, count_,
                   static_cast<unsigned long long>(first));
     if (!append(journal::line("cmdvorn-journal 1") + journal::line(body))) return;
-    if (!syncPath(directory_)) abandon(std::strerror(errno));
+    if (!journal::syncDirectory(directory_)) abandon(std::strerror(errno));
 }
 
 void RestartJournal::appending(const zFile& file) {

@@ -30,6 +30,18 @@ constexpr const char* kDirectory = ".cmdvorn";
 std::string directoryOf(const zString& dataDirectory);
 std::string pathOf(const zString& dataDirectory, int terminalNumber);
 
+// Makes the folder when it is missing, with the data directory's
+// permissions without anyone else's; false (errno set) when it cannot be.
+// `fileMode` gets the mode its files take.
+bool makeDirectory(const zString& dataDirectory, mode_t& fileMode);
+// Creates (open flags plus O_CREAT) the file at `path` in the folder,
+// making the folder when it is missing; -1 (errno set) when it cannot be.
+// A download that ends elsewhere may remove the empty folder meanwhile:
+// then it is made again.
+int createFile(const zString& dataDirectory, const std::string& path, int flags, mode_t& fileMode);
+// Syncs a folder, so that the names made in it survive a crash.
+bool syncDirectory(const std::string& path);
+
 // A digest that tells one record from any other the terminal may hold later.
 std::uint64_t digest(const void* data, std::size_t length, std::uint64_t seed = 0xcbf29ce484222325ull);
 
@@ -54,8 +66,15 @@ struct Contents {
     int saved = 0;
 };
 
+// A journal's or manifest's whole text; false when it cannot be read or
+// is too long to be one of ours.
+bool readSmallFile(const std::string& path, std::string& text);
 // One line of the journal with its check and line end.
 std::string line(std::string_view body);
+// The bodies of a file of checked lines that begins with `header`; false
+// when a complete line is damaged or the header is not there. A last line
+// without its end was cut short by a kill and is dropped.
+bool checkedLines(std::string_view text, std::string_view header, std::vector<std::string_view>& bodies);
 // False when the text is not a journal of ours (a complete line that is
 // damaged, unknown or out of order); a last line without its end is dropped.
 bool parse(std::string_view text, Contents& out);

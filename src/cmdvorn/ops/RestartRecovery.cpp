@@ -1,5 +1,6 @@
 #include "RestartRecovery.h"
 
+#include "OutputSpool.h"
 #include "RecordWriter.h"
 #include "RestartJournal.h"
 #include "StoredFilePunches.h"
@@ -14,10 +15,8 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -25,7 +24,6 @@
 
 namespace {
 
-constexpr std::size_t kMaxJournalBytes = 64 * 1024;
 constexpr const char* kResume = "%s Ripresa dopo interruzione:";
 
 // TelegramRecords keeps the object's name, so it must outlive the journal's text.
@@ -53,14 +51,6 @@ std::vector<std::pair<int, std::string>> journalsIn(const std::string& directory
     return found;
 }
 
-bool readJournal(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream all;
-    all << in.rdbuf();
-    text = all.str();
-    return text.size() <= kMaxJournalBytes;
-}
 
 // The digest of the first record the terminal holds now, as the download
 // took it; nullopt when it holds none. `reached` is false when it could not
@@ -130,7 +120,7 @@ void recoverJournal(RunContext& run, int number, const std::string& path) {
 
     std::string text;
     journal::Contents contents;
-    if (!readJournal(path, text) || !journal::parse(text, contents) || (contents.begun && contents.terminal != number)) {
+    if (!journal::readSmallFile(path, text) || !journal::parse(text, contents) || (contents.begun && contents.terminal != number)) {
         log.log(zLogger::Warning, "%s giornale %s illeggibile, ignorato", prefix.c_str(), path.c_str());
         ::unlink(path.c_str());
         return;
@@ -180,5 +170,7 @@ void recoverRestartJournals(RunContext& run) {
         else
             ::unlink(path.c_str());
     }
+    // After the journals, which may have cut a spool back.
+    recoverSpools(run);
     ::rmdir(directory.c_str());  // only when nothing else is in it
 }

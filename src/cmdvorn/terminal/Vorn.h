@@ -4,6 +4,7 @@
 // telegram exchange with its status. Each terminal owns its two telegram
 // buffers, so an exchange allocates nothing.
 #include "BadgeLayout.h"
+#include "BreakDialog.h"
 #include "RunError.h"
 #include "Telegram.h"
 #include "VornSettings.h"
@@ -51,6 +52,10 @@ public:
     // The shared link; none for a routed terminal.
     virtual zCommDev* getLink() const { return link_; }
     void setLink(zCommDev* link) { link_ = link; }
+
+    // Where a dial shows its progress and notices the operator's stop; only
+    // a terminal behind a modem dials.
+    virtual void setDialDialog(BREAKDLG_C* /*dialog*/) {}
 
     zLogger* logger() const { return log_; }
     void setLogger(zLogger* log) { log_ = log; }

@@ -68,6 +68,7 @@ public:
     // The front end's interrupt dialog, handed to every modem (and to those
     // added later) for the progress and interruption of dials.
     void setBreakDialog(BREAKDLG_C* dialog);
+    BREAKDLG_C* breakDialog() const { return breakDialog_; }
     // Where notices go; by default standard error.
     void setNoticeHandler(NoticeHandler handler) { notice_ = std::move(handler); }
 

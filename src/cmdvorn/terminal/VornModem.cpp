@@ -153,3 +153,7 @@ bool VornModem::readTelegram(char* buffer, std::size_t size) {
         if (zModem* modem = link->attachedModem()) modem->noteReceived(std::string_view(buffer, size));
     return false;
 }
+
+void VornModem::setDialDialog(BREAKDLG_C* dialog) {
+    if (modem_) modem_->setBreakDialog(dialog);
+}

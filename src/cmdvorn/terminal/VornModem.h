@@ -32,6 +32,7 @@ public:
     void setDialSettings(const DialSettings& dial) { dial_ = dial; }
 
     void showConnection() override;
+    void setDialDialog(BREAKDLG_C* dialog) override;
 
     // Dials, and for a MODEM (not MODEM_EXT) terminal logs on with "OPEN"
     // and the password. Status Modem when the dial fails, Interrupted when

@@ -25,6 +25,17 @@ bool TmbFiles_c::wasUsed(const zString& name) const {
 zFile* TmbFiles_c::get(const zString& name, bool startAfresh, const ReportError& report) {
     for (Entry& e : open_)
         if (e.name == name) return e.file.get();
+    if (redirect_) {
+        const zString path = redirect_->pathFor(name, startAfresh, report);
+        if (path.isEmpty()) return nullptr;
+        auto file = std::make_unique<zFile>(path);
+        if (!file->open()) {
+            report(RunError::FileOpen, path.c_str(), file->errorText().c_str());
+            return nullptr;
+        }
+        open_.push_back({name, std::move(file)});
+        return open_.back().file.get();
+    }
 
     if (startAfresh && !wasUsed(name) && !name.isEmpty() && !emptied(name)) {
         // Appending to the previous run's lines would hand them over twice.

@@ -13,6 +13,19 @@
 // caller to the run's error reporting for the terminal at hand.
 using ReportError = std::function<void(RunError error, const char* text1, const char* text2)>;
 
+// Where a file's lines go instead of the file itself: a download that runs
+// beside others writes into spools of its own, which the run appends to the
+// files afterwards in the order a run of one terminal after another keeps.
+class OutputRedirect {
+public:
+    // The file to append to in place of `name`; empty when `name` could not
+    // take the lines (reported, as opening `name` itself would be).
+    virtual zString pathFor(const zString& name, bool startAfresh, const ReportError& report) = 0;
+
+protected:
+    ~OutputRedirect() = default;
+};
+
 class TmbFiles_c {
 public:
     // The open file of that name (exact, case-sensitive). At its first use
@@ -29,6 +42,11 @@ public:
     // Closes every open file; which files the run used is kept.
     void closeAll();
 
+    // From now on, files are opened where `redirect` says (nullptr: the
+    // files themselves). Neither deleting nor the record of used files
+    // applies to redirected ones: they are the redirect's.
+    void setRedirect(OutputRedirect* redirect) { redirect_ = redirect; }
+
     int openCount() const { return static_cast<int>(open_.size()); }
     bool wasUsed(const zString& name) const;
 
@@ -40,4 +58,5 @@ private:
 
     std::vector<Entry> open_;
     std::vector<zString> used_;
+    OutputRedirect* redirect_ = nullptr;
 };

@@ -1,0 +1,118 @@
+#include "LinkProgress.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// Room for a text without a bar, so that several links fit on one line.
+constexpr std::size_t kTextShown = 24;
+
+}  // namespace
+
+LinkBoard::LinkBoard(BREAKDLG_C& frontEnd) : frontEnd_(frontEnd) { frontEnd_.open(); }
+
+LinkBoard::~LinkBoard() { frontEnd_.close(); }
+
+bool LinkBoard::stopRequested() {
+    if (stopped_.load()) return true;
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (frontEnd_.pump()) stopped_.store(true);
+    return stopped_.load();
+}
+
+std::string LinkBoard::line() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lineLocked();
+}
+
+std::string LinkBoard::lineLocked() const {
+    std::string text;
+    for (const LinkDialog* dialog : dialogs_) {
+        if (!dialog->open_) continue;
+        if (!text.empty()) text += ' ';
+        text += dialog->shown();
+    }
+    return text;
+}
+
+void LinkBoard::changed(bool structure) {
+    const auto now = std::chrono::steady_clock::now();
+    if (!structure && now - drawn_ < kRedrawEvery) return;
+    drawn_ = now;
+    frontEnd_.setText(lineLocked().c_str());
+}
+
+LinkDialog::LinkDialog(LinkBoard& board) : board_(board) {
+    std::lock_guard<std::mutex> lock(board_.mutex_);
+    board_.dialogs_.push_back(this);
+}
+
+LinkDialog::~LinkDialog() {
+    std::lock_guard<std::mutex> lock(board_.mutex_);
+    std::erase(board_.dialogs_, this);
+    board_.changed(true);
+}
+
+void LinkDialog::setTerminal(int number) {
+    std::lock_guard<std::mutex> lock(board_.mutex_);
+    terminal_ = number;
+}
+
+std::string LinkDialog::shown() const {
+    char text[64];
+    if (hasBar_) {
+        std::snprintf(text, sizeof text, "[%d] %d/%d", terminal_, std::clamp(position_, 0, std::max(range_, 0)),
+                      range_);
+    } else {
+        std::snprintf(text, sizeof text, "[%d] %.*s", terminal_, static_cast<int>(kTextShown),
+                      text_.lastLine().c_str());
+    }
+    return text;
+}
+
+void LinkDialog::open(const char* text, int, int) {
+    std::lock_guard<std::mutex> lock(board_.mutex_);
+    open_ = true;
+    hasBar_ = false;
+    range_ = position_ = 0;
+    text_.clear();
+    if (text) text_.set(text);
+    board_.changed(true);
+}
+
+// Every link sees the operator's stop, whether or not it shows progress.
+bool LinkDialog::pump() { return board_.stopRequested(); }
+
+void LinkDialog::setText(const char* text) {
+    std::lock_guard<std::mutex> lock(board_.mutex_);
+    text_.set(text);
+    board_.changed(false);
+}
+
+void LinkDialog::addLine(const char* text) {
+    std::lock_guard<std::mutex> lock(board_.mutex_);
+    text_.addLine(text);
+    board_.changed(false);
+}
+
+void LinkDialog::showBar(int range, unsigned) {
+    std::lock_guard<std::mutex> lock(board_.mutex_);
+    hasBar_ = true;
+    range_ = range;
+    position_ = 0;
+    board_.changed(true);
+}
+
+void LinkDialog::setBar(int position, const char* text) {
+    std::lock_guard<std::mutex> lock(board_.mutex_);
+    position_ = position;
+    if (text) text_.set(text);
+    board_.changed(false);
+}
+
+void LinkDialog::close() {
+    std::lock_guard<std::mutex> lock(board_.mutex_);
+    open_ = false;
+    board_.changed(true);
+}
