@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <sstream>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -139,4 +141,58 @@ TEST(LogVisibleText, FarEndControlBytesCannotBreakOrForgeALine) {
     EXPECT_EQ(zLogger::visible(std::string_view("\x05\x00\x7f\t", 4)), "\\x05\\x00\\x7f\\t");
     EXPECT_EQ(zLogger::visible("\xe0 back\\slash"), "\\xe0 back\\\\slash");
     EXPECT_EQ(zLogger::visible(""), "");
+}
+
+TEST_F(LoggerTest, ThreadsWriteWholeLinesEachLabelledWithItsTerminal) {
+    constexpr int kThreads = 4;
+    constexpr int kLines = 300;
+    {
+        zLogger log(path.c_str());
+        std::vector<std::thread> threads;
+        for (int t = 1; t <= kThreads; ++t)
+            threads.emplace_back([&log, t] {
+                zLogger::ThreadLabel label(zString::format("[Term %3.3d]", t).c_str());
+                for (int i = 0; i < kLines; ++i) {
+                    // Lines that carry the label keep it once; the others get it.
+                    if (i % 2 == 0)
+                        log.log("[Term %3.3d] line %d", t, i);
+                    else
+                        log.log("Write: line %d", i);
+                }
+            });
+        for (auto& thread : threads) thread.join();
+        log.log("after the threads");
+    }
+    const std::string text = readFile(path);
+    const std::regex shape(R"(\d\d:\d\d:\d\d:\d\d\d \[Term 00(\d)\] (Write: )?line (\d+))");
+    std::vector<int> next(kThreads + 1, 0);
+    std::istringstream lines(text);
+    std::string line;
+    int seen = 0;
+    while (std::getline(lines, line)) {
+        if (line.starts_with("#---")) continue;
+        if (line.ends_with("after the threads")) {
+            EXPECT_EQ(line.find("[Term"), std::string::npos) << "the label ends with its thread's scope";
+            continue;
+        }
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(line, m, shape)) << line;
+        const int t = std::stoi(m[1]);
+        // Each thread's lines whole and in its own order.
+        EXPECT_EQ(std::stoi(m[3]), next[t]++) << line;
+        EXPECT_EQ(m[2].matched, std::stoi(m[3]) % 2 == 1) << line;
+        ++seen;
+    }
+    EXPECT_EQ(seen, kThreads * kLines);
+}
+
+TEST_F(LoggerTest, ALabelNeverPushesALineOverItsLength) {
+    zLogger log(path.c_str());
+    zLogger::ThreadLabel label("[Term 001]");
+    log.log("%s", std::string(2000, 'x').c_str());
+    const std::string text = readFile(path);
+    const std::size_t start = text.find('\n') + 1;
+    const std::string line = text.substr(start, text.find('\n', start) - start);
+    EXPECT_EQ(line.size(), static_cast<std::size_t>(zLogger::kLineSize - 1));
+    EXPECT_NE(line.find(" [Term 001] xxx"), std::string::npos);
 }

@@ -65,8 +65,9 @@ std::string LinkDialog::shown() const {
         std::snprintf(text, sizeof text, "[%d] %d/%d", terminal_, std::clamp(position_, 0, std::max(range_, 0)),
                       range_);
     } else {
-        std::snprintf(text, sizeof text, "[%d] %.*s", terminal_, static_cast<int>(kTextShown),
-                      text_.lastLine().c_str());
+        const std::string last = text_.lastLine();
+        const std::size_t start = std::min(last.find_first_not_of(' '), last.size());
+        std::snprintf(text, sizeof text, "[%d] %.*s", terminal_, static_cast<int>(kTextShown), last.c_str() + start);
     }
     return text;
 }
