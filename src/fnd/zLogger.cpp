@@ -8,6 +8,8 @@
 namespace {
 
 thread_local std::string threadLabel;
+// The logger this thread keeps quiet, if any.
+thread_local const zLogger* quietFor = nullptr;
 
 }  // namespace
 
@@ -23,7 +25,17 @@ zLogger::zLogger(const zString& path) : file_(path) {
     line_[0] = '\0';
 }
 
-zLogger::~zLogger() { file_.close(); }
+zLogger::~zLogger() {
+    file_.close();
+    if (quietFor == this) quietFor = nullptr;
+}
+
+void zLogger::setEnabled(bool on) {
+    if (!on)
+        quietFor = this;
+    else if (quietFor == this)
+        quietFor = nullptr;
+}
 
 void zLogger::log(const char* fmt, ...) {
     va_list args;
@@ -40,8 +52,8 @@ void zLogger::log(Kind kind, const char* fmt, ...) {
 }
 
 void zLogger::vlog(Kind kind, const char* fmt, va_list args) {
+    if (quietFor == this) return;
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!enabled_) return;
 
     fnd::LocalTime now = clock_();
     if (now.day != lastDate_.day) {

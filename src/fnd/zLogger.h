@@ -47,7 +47,9 @@ public:
     void setListSink(zLogSink* sink) { sink_ = sink; }
     void setLogLevel(int level) { level_ = level; }
     int logLevel() const { return level_; }
-    void setEnabled(bool on) { enabled_ = on; }
+    // Off: the lines of the calling thread are dropped until it turns them
+    // on again (a terminal's quiet exchange), those of other threads not.
+    void setEnabled(bool on);
     bool writesToFile() const { return writeToFile_; }
     const zString& path() const { return file_.path(); }
 
@@ -72,7 +74,6 @@ private:
 
     std::mutex mutex_;  // one line at a time, whole, from any thread
     zFile file_;
-    bool enabled_ = true;
     bool writeToFile_ = true;
     zLogSink* sink_ = nullptr;
     int level_ = 1;

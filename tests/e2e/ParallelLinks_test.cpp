@@ -462,7 +462,7 @@ TEST_F(ParallelLinksTest, FailingLinksFailOnlyTheirOwnTerminals) {
 // Ctrl-C once every link is downloading: each command fails with 106, the
 // terminal not yet started too, and nothing is deleted anywhere. Run again
 // to its end, the files hold every punch exactly once.
-TEST_F(ParallelLinksTest, CtrlCStopsEveryLinkAndARunToTheEndSavesEachPunchOnce) {
+TEST_F(ParallelLinksTest, CtrlCStopsEveryLinkDeletesNothingAndLosesNothing) {
     constexpr int kRecords = 40;
     auto paced = simulate({1, 2, 3, 4}, {"--tcp 0:1,2", "--tcp 0:3", "--tcp 0:4"}, kRecords, {"--baud", "9600"});
     auto links = [](int bridge, int three, int four) {
@@ -501,6 +501,10 @@ TEST_F(ParallelLinksTest, CtrlCStopsEveryLinkAndARunToTheEndSavesEachPunchOnce) 
     }
     expectNoSpoolLeft(install);
     EXPECT_FALSE(contains(paced->wire(), "\"RE,DE\"")) << paced->wire();
+    // As in a sequential run, what a stopped download received is in the
+    // files and, since nothing was deleted, still on the terminal too.
+    std::map<std::string, std::string> stopped;
+    for (const char* name : kOutputs) stopped[name] = install.readData(name);
     const json afterStop = paced->stopAndReadState();
     for (int node = 1; node <= 4; ++node)
         EXPECT_EQ(punchesOn(afterStop, node), static_cast<std::size_t>(kRecords)) << "terminal " << node;
@@ -517,7 +521,8 @@ TEST_F(ParallelLinksTest, CtrlCStopsEveryLinkAndARunToTheEndSavesEachPunchOnce) 
     }
     ASSERT_EQ(savedLines(reference).size(), 4u * kRecords);
 
-    // ...is what the interrupted run and the one after it saved together.
+    // ...together with what the stopped run saved is what the stopped run
+    // and the one after it saved: nothing lost, nothing else twice.
     Simulator sim({"--state", paced->stateFile(), "--tcp", "0:1,2", "--tcp", "0:3", "--tcp", "0:4"});
     ASSERT_TRUE(sim.start()) << sim.error();
     std::ofstream(install.programDir() / "cmdvorn.prm", std::ios::trunc)
@@ -526,7 +531,11 @@ TEST_F(ParallelLinksTest, CtrlCStopsEveryLinkAndARunToTheEndSavesEachPunchOnce) 
     ASSERT_EQ(again.exitCode, 0) << again.err;
     std::map<std::string, std::string> saved;
     for (const char* name : kOutputs) saved[name] = install.readData(name);
-    EXPECT_EQ(difference(savedLines(saved), savedLines(reference)), "");
+    std::vector<std::string> expected = savedLines(reference);
+    const std::vector<std::string> before = savedLines(stopped);
+    expected.insert(expected.end(), before.begin(), before.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(difference(savedLines(saved), expected), "");
     expectNoSpoolLeft(install);
     const json cleared = sim.stopAndReadState();
     for (int node = 1; node <= 4; ++node) EXPECT_EQ(punchesOn(cleared, node), 0u) << "terminal " << node;

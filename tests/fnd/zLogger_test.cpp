@@ -196,3 +196,19 @@ TEST_F(LoggerTest, ALabelNeverPushesALineOverItsLength) {
     EXPECT_EQ(line.size(), static_cast<std::size_t>(zLogger::kLineSize - 1));
     EXPECT_NE(line.find(" [Term 001] xxx"), std::string::npos);
 }
+
+TEST_F(LoggerTest, AQuietExchangeSilencesItsOwnThreadOnly) {
+    {
+        zLogger log(path.c_str());
+        log.setEnabled(false);
+        log.log("hidden");
+        std::thread other([&log] { log.log("another link's line"); });
+        other.join();
+        log.setEnabled(true);
+        log.log("shown again");
+    }
+    const std::string text = readFile(path);
+    EXPECT_EQ(text.find("hidden"), std::string::npos);
+    EXPECT_NE(text.find("another link's line"), std::string::npos);
+    EXPECT_NE(text.find("shown again"), std::string::npos);
+}
