@@ -5,7 +5,8 @@
 //    alone: the parallel time over the slowest link's (target <= 1.10);
 //  - the tool's CPU time per record in the sequential and the parallel run,
 //    and what the threads add (target <= +10%), on those lines and again
-//    on unpaced ones, where the threads' own cost is not drowned.
+//    over six loopback TCP links, where the threads' own cost is not
+//    drowned by waking up for each byte of a slow line.
 // Every run is checked: all punches in the file, every terminal emptied.
 #include "ToolInstall.h"
 #include "VornSimProcess.h"
@@ -16,10 +17,12 @@
 #include <cstdio>
 #include <ctime>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -76,23 +79,26 @@ LinkSpan linkSpan(const std::string& wireLog, double runStart) {
     return span;
 }
 
-// One simulated line: terminal `node` alone on its own pseudo-terminal.
+// One link: terminal `node` alone on its own simulator, behind a
+// pseudo-terminal paced at kBaud, or else on a loopback TCP port.
 struct Link {
     int node;
+    bool serial;
     std::string stateOut, wireLog;
     std::unique_ptr<vornsim::VornSimProcess> sim;
 
-    // `paced`: each byte costs its transmission time at kBaud; otherwise the
-    // line is as fast as the pseudo-terminal.
-    Link(int n, bool paced) : node(n) {
+    Link(int n, bool onSerial) : node(n), serial(onSerial) {
         const std::string base = "/tmp/parallel_bench_" + std::to_string(getpid()) + "_" + std::to_string(n);
         stateOut = base + ".json";
         wireLog = base + ".wire";
         std::remove(stateOut.c_str());
         std::remove(wireLog.c_str());
-        std::vector<std::string> args{"--terminal", std::to_string(n) + ":VORN3", "--pty", "all", "--records",
+        std::vector<std::string> args{"--terminal", std::to_string(n) + ":VORN3", "--records",
                                       std::to_string(kPunchesPerLink), "--wire-log", wireLog, "--state-out", stateOut};
-        if (paced) args.insert(args.end(), {"--baud", std::to_string(kBaud)});
+        if (serial)
+            args.insert(args.end(), {"--pty", "all", "--baud", std::to_string(kBaud)});
+        else
+            args.insert(args.end(), {"--tcp", "0"});
         sim = std::make_unique<vornsim::VornSimProcess>(args);
     }
     ~Link() {
@@ -109,8 +115,9 @@ struct Link {
     }
     std::string section() const {
         const std::string n = std::to_string(node);
-        return "[Terminal " + n + "]\nCOM_TYPE=RS232\nTERM_TYPE=VORN3\nNODE_NR=" + n + "\nPORT=" + sim->ptyPath() +
-               ":" + std::to_string(kBaud) + ",N,8,1\n";
+        const std::string port = serial ? sim->ptyPath() + ":" + std::to_string(kBaud) + ",N,8,1"
+                                        : "tcp//127.0.0.1:" + std::to_string(sim->tcpPort());
+        return "[Terminal " + n + "]\nCOM_TYPE=RS232\nTERM_TYPE=VORN3\nNODE_NR=" + n + "\nPORT=" + port + "\n";
     }
 };
 
@@ -122,13 +129,14 @@ struct Night {
     std::vector<LinkSpan> spans;
 };
 
-// One -r over the given links, each with a fresh simulator.
-Night night(const std::vector<int>& nodes, bool parallel, bool paced = true) {
+// One -r over the given links, each with a fresh simulator; `cap`, when
+// not 0, is MAX_PARALLEL_LINKS.
+Night night(const std::vector<int>& nodes, bool parallel, bool serial = true, unsigned cap = 0) {
     Night result;
     std::vector<std::unique_ptr<Link>> links;
     std::string sections;
     for (int n : nodes) {
-        links.push_back(std::make_unique<Link>(n, paced));
+        links.push_back(std::make_unique<Link>(n, serial));
         if (!links.back()->sim->start()) {
             result.failure = "simulator: " + links.back()->sim->error();
             return result;
@@ -138,6 +146,7 @@ Night night(const std::vector<int>& nodes, bool parallel, bool paced = true) {
     // LOG_LEVEL=1 so that the log says whether the links ran in parallel; a
     // download logs a few lines per terminal, none per record.
     ToolInstall install(CMDV32_PATH, "[Global]\nLOG_LEVEL=1\nPARALLEL_LINKS=" + std::string(parallel ? "1" : "0") +
+                                         (cap ? "\nMAX_PARALLEL_LINKS=" + std::to_string(cap) : "") +
                                          "\n[Timbrature]\nFILE_NAME=tmb.txt\n[Accessi]\nFILE_NAME=tmb.txt\n"
                                          "[Mensa]\nFILE_NAME=tmb.txt\n[Commesse]\nFILE_NAME=tmb.txt\n" +
                                          sections);
@@ -194,9 +203,21 @@ double median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
-void cpuRise(const char* what, double sequentialCpu, double parallelCpu, int records) {
-    const double seq = sequentialCpu * 1e6 / records, par = parallelCpu * 1e6 / records;
-    std::printf("  %s: sequential %.1f us, parallel %.1f us, rise %+.1f%% (target <= +10%%)\n", what, seq, par,
+// Medians of the runs' CPU seconds, per record; the spread beside them,
+// since the machine's other work moves CPU figures by several percent.
+void cpuRise(const std::string& what, const std::vector<double>& sequentialCpu,
+             const std::vector<double>& parallelCpu, int records) {
+    auto perRecord = [records](double seconds) { return seconds * 1e6 / records; };
+    auto spread = [&](const std::vector<double>& v) {
+        if (v.size() < 2) return std::string();
+        char text[64];
+        std::snprintf(text, sizeof text, " (%.1f .. %.1f)", perRecord(*std::min_element(v.begin(), v.end())),
+                      perRecord(*std::max_element(v.begin(), v.end())));
+        return std::string(text);
+    };
+    const double seq = perRecord(median(sequentialCpu)), par = perRecord(median(parallelCpu));
+    std::printf("  %s:\n    sequential %.1f us%s, parallel %.1f us%s, rise %+.1f%% (target <= +10%%)\n",
+                what.c_str(), seq, spread(sequentialCpu).c_str(), par, spread(parallelCpu).c_str(),
                 (par - seq) * 100.0 / seq);
 }
 
@@ -249,21 +270,34 @@ int main() {
 
     std::vector<double> parallelCpu;
     for (const Night& p : parallel) parallelCpu.push_back(p.cpu);
-    cpuRise("tool CPU per record (parallel: median of 3)", sequential.cpu, median(parallelCpu), records);
+    cpuRise("tool CPU per record (sequential: one run, parallel: median of 3)", {sequential.cpu}, parallelCpu,
+            records);
 
     // On a paced line the tool's CPU goes mostly into waking up for the
-    // bytes as they arrive; over unpaced lines the cost of the threads
-    // themselves shows, and runs are cheap enough to alternate and repeat.
-    constexpr int kCpuRounds = 5;
-    std::vector<double> fastSequential, fastParallel;
+    // bytes as they arrive, and over an unpaced pseudo-terminal it follows
+    // how the bytes happen to batch; over loopback TCP a reply arrives
+    // whole, the cost of the threads themselves shows, and runs are cheap
+    // enough to alternate and repeat. Six threads and six simulators on a
+    // machine of fewer cores also pay for waiting their turn, hence the run
+    // capped at the number of cores beside it.
+    constexpr int kCpuRounds = 9;
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    std::vector<double> fastSequential, fastParallel, fastCapped;
     for (int i = 0; i < kCpuRounds; ++i) {
-        for (bool inParallel : {false, true}) {
-            Night n = night(all, inParallel, false);
-            if (reportFailure("unpaced run", n)) return 1;
-            (inParallel ? fastParallel : fastSequential).push_back(n.cpu);
-        }
+        Night n = night(all, false, false);
+        if (reportFailure("loopback TCP run", n)) return 1;
+        fastSequential.push_back(n.cpu);
+        n = night(all, true, false);
+        if (reportFailure("loopback TCP run", n)) return 1;
+        fastParallel.push_back(n.cpu);
+        n = night(all, true, false, cores);
+        if (reportFailure("loopback TCP run", n)) return 1;
+        fastCapped.push_back(n.cpu);
     }
-    cpuRise("unpaced lines, tool CPU per record (median of 5)", median(fastSequential), median(fastParallel), records);
+    cpuRise("six loopback TCP links, tool CPU per record (median of 9, alternated)", fastSequential, fastParallel,
+            records);
+    cpuRise("the same with MAX_PARALLEL_LINKS=" + std::to_string(cores) + " (the machine's cores)", fastSequential,
+            fastCapped, records);
 
     printSpans("parallel run (median)", middle);
     printSpans("slowest link alone", slowestNight);
