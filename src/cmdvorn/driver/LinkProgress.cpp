@@ -16,7 +16,13 @@ LinkBoard::~LinkBoard() { frontEnd_.close(); }
 
 bool LinkBoard::stopRequested() {
     if (stopped_.load()) return true;
-    std::lock_guard<std::mutex> lock(mutex_);
+    const Clock::rep now = Clock::now().time_since_epoch().count();
+    const Clock::rep every = std::chrono::duration_cast<Clock::duration>(kPollEvery).count();
+    if (now - polled_.load() < every) return false;
+    // Another link asking just now asks for this one too.
+    std::unique_lock<std::mutex> lock(mutex_, std::try_to_lock);
+    if (!lock.owns_lock()) return stopped_.load();
+    polled_.store(now);
     if (frontEnd_.pump()) stopped_.store(true);
     return stopped_.load();
 }
@@ -29,7 +35,7 @@ std::string LinkBoard::line() {
 std::string LinkBoard::lineLocked() const {
     std::string text;
     for (const LinkDialog* dialog : dialogs_) {
-        if (!dialog->open_) continue;
+        if (!dialog->isOpen()) continue;
         if (!text.empty()) text += ' ';
         text += dialog->shown();
     }
@@ -37,9 +43,10 @@ std::string LinkBoard::lineLocked() const {
 }
 
 void LinkBoard::changed(bool structure) {
-    const auto now = std::chrono::steady_clock::now();
-    if (!structure && now - drawn_ < kRedrawEvery) return;
-    drawn_ = now;
+    const Clock::rep every = std::chrono::duration_cast<Clock::duration>(kRedrawEvery).count();
+    if (!structure && Clock::now().time_since_epoch().count() - drawn_.load() < every) return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    drawn_.store(Clock::now().time_since_epoch().count());
     frontEnd_.setText(lineLocked().c_str());
 }
 
@@ -49,17 +56,25 @@ LinkDialog::LinkDialog(LinkBoard& board) : board_(board) {
 }
 
 LinkDialog::~LinkDialog() {
-    std::lock_guard<std::mutex> lock(board_.mutex_);
-    std::erase(board_.dialogs_, this);
+    {
+        std::lock_guard<std::mutex> lock(board_.mutex_);
+        std::erase(board_.dialogs_, this);
+    }
     board_.changed(true);
 }
 
 void LinkDialog::setTerminal(int number) {
-    std::lock_guard<std::mutex> lock(board_.mutex_);
+    std::lock_guard<std::mutex> lock(mutex_);
     terminal_ = number;
 }
 
+bool LinkDialog::isOpen() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return open_;
+}
+
 std::string LinkDialog::shown() const {
+    std::lock_guard<std::mutex> lock(mutex_);
     char text[64];
     if (hasBar_) {
         std::snprintf(text, sizeof text, "[%d] %d/%d", terminal_, std::clamp(position_, 0, std::max(range_, 0)),
@@ -73,12 +88,14 @@ std::string LinkDialog::shown() const {
 }
 
 void LinkDialog::open(const char* text, int, int) {
-    std::lock_guard<std::mutex> lock(board_.mutex_);
-    open_ = true;
-    hasBar_ = false;
-    range_ = position_ = 0;
-    text_.clear();
-    if (text) text_.set(text);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        open_ = true;
+        hasBar_ = false;
+        range_ = position_ = 0;
+        text_.clear();
+        if (text) text_.set(text);
+    }
     board_.changed(true);
 }
 
@@ -86,34 +103,44 @@ void LinkDialog::open(const char* text, int, int) {
 bool LinkDialog::pump() { return board_.stopRequested(); }
 
 void LinkDialog::setText(const char* text) {
-    std::lock_guard<std::mutex> lock(board_.mutex_);
-    text_.set(text);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        text_.set(text);
+    }
     board_.changed(false);
 }
 
 void LinkDialog::addLine(const char* text) {
-    std::lock_guard<std::mutex> lock(board_.mutex_);
-    text_.addLine(text);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        text_.addLine(text);
+    }
     board_.changed(false);
 }
 
 void LinkDialog::showBar(int range, unsigned) {
-    std::lock_guard<std::mutex> lock(board_.mutex_);
-    hasBar_ = true;
-    range_ = range;
-    position_ = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        hasBar_ = true;
+        range_ = range;
+        position_ = 0;
+    }
     board_.changed(true);
 }
 
 void LinkDialog::setBar(int position, const char* text) {
-    std::lock_guard<std::mutex> lock(board_.mutex_);
-    position_ = position;
-    if (text) text_.set(text);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        position_ = position;
+        if (text) text_.set(text);
+    }
     board_.changed(false);
 }
 
 void LinkDialog::close() {
-    std::lock_guard<std::mutex> lock(board_.mutex_);
-    open_ = false;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        open_ = false;
+    }
     board_.changed(true);
 }

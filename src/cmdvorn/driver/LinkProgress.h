@@ -5,7 +5,10 @@
 // (terminal number, records so far, records in all), and once the operator
 // has stopped, every link's dialog says so until the run ends.
 //
-// Thread-safe: the board and its dialogs share one lock, and only the board
+// Thread-safe, and cheap for a link that moves its bar at every record: a
+// dialog's own lock is taken by its thread and, when the board draws (at
+// most every kRedrawEvery), by the board; the front end's dialog is asked
+// about the operator's stop at most every kPollEvery. Only the board
 // touches the front end's dialog.
 #include "BreakDialog.h"
 #include "BreakText.h"
@@ -26,25 +29,30 @@ public:
     LinkBoard(const LinkBoard&) = delete;
     LinkBoard& operator=(const LinkBoard&) = delete;
 
-    // True from the operator's stop on, for every link.
+    // True from the operator's stop on, for every link; the front end is
+    // asked at most every kPollEvery.
     bool stopRequested();
     // The line as it stands.
     std::string line();
 
 private:
     friend class LinkDialog;
+    using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::milliseconds kRedrawEvery{100};
+    static constexpr std::chrono::milliseconds kPollEvery{50};
 
-    // Caller holds mutex_. A change of what is open shows at once, a
-    // moving bar at most every kRedrawEvery.
+    // A change of what is open shows at once, a moving bar at most every
+    // kRedrawEvery. The caller holds no dialog's lock.
     void changed(bool structure);
+    // Caller holds mutex_.
     std::string lineLocked() const;
 
-    std::mutex mutex_;
+    std::mutex mutex_;  // the list, the front end's dialog
     BREAKDLG_C& frontEnd_;
     std::vector<const LinkDialog*> dialogs_;
     std::atomic<bool> stopped_{false};
-    std::chrono::steady_clock::time_point drawn_{};
+    std::atomic<Clock::rep> drawn_{0};
+    std::atomic<Clock::rep> polled_{0};
 };
 
 class LinkDialog : public BREAKDLG_C {
@@ -67,11 +75,12 @@ public:
 
 private:
     friend class LinkBoard;
-    // What the board shows for this link; caller holds the board's lock.
+    // What the board shows for this link; takes the dialog's lock.
     std::string shown() const;
+    bool isOpen() const;
 
     LinkBoard& board_;
-    // Guarded by the board's lock.
+    mutable std::mutex mutex_;  // everything below
     int terminal_ = 0;
     bool open_ = false;
     bool hasBar_ = false;

@@ -159,6 +159,8 @@ void ParallelRun::run(const RunPlan& plan, const RunHere& runHere, const Note& n
 
     Shared shared;
     shared.slots.resize(steps.size());
+    // Taken now: the run's own state changes as outcomes come in.
+    const RunState initial = run_.state();
     const std::string stamp = runStamp();
     LinkBoard board(run_.dialog());
     std::atomic<std::size_t> nextLink{0};
@@ -168,7 +170,7 @@ void ParallelRun::run(const RunPlan& plan, const RunHere& runHere, const Note& n
         HeldInfo held;
         InfoOutput info(run_.log());
         info.setSink(&held);
-        RunState state = run_.state();
+        RunState state = initial;
         RunContext context(run_.log(), run_.manager(), run_.parameters(), run_.settings(), dialog, info, state);
         context.writerRun().journalsRecovered = true;  // settled above, before any link began
         TmbFiles_c& files = context.writerRun().files;
