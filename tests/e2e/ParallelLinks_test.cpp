@@ -5,6 +5,7 @@
 // deletes nothing. Every run checks the program's exit code, so that a race
 // the ThreadSanitizer build reports (exit code 66) fails the test.
 #include "Eventually.h"
+#include "OnTerminal.h"
 #include "ToolInstall.h"
 #include "VornSimProcess.h"
 
@@ -404,6 +405,22 @@ TEST_F(ParallelLinksTest, NoMoreLinksRunAtOnceThanTheCapAllows) {
         for (const auto& link : links) running += link.first <= at && at <= link.last;
         EXPECT_LE(running, 2) << "at wire entry " << i << "\n" << sim->wire();
     }
+}
+
+// On its terminal the console shows one progress line for every link at
+// work: terminal number, records so far, records in all.
+TEST_F(ParallelLinksTest, TheProgressLineShowsEveryActiveLink) {
+    auto sim = simulate({1, 2}, {"--tcp 0:1", "--tcp 0:2"}, 40, {"--baud", "9600"});
+    ToolInstall install(CMDV32_PATH,
+                        parameters(kParallel, tcpTerminal(1, sim->tcpPort(0)) + tcpTerminal(2, sim->tcpPort(1))));
+    OnTerminal run(install, {"-x"});
+    ASSERT_TRUE(run.started());
+    static const std::regex bothLinks(R"(\[1\] \d+/40 \[2\] \d+/40)");
+    EXPECT_TRUE(eventually([&] { return std::regex_search(run.screen(), bothLinks); }, std::chrono::seconds(30)))
+        << run.screen();
+    ASSERT_TRUE(eventually([&] { return run.ended(); }, std::chrono::seconds(60))) << run.screen();
+    EXPECT_EQ(run.exitCode(), 0) << run.screen();
+    EXPECT_EQ(install.readData("RIDUVA.RET"), "00080\n");
 }
 
 // Terminal 1 on a port nothing listens on, terminal 4 on a simulator that
