@@ -26,20 +26,6 @@ std::string spoolPath(const std::string& directory, const std::string& name, std
     return directory + "/" + name + "." + std::to_string(k);
 }
 
-bool writeAll(int fd, const char* p, std::size_t left) {
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (n == 0) errno = ENOSPC;
-            return false;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Hands the spool's bytes to `put`, chunk by chunk as they are read.
 template <class Put>
 bool copySpool(const std::string& spool, Put put) {
@@ -63,22 +49,6 @@ bool copySpool(const std::string& spool, Put put) {
     ::close(in);
     errno = saved;
     return ok;
-}
-
-bool cutTo(const char* path, std::int64_t size) {
-    int fd = ::open(path, O_WRONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool ok = ::ftruncate(fd, size) == 0 && ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
-std::string markBody(std::size_t k, const journal::FileNow& now) {
-    char body[112];
-    std::snprintf(body, sizeof body, "C %zu %llu %llu %lld %lld", k, static_cast<unsigned long long>(now.device),
-                  static_cast<unsigned long long>(now.inode), static_cast<long long>(now.born),
-                  static_cast<long long>(now.size));
-    return body;
 }
 
 // What a manifest says.
@@ -118,9 +88,7 @@ bool parseManifest(std::string_view text, Manifest& out) {
         } else if (body[0] == 'C') {
             std::size_t k = 0;
             journal::FileMark mark;
-            if (!take(rest, k) || !take(rest, mark.device) || !take(rest, mark.inode) || !take(rest, mark.born) ||
-                !take(rest, mark.size))
-                return false;
+            if (!take(rest, k) || !journal::takeMarkFields(rest, mark) || !rest.empty()) return false;
             out.marks[k] = mark;
         } else {
             return false;
@@ -155,7 +123,7 @@ bool recoverManifest(zLogger& log, const zString& label, const std::string& dire
         if (mark != manifest.marks.end()) {
             // Appending had begun: what reached the file goes, and all of it comes again.
             const std::int64_t cut = journal::bytesToCut(mark->second, journal::fileNow(entry.output.c_str()));
-            if (cut > 0 && !cutTo(entry.output.c_str(), mark->second.size)) {
+            if (cut > 0 && !journal::cutTo(entry.output.c_str(), mark->second.size)) {
                 log.log(zLogger::Error, "%s Ripresa dopo interruzione: %s non tagliato: %s", label.c_str(),
                         entry.output.c_str(), std::strerror(errno));
                 return false;
@@ -163,8 +131,8 @@ bool recoverManifest(zLogger& log, const zString& label, const std::string& dire
         }
         const journal::FileNow before = journal::fileNow(spool.c_str());
         int out = ::open(entry.output.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-        const bool ok = out >= 0 && copySpool(spool, [out](const char* p, std::size_t n) { return writeAll(out, p, n); }) &&
-                        ::fsync(out) == 0;
+        const auto put = [out](const char* p, std::size_t n) { return journal::writeAll(out, {p, n}); };
+        const bool ok = out >= 0 && copySpool(spool, put) && ::fsync(out) == 0;
         const int error = errno;
         if (out >= 0) ::close(out);
         if (!ok) {
@@ -191,8 +159,7 @@ SpoolSet::~SpoolSet() {
 }
 
 bool SpoolSet::note(const std::string& body) {
-    const std::string text = journal::line(body);
-    return writeAll(manifest_, text.data(), text.size()) && ::fsync(manifest_) == 0;
+    return journal::writeAll(manifest_, journal::line(body)) && ::fsync(manifest_) == 0;
 }
 
 zString SpoolSet::pathFor(const zString& name, bool startAfresh, const ReportError& report) {
@@ -239,7 +206,7 @@ bool SpoolSet::commit(TmbFiles_c& files, const ReportError& report) {
             return false;
         }
         const journal::FileNow before = journal::fileNow(out->path().c_str());
-        if (before.exists && !note(markBody(k, before))) {
+        if (before.exists && !note("C " + std::to_string(k) + " " + journal::markFields(before))) {
             report(RunError::FileWrite, spool.path.c_str(), fnd::winErrorText(fnd::winErrorFromErrno(errno)).c_str());
             return false;
         }
@@ -251,7 +218,7 @@ bool SpoolSet::commit(TmbFiles_c& files, const ReportError& report) {
         if (!copied || !files.flushAndSync(report)) {
             // Half a block would read as the whole of it: the file goes back to before it.
             out->flush();
-            if (before.exists) cutTo(out->path().c_str(), before.size);
+            if (before.exists) journal::cutTo(out->path().c_str(), before.size);
             return false;
         }
     }

@@ -55,9 +55,7 @@ bool parseLine(std::string_view body, Contents& out) {
     }
     if (kind == "F" && out.begun && !out.deletePending) {
         FileMark mark;
-        if (!number(word(rest), mark.device) || !number(word(rest), mark.inode) || !number(word(rest), mark.born) ||
-            !number(word(rest), mark.size) || rest.empty())
-            return false;
+        if (!takeMarkFields(rest, mark) || rest.empty()) return false;
         mark.path = std::string(rest);
         out.files.push_back(std::move(mark));
         return true;
@@ -91,6 +89,42 @@ std::string line(std::string_view body) {
     char check[8];
     std::snprintf(check, sizeof check, "*%04x\n", fnd::crc16(body.data(), body.size()));
     return std::string(body) + check;
+}
+
+std::string markFields(const FileNow& now) {
+    char fields[96];
+    std::snprintf(fields, sizeof fields, "%llu %llu %lld %lld", static_cast<unsigned long long>(now.device),
+                  static_cast<unsigned long long>(now.inode), static_cast<long long>(now.born),
+                  static_cast<long long>(now.size));
+    return fields;
+}
+
+bool takeMarkFields(std::string_view& rest, FileMark& mark) {
+    return number(word(rest), mark.device) && number(word(rest), mark.inode) && number(word(rest), mark.born) &&
+           number(word(rest), mark.size);
+}
+
+bool writeAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t n = ::write(fd, text.data(), text.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n == 0) errno = ENOSPC;
+            return false;
+        }
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+bool cutTo(const char* path, std::int64_t size) {
+    const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::ftruncate(fd, size) == 0 && ::fsync(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return ok;
 }
 
 bool checkedLines(std::string_view text, std::string_view header, std::vector<std::string_view>& bodies) {
@@ -223,11 +257,7 @@ void RestartJournal::appending(const zFile& file) {
     if (!now.exists) return abandon(file.path().c_str());
     // A name that would break the line cannot be marked: then nothing is.
     if (std::strchr(file.path().c_str(), '\n')) return abandon(file.path().c_str());
-    char body[96];
-    std::snprintf(body, sizeof body, "F %llu %llu %lld %lld ", static_cast<unsigned long long>(now.device),
-                  static_cast<unsigned long long>(now.inode), static_cast<long long>(now.born),
-                  static_cast<long long>(now.size));
-    append(journal::line(std::string(body) + file.path().c_str()));
+    append(journal::line("F " + journal::markFields(now) + " " + file.path().c_str()));
 }
 
 bool RestartJournal::deletePending(int saved) {
@@ -238,19 +268,7 @@ bool RestartJournal::deletePending(int saved) {
 }
 
 bool RestartJournal::append(const std::string& text) {
-    const char* p = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd_, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            abandon(std::strerror(n < 0 ? errno : ENOSPC));
-            return false;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    if (::fsync(fd_) != 0) {
+    if (!journal::writeAll(fd_, text) || ::fsync(fd_) != 0) {
         abandon(std::strerror(errno));
         return false;
     }

@@ -88,6 +88,16 @@ struct FileNow {
     std::int64_t size = 0;
 };
 FileNow fileNow(const char* path);
+// "<dev> <ino> <born> <size>": a file's mark as the journal's lines carry it.
+std::string markFields(const FileNow& now);
+// Takes those four fields off the front of `rest` into `mark`.
+bool takeMarkFields(std::string_view& rest, FileMark& mark);
+// The whole text onto `fd`, across short writes; false (errno set) when it
+// cannot be.
+bool writeAll(int fd, std::string_view text);
+// Cuts the file to `size` bytes and syncs it; false (errno set) when it cannot be.
+bool cutTo(const char* path, std::int64_t size);
+
 // Bytes to cut so that the file is what it was at its mark, or -1 when it
 // must be left alone: moved away, replaced, or shorter than it was.
 std::int64_t bytesToCut(const FileMark& mark, const FileNow& now);

@@ -100,14 +100,11 @@ long long cutBack(zLogger& log, const char* label, const journal::Contents& cont
             continue;
         }
         if (cut == 0) continue;
-        int fd = ::open(mark.path.c_str(), O_WRONLY | O_CLOEXEC);
-        if (fd < 0 || ::ftruncate(fd, mark.size) != 0 || ::fsync(fd) != 0) {
+        if (!journal::cutTo(mark.path.c_str(), mark.size))
             log.log(zLogger::Warning, "%s Ripresa dopo interruzione: %s non tagliato: %s", label, mark.path.c_str(),
                     std::strerror(errno));
-        } else {
+        else
             total += cut;
-        }
-        if (fd >= 0) ::close(fd);
     }
     return total;
 }

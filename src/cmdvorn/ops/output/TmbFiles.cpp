@@ -25,29 +25,22 @@ bool TmbFiles_c::wasUsed(const zString& name) const {
 zFile* TmbFiles_c::get(const zString& name, bool startAfresh, const ReportError& report) {
     for (Entry& e : open_)
         if (e.name == name) return e.file.get();
-    if (redirect_) {
-        const zString path = redirect_->pathFor(name, startAfresh, report);
-        if (path.isEmpty()) return nullptr;
-        auto file = std::make_unique<zFile>(path);
-        if (!file->open()) {
-            report(RunError::FileOpen, path.c_str(), file->errorText().c_str());
-            return nullptr;
-        }
-        open_.push_back({name, std::move(file)});
-        return open_.back().file.get();
-    }
 
-    if (startAfresh && !wasUsed(name) && !name.isEmpty() && !emptied(name)) {
+    zString path = name;
+    if (redirect_) {
+        path = redirect_->pathFor(name, startAfresh, report);
+        if (path.isEmpty()) return nullptr;
+    } else if (startAfresh && !wasUsed(name) && !name.isEmpty() && !emptied(name)) {
         // Appending to the previous run's lines would hand them over twice.
         report(RunError::FileOpen, name.c_str(), fnd::winErrorText(fnd::winErrorFromErrno(errno)).c_str());
         return nullptr;
     }
-    auto file = std::make_unique<zFile>(name);
+    auto file = std::make_unique<zFile>(path);
     if (!file->open()) {
-        report(RunError::FileOpen, name.c_str(), file->errorText().c_str());
+        report(RunError::FileOpen, path.c_str(), file->errorText().c_str());
         return nullptr;
     }
-    if (!wasUsed(name)) used_.push_back(name);
+    if (!redirect_ && !wasUsed(name)) used_.push_back(name);
     open_.push_back({name, std::move(file)});
     return open_.back().file.get();
 }
